@@ -1,0 +1,72 @@
+#pragma once
+
+#include "SessionProvider.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// A database session opened with a connection string. The provider is chosen from the
+// string: "ASEOLEDB" with a host reaches Sybase ASE over TDS 5.0; "ASEOLEDB" with a server
+// beginning with "file:" is an embedded SQLite database at that path.
+// Every failure is a Failure carrying the provider's description text.
+class DatabaseSession
+{
+public:
+    DatabaseSession();
+    ~DatabaseSession();
+    DatabaseSession(const DatabaseSession&) = delete;
+    DatabaseSession& operator=(const DatabaseSession&) = delete;
+
+    // 3 = read and write. Kept for callers that set it before opening; it changes nothing.
+    void setMode(int mode) { m_mode = mode; }
+    int mode() const { return m_mode; }
+
+    void open(const QString& connectionString);
+    bool isOpen() const { return m_provider != nullptr; }
+    // Runs one statement text at once; a rejection is a Failure with the server's text.
+    void execute(const QString& statement);
+    // Closes the session and every result set opened on it. Throws only when work that was
+    // reported as done could not be kept (the embedded database's final commit failed).
+    void close();
+
+private:
+    friend class ResultSet;
+    SessionProvider& provider();
+    void track(const std::shared_ptr<Cursor>& cursor);
+
+    int m_mode = 0;
+    std::unique_ptr<SessionProvider> m_provider;
+    std::vector<std::weak_ptr<Cursor>> m_cursors;
+};
+
+// A result set opened on a session: a query's rows or the tables schema.
+class ResultSet
+{
+public:
+    // Opens "source" (a SELECT text) on the session. The cursor type and lock type are
+    // accepted as callers pass them (3 and -1); rows are always read forward.
+    void open(const QString& source, DatabaseSession& session, int cursorType = 3, int lockType = -1);
+    // The tables schema (schema number 20): fields TABLE_TYPE and TABLE_NAME.
+    void openTablesSchema(DatabaseSession& session);
+
+    bool isOpen() const { return m_cursor != nullptr; }
+    int fieldCount() const;
+    bool eof() const;
+    QString value(const QString& field) const;
+    void moveNext();
+    void close();
+
+private:
+    void attach(std::shared_ptr<Cursor> cursor, DatabaseSession& session);
+    const Cursor& cursor() const;
+
+    std::shared_ptr<Cursor> m_cursor;
+    bool m_atEnd = true;
+};
+
+// Makes the session objects; tests put a failing one in its place.
+using SessionFactory = std::function<std::unique_ptr<DatabaseSession>()>;
+SessionFactory defaultSessionFactory();

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+// Rows of one result, read forward. A cursor can be closed by its session at any time;
+// after that it is at its end.
+class Cursor
+{
+public:
+    virtual ~Cursor() = default;
+    virtual int fieldCount() const = 0;
+    virtual QStringList fieldNames() const = 0;
+    // Moves to the next row; false when there is none.
+    virtual bool next() = 0;
+    // The value of a field of the current row; nullopt for NULL.
+    virtual std::optional<QString> value(int index) const = 0;
+    virtual void close() = 0;
+};
+
+// One open connection to a database. Every failure is a Failure carrying the database's own
+// description text.
+class SessionProvider
+{
+public:
+    virtual ~SessionProvider() = default;
+    virtual void execute(const QString& statement) = 0;
+    virtual std::shared_ptr<Cursor> query(const QString& statement) = 0;
+    // Rows with the fields TABLE_TYPE ("TABLE", "SYSTEM TABLE", "VIEW") and TABLE_NAME.
+    virtual std::shared_ptr<Cursor> tablesSchema() = 0;
+    virtual void close() = 0;
+};

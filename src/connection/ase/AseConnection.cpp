@@ -1,0 +1,231 @@
+#include "AseConnection.h"
+
+#include "AseCursor.h"
+#include "AseProvider.h"
+#include "Failure.h"
+#include "RowsCursor.h"
+
+#include <ctpublic.h>
+
+namespace {
+AseConnection* owner(CS_CONNECTION* con)
+{
+    AseConnection* self = nullptr;
+    if (con && ct_con_props(con, CS_GET, CS_USERDATA, &self, sizeof(self), nullptr) == CS_SUCCEED)
+        return self;
+    return nullptr;
+}
+
+QString trimmedMessage(const char* text, CS_INT length)
+{
+    QString s = QString::fromUtf8(text, length >= 0 ? length : qsizetype(qstrlen(text)));
+    while (s.endsWith(QLatin1Char('\n')) || s.endsWith(QLatin1Char('\r')))
+        s.chop(1);
+    return s;
+}
+
+CS_RETCODE CS_PUBLIC clientMessage(CS_CONTEXT*, CS_CONNECTION* con, CS_CLIENTMSG* msg)
+{
+    if (AseConnection* self = owner(con))
+        self->addMessage(trimmedMessage(msg->msgstring, msg->msgstringlen));
+    // A timeout must end the wait, not extend it: failing here marks the command as failed.
+    if (CS_SEVERITY(msg->msgnumber) == CS_SV_RETRY_FAIL)
+        return CS_FAIL;
+    return CS_SUCCEED;
+}
+
+CS_RETCODE CS_PUBLIC serverMessage(CS_CONTEXT*, CS_CONNECTION* con, CS_SERVERMSG* msg)
+{
+    // Severity 10 and below are informational ("Changed database context ...").
+    if (msg->severity > 10)
+        if (AseConnection* self = owner(con))
+            self->addMessage(trimmedMessage(msg->text, msg->textlen));
+    return CS_SUCCEED;
+}
+
+bool isPortNumber(const QString& port)
+{
+    bool ok = false;
+    const int value = port.toInt(&ok);
+    return ok && value > 0 && value < 65536 && port == QString::number(value);
+}
+} // namespace
+
+AseConnection::AseConnection() = default;
+
+AseConnection::~AseConnection()
+{
+    try {
+        close();
+    } catch (const Failure&) {
+    }
+}
+
+void AseConnection::fail(const QString& fallback)
+{
+    const QString text = m_messages.isEmpty() ? fallback : m_messages.join(QStringLiteral("\r\n"));
+    m_messages.clear();
+    throw Failure(text);
+}
+
+void AseConnection::connect(const QString& server, const QString& port, const QString& user,
+                            const QString& password, const QString& database)
+{
+    if (server.isEmpty())
+        throw Failure(QStringLiteral("No server name was given."));
+    if (!isPortNumber(port))
+        throw Failure(QStringLiteral("The port \"%1\" is not a TCP port number.").arg(port));
+    if (cs_ctx_alloc(CS_VERSION_100, &m_context) != CS_SUCCEED || !m_context)
+        throw Failure(QStringLiteral("The Client-Library context cannot be created."));
+    if (ct_init(m_context, CS_VERSION_100) != CS_SUCCEED)
+        throw Failure(QStringLiteral("The Client-Library cannot be initialised."));
+    ct_callback(m_context, nullptr, CS_SET, CS_CLIENTMSG_CB, reinterpret_cast<CS_VOID*>(&clientMessage));
+    ct_callback(m_context, nullptr, CS_SET, CS_SERVERMSG_CB, reinterpret_cast<CS_VOID*>(&serverMessage));
+    CS_INT loginTimeout = AseProvider::LoginTimeoutSeconds;
+    CS_INT commandTimeout = AseProvider::CommandTimeoutSeconds;
+    ct_config(m_context, CS_SET, CS_LOGIN_TIMEOUT, &loginTimeout, CS_UNUSED, nullptr);
+    ct_config(m_context, CS_SET, CS_TIMEOUT, &commandTimeout, CS_UNUSED, nullptr);
+
+    if (ct_con_alloc(m_context, &m_connection) != CS_SUCCEED)
+        throw Failure(QStringLiteral("The Client-Library connection cannot be created."));
+    AseConnection* self = this;
+    ct_con_props(m_connection, CS_SET, CS_USERDATA, &self, sizeof(self), nullptr);
+
+    const QByteArray userBytes = user.toUtf8();
+    const QByteArray passwordBytes = password.toUtf8();
+    const QByteArray databaseBytes = database.toUtf8();
+    const QByteArray appName("Tessaloom");
+    ct_con_props(m_connection, CS_SET, CS_USERNAME, const_cast<char*>(userBytes.constData()), CS_NULLTERM, nullptr);
+    ct_con_props(m_connection, CS_SET, CS_PASSWORD, const_cast<char*>(passwordBytes.constData()), CS_NULLTERM, nullptr);
+    ct_con_props(m_connection, CS_SET, CS_APPNAME, const_cast<char*>(appName.constData()), CS_NULLTERM, nullptr);
+    CS_INT tdsVersion = CS_TDS_50;
+    ct_con_props(m_connection, CS_SET, CS_TDS_VERSION, &tdsVersion, CS_UNUSED, nullptr);
+    if (!database.isEmpty())
+        ct_con_props(m_connection, CS_SET, CS_DATABASE, const_cast<char*>(databaseBytes.constData()),
+                     CS_NULLTERM, nullptr);
+
+    CS_LOCALE* locale = nullptr;
+    if (cs_loc_alloc(m_context, &locale) == CS_SUCCEED) {
+        char charset[] = "UTF-8";
+        cs_locale(m_context, CS_SET, locale, CS_SYB_CHARSET, charset, CS_NULLTERM, nullptr);
+        ct_con_props(m_connection, CS_SET, CS_LOC_PROP, locale, CS_UNUSED, nullptr);
+        cs_loc_drop(m_context, locale);
+    }
+
+    const QByteArray address = (server + QLatin1Char(':') + port).toUtf8();
+    m_messages.clear();
+    if (ct_connect(m_connection, const_cast<char*>(address.constData()), CS_NULLTERM) != CS_SUCCEED)
+        fail(QStringLiteral("Could not reach the server %1.").arg(QString::fromUtf8(address)));
+    m_connected = true;
+}
+
+void AseConnection::finishPending()
+{
+    if (auto pending = m_pending.lock())
+        pending->close();
+    m_pending.reset();
+}
+
+CS_COMMAND* AseConnection::send(const QString& statement)
+{
+    if (!m_connected)
+        throw Failure(QStringLiteral("Operation is not allowed when the object is closed."));
+    finishPending();
+    m_messages.clear();
+    CS_COMMAND* cmd = nullptr;
+    if (ct_cmd_alloc(m_connection, &cmd) != CS_SUCCEED)
+        fail(QStringLiteral("The command cannot be created: the connection is lost."));
+    const QByteArray text = statement.toUtf8();
+    if (ct_command(cmd, CS_LANG_CMD, const_cast<char*>(text.constData()), CS_CHAR(text.size()), CS_UNUSED) != CS_SUCCEED ||
+        ct_send(cmd) != CS_SUCCEED) {
+        dropCommand(cmd);
+        fail(QStringLiteral("The statement could not be sent: the connection is lost."));
+    }
+    return cmd;
+}
+
+void AseConnection::dropCommand(CS_COMMAND* cmd)
+{
+    if (!cmd)
+        return;
+    if (ct_cmd_drop(cmd) != CS_SUCCEED) {
+        ct_cancel(nullptr, cmd, CS_CANCEL_ALL);
+        ct_cmd_drop(cmd);
+    }
+}
+
+void AseConnection::execute(const QString& statement)
+{
+    CS_COMMAND* cmd = send(statement);
+    bool failed = false;
+    CS_INT resultType = 0;
+    CS_RETCODE rc;
+    while ((rc = ct_results(cmd, &resultType)) == CS_SUCCEED) {
+        switch (resultType) {
+        case CS_CMD_FAIL:
+            failed = true;
+            break;
+        case CS_ROW_RESULT:
+        case CS_STATUS_RESULT:
+        case CS_PARAM_RESULT:
+        case CS_COMPUTE_RESULT:
+            ct_cancel(nullptr, cmd, CS_CANCEL_CURRENT);
+            break;
+        default:
+            break;
+        }
+    }
+    if (rc != CS_END_RESULTS) {
+        failed = true;
+        ct_cancel(nullptr, cmd, CS_CANCEL_ALL);
+    }
+    dropCommand(cmd);
+    if (failed || !m_messages.isEmpty())
+        fail(QStringLiteral("The server rejected the statement."));
+}
+
+std::shared_ptr<Cursor> AseConnection::query(const QString& statement)
+{
+    CS_COMMAND* cmd = send(statement);
+    auto cursor = std::make_shared<AseCursor>(*this, cmd);
+    cursor->start();
+    m_pending = cursor;
+    return cursor;
+}
+
+std::shared_ptr<Cursor> AseConnection::tablesSchema()
+{
+    auto rows = query(QStringLiteral(
+        "select name, type from sysobjects where type in ('U','S','V') order by name"));
+    std::vector<RowsCursor::Row> listed;
+    while (rows->next()) {
+        const QString name = rows->value(0).value_or(QString());
+        const QString type = rows->value(1).value_or(QString()).trimmed();
+        QString tableType = QStringLiteral("VIEW");
+        if (type == QStringLiteral("U"))
+            tableType = QStringLiteral("TABLE");
+        else if (type == QStringLiteral("S"))
+            tableType = QStringLiteral("SYSTEM TABLE");
+        listed.push_back({tableType, name});
+    }
+    rows->close();
+    return std::make_shared<RowsCursor>(QStringList{QStringLiteral("TABLE_TYPE"), QStringLiteral("TABLE_NAME")},
+                                        std::move(listed));
+}
+
+void AseConnection::close()
+{
+    finishPending();
+    if (m_connection) {
+        if (m_connected && ct_close(m_connection, CS_UNUSED) != CS_SUCCEED)
+            ct_close(m_connection, CS_FORCE_CLOSE);
+        ct_con_drop(m_connection);
+        m_connection = nullptr;
+    }
+    m_connected = false;
+    if (m_context) {
+        ct_exit(m_context, CS_FORCE_EXIT);
+        cs_ctx_drop(m_context);
+        m_context = nullptr;
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "SessionProvider.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+struct _cs_context;
+struct _cs_connection;
+struct _cs_command;
+
+// One Client-Library connection and the messages its callbacks collected.
+class AseConnection : public SessionProvider
+{
+public:
+    AseConnection();
+    ~AseConnection() override;
+
+    // Throws Failure.
+    void connect(const QString& server, const QString& port, const QString& user,
+                 const QString& password, const QString& database);
+
+    void execute(const QString& statement) override;
+    std::shared_ptr<Cursor> query(const QString& statement) override;
+    std::shared_ptr<Cursor> tablesSchema() override;
+    void close() override;
+
+    // Called by the message callbacks.
+    void addMessage(const QString& text) { m_messages << text; }
+
+private:
+    friend class AseCursor;
+    [[noreturn]] void fail(const QString& fallback);
+    _cs_command* send(const QString& statement);
+    void finishPending();
+    void dropCommand(_cs_command* cmd);
+
+    _cs_context* m_context = nullptr;
+    _cs_connection* m_connection = nullptr;
+    bool m_connected = false;
+    QStringList m_messages;
+    std::weak_ptr<Cursor> m_pending;
+};

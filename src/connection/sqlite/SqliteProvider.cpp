@@ -1,0 +1,295 @@
+#include "SqliteProvider.h"
+
+#include "Failure.h"
+#include "InsertShape.h"
+#include "RowsCursor.h"
+#include "SqliteCursor.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+namespace {
+QString errorText(sqlite3* db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+// Runs a statement the provider itself needs (BEGIN, COMMIT, pragmas).
+int runPlain(sqlite3* db, const char* sql)
+{
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+}
+} // namespace
+
+std::unique_ptr<SessionProvider> SqliteProvider::open(const QString& path)
+{
+    if (path.isEmpty())
+        throw Failure(QStringLiteral("The embedded database needs a file path after \"file:\"."));
+    sqlite3* db = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    const int rc = sqlite3_open_v2(name.constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
+    if (rc != SQLITE_OK) {
+        const QString text = db ? errorText(db) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        throw Failure(QStringLiteral("The database file %1 cannot be opened: %2").arg(path, text));
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 5000);
+    // WAL lets the table catalogue read while an import writes; it also proves the file is a
+    // database we can write to.
+    if (runPlain(db, "PRAGMA journal_mode=WAL") != SQLITE_OK ||
+        runPlain(db, "SELECT count(*) FROM sqlite_master") != SQLITE_OK) {
+        const QString text = errorText(db);
+        sqlite3_close_v2(db);
+        throw Failure(QStringLiteral("The database file %1 cannot be opened: %2").arg(path, text));
+    }
+    return std::unique_ptr<SessionProvider>(new SqliteProvider(db));
+}
+
+SqliteProvider::SqliteProvider(sqlite3* db) : m_db(db) {}
+
+SqliteProvider::~SqliteProvider()
+{
+    if (m_db) {
+        finalizeCached();
+        // Released without close: whatever is uncommitted is rolled back by SQLite.
+        sqlite3_close_v2(m_db);
+    }
+}
+
+void SqliteProvider::finalizeCached()
+{
+    for (sqlite3_stmt* st : std::as_const(m_inserts))
+        sqlite3_finalize(st);
+    m_inserts.clear();
+}
+
+void SqliteProvider::fail(const QString& context)
+{
+    QString text = context.isEmpty() ? errorText(m_db) : context;
+    if (m_inTransaction && sqlite3_get_autocommit(m_db)) {
+        // SQLite gave up the whole transaction along with this statement.
+        m_inTransaction = false;
+        try {
+            recoverRolledBack();
+        } catch (const Failure& lost) {
+            text += QStringLiteral("\r\n") + lost.description();
+        }
+    }
+    throw Failure(text);
+}
+
+void SqliteProvider::recoverRolledBack()
+{
+    std::vector<QString> redo;
+    redo.swap(m_doneInTransaction);
+    if (redo.empty())
+        return;
+    size_t done = 0;
+    if (runPlain(m_db, "BEGIN") == SQLITE_OK) {
+        m_inTransaction = true;
+        m_transactionAge.start();
+        for (; done < redo.size(); ++done) {
+            try {
+                if (!runInsertFast(redo[done]))
+                    runGeneral(redo[done]);
+            } catch (const Failure&) {
+                break;
+            }
+            m_doneInTransaction.push_back(redo[done]);
+        }
+    }
+    if (done < redo.size()) {
+        if (m_inTransaction && !sqlite3_get_autocommit(m_db))
+            runPlain(m_db, "ROLLBACK");
+        m_inTransaction = false;
+        m_doneInTransaction.clear();
+        throw Failure(QStringLiteral("The database rolled back %1 earlier statement(s) of this "
+                                     "session that had succeeded, and they could not be run again.")
+                          .arg(redo.size()));
+    }
+}
+
+void SqliteProvider::beginIfNeeded()
+{
+    if (m_inTransaction)
+        return;
+    if (runPlain(m_db, "BEGIN") != SQLITE_OK)
+        throw Failure(errorText(m_db));
+    m_inTransaction = true;
+    m_transactionAge.start();
+}
+
+void SqliteProvider::commit()
+{
+    if (!m_inTransaction)
+        return;
+    if (runPlain(m_db, "COMMIT") == SQLITE_OK) {
+        m_inTransaction = false;
+        m_doneInTransaction.clear();
+        return;
+    }
+    const QString text = errorText(m_db);
+    if (!sqlite3_get_autocommit(m_db)) {
+        // Still open (for example busy): keep it and try again later.
+        m_transactionAge.start();
+        throw Failure(text);
+    }
+    m_inTransaction = false;
+    recoverRolledBack();
+    if (runPlain(m_db, "COMMIT") != SQLITE_OK) {
+        const QString again = errorText(m_db);
+        const size_t lost = m_doneInTransaction.size();
+        if (!sqlite3_get_autocommit(m_db))
+            runPlain(m_db, "ROLLBACK");
+        m_inTransaction = false;
+        m_doneInTransaction.clear();
+        throw Failure(QStringLiteral("%1\r\n%2 statement(s) of this session that had succeeded could "
+                                     "not be saved.")
+                          .arg(again)
+                          .arg(lost));
+    }
+    m_inTransaction = false;
+    m_doneInTransaction.clear();
+}
+
+void SqliteProvider::commitIfDue()
+{
+    if (m_inTransaction && m_transactionAge.elapsed() >= CommitIntervalMs)
+        commit();
+}
+
+void SqliteProvider::execute(const QString& statement)
+{
+    if (!m_db)
+        throw Failure(QStringLiteral("Operation is not allowed when the object is closed."));
+    beginIfNeeded();
+    if (!runInsertFast(statement))
+        runGeneral(statement);
+    m_doneInTransaction.push_back(statement);
+    commitIfDue();
+}
+
+sqlite3_stmt* SqliteProvider::insertStatement(QStringView table, size_t valueCount)
+{
+    QString key = table.toString();
+    key += QLatin1Char('\n') + QString::number(valueCount);
+    if (sqlite3_stmt* cached = m_inserts.value(key))
+        return cached;
+    QString sql = QStringLiteral("INSERT INTO [") + table.toString() + QStringLiteral("] VALUES(");
+    for (size_t i = 0; i < valueCount; ++i)
+        sql += i ? QStringLiteral(",?") : QStringLiteral("?");
+    sql += QStringLiteral(");");
+    sqlite3_stmt* st = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st,
+                           nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return nullptr;
+    }
+    m_inserts.insert(key, st);
+    return st;
+}
+
+bool SqliteProvider::runInsertFast(const QString& statement)
+{
+    InsertShape shape;
+    if (!shape.parse(statement))
+        return false;
+    sqlite3_stmt* st = insertStatement(shape.table, shape.values.size());
+    if (!st)
+        return false; // let the general path produce SQLite's own description
+    for (size_t i = 0; i < shape.values.size(); ++i) {
+        const QString& v = shape.values[i];
+        sqlite3_bind_text16(st, int(i + 1), v.utf16(), int(v.size() * 2), SQLITE_TRANSIENT);
+    }
+    const int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (rc != SQLITE_DONE)
+        fail(QString());
+    return true;
+}
+
+void SqliteProvider::runGeneral(const QString& statement)
+{
+    const QByteArray utf8 = statement.toUtf8();
+    const char* tail = utf8.constData();
+    const char* end = tail + utf8.size();
+    while (tail < end) {
+        sqlite3_stmt* st = nullptr;
+        const char* next = nullptr;
+        if (sqlite3_prepare_v2(m_db, tail, int(end - tail), &st, &next) != SQLITE_OK) {
+            sqlite3_finalize(st);
+            fail(QString());
+        }
+        if (!st) { // only blanks or a comment left
+            tail = next;
+            continue;
+        }
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) {
+            const QString text = errorText(m_db);
+            sqlite3_finalize(st);
+            fail(text);
+        }
+        sqlite3_finalize(st);
+        tail = next;
+    }
+}
+
+std::shared_ptr<Cursor> SqliteProvider::query(const QString& statement)
+{
+    if (!m_db)
+        throw Failure(QStringLiteral("Operation is not allowed when the object is closed."));
+    const QByteArray utf8 = statement.toUtf8();
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        fail(QString());
+    }
+    if (!st)
+        throw Failure(QStringLiteral("The command text is empty."));
+    return std::make_shared<SqliteCursor>(m_db, st);
+}
+
+std::shared_ptr<Cursor> SqliteProvider::tablesSchema()
+{
+    auto rows = query(QStringLiteral("SELECT type, name FROM sqlite_master "
+                                     "WHERE type IN ('table','view') ORDER BY rowid"));
+    std::vector<RowsCursor::Row> listed;
+    while (rows->next()) {
+        const QString type = rows->value(0).value_or(QString());
+        const QString name = rows->value(1).value_or(QString());
+        QString tableType = QStringLiteral("VIEW");
+        if (type == QStringLiteral("table"))
+            tableType = name.startsWith(QStringLiteral("sqlite_")) ? QStringLiteral("SYSTEM TABLE")
+                                                                   : QStringLiteral("TABLE");
+        listed.push_back({tableType, name});
+    }
+    rows->close();
+    return std::make_shared<RowsCursor>(QStringList{QStringLiteral("TABLE_TYPE"), QStringLiteral("TABLE_NAME")},
+                                        std::move(listed));
+}
+
+void SqliteProvider::close()
+{
+    if (!m_db)
+        return;
+    std::optional<Failure> pending;
+    try {
+        commit();
+    } catch (const Failure& f) {
+        pending = f;
+    }
+    finalizeCached();
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    if (pending)
+        throw *pending;
+}

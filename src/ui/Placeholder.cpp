@@ -1,0 +1,2 @@
+// Replaced by the windows.
+void tessaloomUiPlaceholder() {}
