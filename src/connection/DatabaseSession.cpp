@@ -85,8 +85,7 @@ int ResultSet::fieldCount() const
 
 bool ResultSet::eof() const
 {
-    cursor();
-    return m_atEnd;
+    return m_atEnd || !cursor().isOpen();
 }
 
 QString ResultSet::value(const QString& field) const

@@ -52,7 +52,7 @@ public:
     // The tables schema (schema number 20): fields TABLE_TYPE and TABLE_NAME.
     void openTablesSchema(DatabaseSession& session);
 
-    bool isOpen() const { return m_cursor != nullptr; }
+    bool isOpen() const { return m_cursor != nullptr && m_cursor->isOpen(); }
     int fieldCount() const;
     bool eof() const;
     QString value(const QString& field) const;

@@ -29,8 +29,10 @@ public:
             return std::nullopt;
         return m_rows[m_position][size_t(index)];
     }
+    bool isOpen() const override { return !m_closed; }
     void close() override
     {
+        m_closed = true;
         m_rows.clear();
         m_position = 0;
     }
@@ -38,6 +40,7 @@ public:
 private:
     QStringList m_names;
     std::vector<Row> m_rows;
+    bool m_closed = false;
     // Before the first next() the position is "one before the first row".
     size_t m_position = size_t(-1);
 };

@@ -19,6 +19,7 @@ public:
     // The value of a field of the current row; nullopt for NULL.
     virtual std::optional<QString> value(int index) const = 0;
     virtual void close() = 0;
+    virtual bool isOpen() const = 0;
 };
 
 // One open connection to a database. Every failure is a Failure carrying the database's own

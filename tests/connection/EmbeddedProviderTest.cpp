@@ -96,7 +96,7 @@ private slots:
                  QStringLiteral("no such table: Nope"));
         QCOMPARE(failureOf([&] { session.execute(QStringLiteral("CREATE TABLE [T] ([a] TEXT);")); }),
                  QStringLiteral("table [T] already exists"));
-        QVERIFY(failureOf([&] { session.execute(QStringLiteral("INSERT INTO [T] VALUES('3','z'")); })
+        QVERIFY(failureOf([&] { session.execute(QStringLiteral("INSERT INTO [T] VALUES('3','z'));")); })
                     .contains(QStringLiteral("syntax error")));
         session.execute(QStringLiteral("INSERT INTO [T] VALUES('4','w');"));
         session.close();

@@ -66,10 +66,10 @@ private slots:
         SettingsStore store(env.settingsFile());
         store.SaveSetting(SettingKeys::Password, QStringLiteral("secret"));
         const auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner;
-        QCOMPARE(QFile::permissions(env.settingsFile()) & 0x0777, ownerOnly);
+        QCOMPARE(QFile::permissions(env.settingsFile()) & 0x7077, ownerOnly);
         QFile::setPermissions(env.settingsFile(), ownerOnly | QFile::ReadOther | QFile::ReadGroup);
         store.SaveSetting(SettingKeys::Password, QStringLiteral("other"));
-        QCOMPARE(QFile::permissions(env.settingsFile()) & 0x0777, ownerOnly);
+        QCOMPARE(QFile::permissions(env.settingsFile()) & 0x7077, ownerOnly);
     }
 
     void unwritableLocationIsAFailure()

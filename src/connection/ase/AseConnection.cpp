@@ -4,6 +4,7 @@
 #include "AseProvider.h"
 #include "Failure.h"
 #include "RowsCursor.h"
+#include "SocketWatchdog.h"
 
 #include <ctpublic.h>
 
@@ -29,8 +30,8 @@ CS_RETCODE CS_PUBLIC clientMessage(CS_CONTEXT*, CS_CONNECTION* con, CS_CLIENTMSG
     if (AseConnection* self = owner(con))
         self->addMessage(trimmedMessage(msg->msgstring, msg->msgstringlen));
     // A timeout must end the wait, not extend it: failing here marks the command as failed.
-    if (CS_SEVERITY(msg->msgnumber) == CS_SV_RETRY_FAIL)
-        return CS_FAIL;
+    // On a timeout, keep waiting: the library's own cancel path can wait for a silent server
+    // without end. The socket watchdog ends the wait instead, by closing the socket.
     return CS_SUCCEED;
 }
 
@@ -114,8 +115,19 @@ void AseConnection::connect(const QString& server, const QString& port, const QS
 
     const QByteArray address = (server + QLatin1Char(':') + port).toUtf8();
     m_messages.clear();
-    if (ct_connect(m_connection, const_cast<char*>(address.constData()), CS_NULLTERM) != CS_SUCCEED)
+    m_watchdog = std::make_unique<SocketWatchdog>(port.toInt());
+    m_watchdog->arm(std::chrono::seconds(AseProvider::LoginTimeoutSeconds));
+    const bool connected = ct_connect(m_connection, const_cast<char*>(address.constData()), CS_NULLTERM) == CS_SUCCEED;
+    const bool timedOut = m_watchdog->disarm();
+    if (connected && !timedOut)
+        m_watchdog->adoptNewSocket();
+    if (!connected || timedOut) {
+        if (timedOut)
+            m_messages.prepend(QStringLiteral("The server %1 did not answer the login within %2 seconds.")
+                                   .arg(QString::fromUtf8(address))
+                                   .arg(AseProvider::LoginTimeoutSeconds));
         fail(QStringLiteral("Could not reach the server %1.").arg(QString::fromUtf8(address)));
+    }
     m_connected = true;
 }
 
@@ -136,12 +148,27 @@ CS_COMMAND* AseConnection::send(const QString& statement)
     if (ct_cmd_alloc(m_connection, &cmd) != CS_SUCCEED)
         fail(QStringLiteral("The command cannot be created: the connection is lost."));
     const QByteArray text = statement.toUtf8();
+    armCommandDeadline();
     if (ct_command(cmd, CS_LANG_CMD, const_cast<char*>(text.constData()), CS_CHAR(text.size()), CS_UNUSED) != CS_SUCCEED ||
         ct_send(cmd) != CS_SUCCEED) {
+        endCommandDeadline();
         dropCommand(cmd);
         fail(QStringLiteral("The statement could not be sent: the connection is lost."));
     }
     return cmd;
+}
+
+void AseConnection::armCommandDeadline()
+{
+    if (m_watchdog)
+        m_watchdog->arm(std::chrono::seconds(AseProvider::CommandTimeoutSeconds));
+}
+
+void AseConnection::endCommandDeadline()
+{
+    if (m_watchdog && m_watchdog->disarm())
+        m_messages.prepend(QStringLiteral("The server did not answer within %1 seconds; the connection was closed.")
+                               .arg(AseProvider::CommandTimeoutSeconds));
 }
 
 void AseConnection::dropCommand(CS_COMMAND* cmd)
@@ -179,6 +206,7 @@ void AseConnection::execute(const QString& statement)
         failed = true;
         ct_cancel(nullptr, cmd, CS_CANCEL_ALL);
     }
+    endCommandDeadline();
     dropCommand(cmd);
     if (failed || !m_messages.isEmpty())
         fail(QStringLiteral("The server rejected the statement."));
@@ -217,8 +245,12 @@ void AseConnection::close()
 {
     finishPending();
     if (m_connection) {
-        if (m_connected && ct_close(m_connection, CS_UNUSED) != CS_SUCCEED)
-            ct_close(m_connection, CS_FORCE_CLOSE);
+        if (m_connected) {
+            armCommandDeadline();
+            if (ct_close(m_connection, CS_UNUSED) != CS_SUCCEED)
+                ct_close(m_connection, CS_FORCE_CLOSE);
+            endCommandDeadline();
+        }
         ct_con_drop(m_connection);
         m_connection = nullptr;
     }

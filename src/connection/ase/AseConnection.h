@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class SocketWatchdog;
 struct _cs_context;
 struct _cs_connection;
 struct _cs_command;
@@ -36,10 +37,14 @@ private:
     _cs_command* send(const QString& statement);
     void finishPending();
     void dropCommand(_cs_command* cmd);
+    // Bounds one exchange with the server (see SocketWatchdog).
+    void armCommandDeadline();
+    void endCommandDeadline();
 
     _cs_context* m_context = nullptr;
     _cs_connection* m_connection = nullptr;
     bool m_connected = false;
+    std::unique_ptr<SocketWatchdog> m_watchdog;
     QStringList m_messages;
     std::weak_ptr<Cursor> m_pending;
 };

@@ -16,6 +16,12 @@ AseCursor::~AseCursor()
 
 void AseCursor::start()
 {
+    // The command was sent with the connection's deadline armed; end it however this returns.
+    struct EndDeadline
+    {
+        AseConnection& c;
+        ~EndDeadline() { c.endCommandDeadline(); }
+    } end{m_connection};
     CS_INT resultType = 0;
     CS_RETCODE rc;
     bool failed = false;
@@ -70,7 +76,9 @@ bool AseCursor::next()
     if (!m_bound)
         bindColumns();
     CS_INT rows = 0;
+    m_connection.armCommandDeadline();
     const CS_RETCODE rc = ct_fetch(m_cmd, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows);
+    m_connection.endCommandDeadline();
     if (rc == CS_SUCCEED || rc == CS_ROW_FAIL) {
         m_onRow = true;
         return true;
@@ -107,6 +115,7 @@ std::optional<QString> AseCursor::value(int index) const
 
 void AseCursor::close()
 {
+    m_closed = true;
     m_onRow = false;
     m_hasRows = false;
     if (!m_cmd)

@@ -23,6 +23,7 @@ public:
     bool next() override;
     std::optional<QString> value(int index) const override;
     void close() override;
+    bool isOpen() const override { return !m_closed; }
 
     static constexpr int MaxValueBytes = 1 << 20;
 
@@ -45,4 +46,5 @@ private:
     bool m_hasRows = false;
     bool m_bound = false;
     bool m_onRow = false;
+    bool m_closed = false;
 };

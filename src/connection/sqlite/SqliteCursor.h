@@ -17,6 +17,7 @@ public:
     bool next() override;
     std::optional<QString> value(int index) const override;
     void close() override;
+    bool isOpen() const override { return m_statement != nullptr; }
 
 private:
     sqlite3* m_db;
