@@ -1,0 +1,170 @@
+#include "Database.h"
+
+#include "AseErrors.h"
+#include "SqlLexer.h"
+
+#include <cctype>
+#include <sqlite3.h>
+
+namespace sandbox {
+
+namespace {
+// ASE's catalogue as the ASE provider queries it. The type is char(2) padded like ASE's,
+// compared without trailing blanks as ASE compares char values.
+constexpr const char* SysobjectsView = "create temp view sysobjects as select rowid as id, name, "
+                                       "cast(case when name like 'sqlite\\_%' escape '\\' then 'S "
+                                       "' when type = 'table' then 'U ' else 'V ' end "
+                                       "as char(2)) collate rtrim as type, 1 as uid from "
+                                       "main.sqlite_master where type in ('table', 'view')";
+
+// An expression column has no name in ASE; SQLite names it after its text.
+bool looksLikeAlias(const char* name)
+{
+    if (!name || !*name || std::isdigit(static_cast<unsigned char>(*name)))
+        return false;
+    for (const char* p = name; *p; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (!(std::isalnum(c) || c == '_' || c >= 0x80))
+            return false;
+    }
+    return true;
+}
+
+std::string firstWord(const std::string& sql)
+{
+    for (const SqlToken& t : lexSql(sql))
+        if (t.isSignificant())
+            return lowerAscii(t.text);
+    return {};
+}
+} // namespace
+
+Database::~Database()
+{
+    if (m_db)
+        sqlite3_close_v2(m_db);
+}
+
+bool Database::isValidName(const std::string& name)
+{
+    if (name.empty() || name.size() > 30 ||
+        !(std::isalpha(static_cast<unsigned char>(name[0])) || name[0] == '_'))
+        return false;
+    for (char c : name)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || c == '#' ||
+              c == '@'))
+            return false;
+    return true;
+}
+
+bool Database::open(const std::string& path, bool create, std::string* error)
+{
+    sqlite3* db = nullptr;
+    const int flags =
+        SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+        if (error)
+            *error = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close_v2(db);
+        return false;
+    }
+    // Several clients write the same files; make them wait for each other, not fail.
+    sqlite3_busy_timeout(db, 10000);
+    sqlite3_exec(db, "pragma journal_mode = wal", nullptr, nullptr, nullptr);
+    if (sqlite3_exec(db, SysobjectsView, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        if (error)
+            *error = sqlite3_errmsg(db);
+        sqlite3_close_v2(db);
+        return false;
+    }
+    if (m_db)
+        sqlite3_close_v2(m_db);
+    m_db = db;
+    return true;
+}
+
+bool Database::inTransaction() const
+{
+    return m_db && !sqlite3_get_autocommit(m_db);
+}
+
+StatementOutcome Database::run(const std::string& sql, const std::string& original,
+                               const std::function<bool()>& cancelled)
+{
+    StatementOutcome out;
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), int(sql.size()), &stmt, &tail) != SQLITE_OK) {
+        out.failed = true;
+        out.error = aseMessageFor(sqlite3_errmsg(m_db), original);
+        return out;
+    }
+    if (!stmt)
+        return out; // only a comment
+    // The splitter leaves one statement per text; anything after it is a second one.
+    while (tail && *tail && std::isspace(static_cast<unsigned char>(*tail)))
+        ++tail;
+    if (tail && *tail && *tail != ';') {
+        sqlite3_finalize(stmt);
+        out.failed = true;
+        out.error = aseMessageFor(std::string("near \"") + std::string(tail).substr(0, 20) +
+                                      "\": syntax error",
+                                  original);
+        return out;
+    }
+    const int columns = sqlite3_column_count(stmt);
+    out.hasRows = columns > 0;
+    for (int i = 0; i < columns; ++i) {
+        const char* name = sqlite3_column_name(stmt, i);
+        const char* decl = sqlite3_column_decltype(stmt, i);
+        const bool fromTable = sqlite3_column_table_name(stmt, i) != nullptr;
+        out.columns.push_back(
+            {(fromTable || looksLikeAlias(name)) ? std::string(name ? name : "") : std::string(),
+             decl ? lowerAscii(decl) : std::string()});
+    }
+    int rc;
+    size_t steps = 0;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (++steps % 256 == 0 && cancelled && cancelled()) {
+            out.cancelled = true;
+            break;
+        }
+        std::vector<Value> row(static_cast<size_t>(columns));
+        for (int i = 0; i < columns; ++i) {
+            Value& v = row[size_t(i)];
+            switch (sqlite3_column_type(stmt, i)) {
+            case SQLITE_NULL:
+                break;
+            case SQLITE_INTEGER:
+                v.type = Value::Integer;
+                v.integer = sqlite3_column_int64(stmt, i);
+                break;
+            default: {
+                v.type = Value::Text;
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+                v.text.assign(text ? text : "", size_t(sqlite3_column_bytes(stmt, i)));
+                break;
+            }
+            }
+        }
+        out.rows.push_back(std::move(row));
+    }
+    if (!out.cancelled && rc != SQLITE_DONE) {
+        out.failed = true;
+        out.error = aseMessageFor(sqlite3_errmsg(m_db), original);
+    }
+    sqlite3_finalize(stmt);
+    if (out.hasRows) {
+        out.countValid = true;
+        out.count = int64_t(out.rows.size());
+    } else {
+        const std::string verb = firstWord(sql);
+        if (verb == "insert" || verb == "update" || verb == "delete" || verb == "replace") {
+            out.countValid = true;
+            out.count = sqlite3_changes64(m_db);
+        }
+    }
+    return out;
+}
+
+} // namespace sandbox

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "TokenWriter.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace sandbox {
+
+struct Value
+{
+    enum Type
+    {
+        Null,
+        Integer,
+        Text
+    };
+    Type type = Null;
+    int64_t integer = 0;
+    std::string text; // also the bytes of reals and blobs
+};
+
+struct ResultColumn
+{
+    std::string name;     // empty for an unnamed expression, as ASE sends it
+    std::string declType; // lower case; empty for expressions
+};
+
+struct StatementOutcome
+{
+    bool failed = false;
+    bool cancelled = false;
+    ServerMessage error;
+    bool hasRows = false;
+    std::vector<ResultColumn> columns;
+    std::vector<std::vector<Value>> rows;
+    bool countValid = false;
+    int64_t count = 0;
+};
+
+// One SQLite connection: the database a client session is "in".
+class Database
+{
+public:
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens DIR/NAME.db; with create, makes it first. False (and the SQLite text) on failure.
+    bool open(const std::string& path, bool create, std::string* error);
+    // Runs one translated statement. `original` is the client's text, for error wording.
+    // `cancelled` is asked now and then while rows are read.
+    StatementOutcome run(const std::string& sql, const std::string& original,
+                         const std::function<bool()>& cancelled);
+    bool inTransaction() const;
+
+    static bool isValidName(const std::string& name);
+
+private:
+    sqlite3* m_db = nullptr;
+};
+
+} // namespace sandbox

@@ -1,0 +1,89 @@
+#include "Options.h"
+
+#include "Database.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace sandbox {
+
+namespace {
+bool toInt(std::string_view text, int low, int high, int* out)
+{
+    int v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || v < low || v > high)
+        return false;
+    *out = v;
+    return true;
+}
+} // namespace
+
+const char* usage()
+{
+    return "usage: tds-sandbox --data DIR --user U --password P [--port N] [--database NAME ...]\n"
+           "                   [--refuse-logins] [--close-after N] [--delay-ms D] "
+           "[--reject-containing TEXT]\n"
+           "Serves TDS 5.0 on 127.0.0.1:N (0 picks a free port; the port is the first line "
+           "printed).\n"
+           "Each database is the SQLite file DIR/NAME.db; logins start in DIR/master.db.\n";
+}
+
+std::optional<Options> parseOptions(int argc, char** argv, std::string* error)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        auto value = [&]() -> std::string_view { return argv[++i]; };
+        if (arg == "--refuse-logins") {
+            o.refuseLogins = true;
+        } else if (!hasValue && arg.substr(0, 2) == "--") {
+            *error = "missing value for " + std::string(arg);
+            return std::nullopt;
+        } else if (arg == "--port") {
+            if (!toInt(value(), 0, 65535, &o.port)) {
+                *error = "--port wants a number from 0 to 65535";
+                return std::nullopt;
+            }
+        } else if (arg == "--data") {
+            o.dataDir = value();
+        } else if (arg == "--user") {
+            o.user = value();
+        } else if (arg == "--password") {
+            o.password = value();
+        } else if (arg == "--database") {
+            o.databases.emplace_back(value());
+            if (!Database::isValidName(o.databases.back())) {
+                *error = "not a database name: " + o.databases.back();
+                return std::nullopt;
+            }
+        } else if (arg == "--close-after") {
+            if (!toInt(value(), 0, 1 << 30, &o.closeAfter)) {
+                *error = "--close-after wants a count";
+                return std::nullopt;
+            }
+        } else if (arg == "--delay-ms") {
+            if (!toInt(value(), 0, 600000, &o.delayMs)) {
+                *error = "--delay-ms wants milliseconds";
+                return std::nullopt;
+            }
+        } else if (arg == "--reject-containing") {
+            o.rejectContaining = value();
+            if (o.rejectContaining.empty()) {
+                *error = "--reject-containing wants a text";
+                return std::nullopt;
+            }
+        } else {
+            *error = "unknown argument: " + std::string(arg);
+            return std::nullopt;
+        }
+    }
+    if (o.dataDir.empty() || o.user.empty()) {
+        *error = "--data and --user are required";
+        return std::nullopt;
+    }
+    return o;
+}
+
+} // namespace sandbox
