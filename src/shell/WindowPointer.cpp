@@ -1,0 +1,10 @@
+#include "WindowPointer.h"
+
+void WindowPointer::set(int value)
+{
+    if (value == m_value)
+        return;
+    m_value = value;
+    if (m_changed)
+        m_changed(m_value);
+}
