@@ -26,6 +26,8 @@ public:
 
     void open(const QString& connectionString);
     bool isOpen() const { return m_provider != nullptr; }
+    // False once the session's connection is known to be lost.
+    bool isAlive() const { return m_provider && m_provider->isAlive(); }
     // Runs one statement text at once; a rejection is a Failure with the server's text.
     void execute(const QString& statement);
     // Closes the session and every result set opened on it. Throws only when work that was

@@ -33,4 +33,6 @@ public:
     // Rows with the fields TABLE_TYPE ("TABLE", "SYSTEM TABLE", "VIEW") and TABLE_NAME.
     virtual std::shared_ptr<Cursor> tablesSchema() = 0;
     virtual void close() = 0;
+    // False once the connection to the server is known to be lost: nothing sent can succeed.
+    virtual bool isAlive() const { return true; }
 };

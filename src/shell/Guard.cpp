@@ -14,6 +14,7 @@ QString Guard::composeReport(const QString& description, const QString& location
 
 void Guard::report(const Failure& failure)
 {
+    ++m_failures;
     m_interaction.messageBox(composeReport(failure.description(), m_location, m_currentLine),
                              Interaction::StyleExclamation, ApplicationErrorTitle);
 }

@@ -44,6 +44,8 @@ public:
     void report(const Failure& failure);
 
     int currentLine() const { return m_currentLine; }
+    // How many failures this guard has reported.
+    int failures() const { return m_failures; }
     const QString& location() const { return m_location; }
     Interaction& interaction() const { return m_interaction; }
 
@@ -53,6 +55,7 @@ private:
     Interaction& m_interaction;
     QString m_location;
     int m_currentLine = 0;
+    int m_failures = 0;
 };
 
 namespace ProjectTags {

@@ -241,6 +241,16 @@ std::shared_ptr<Cursor> AseConnection::tablesSchema()
                                         std::move(listed));
 }
 
+bool AseConnection::isAlive() const
+{
+    if (!m_connected || !m_connection)
+        return false;
+    CS_INT status = 0;
+    if (ct_con_props(m_connection, CS_GET, CS_CON_STATUS, &status, CS_UNUSED, nullptr) != CS_SUCCEED)
+        return false;
+    return !(status & CS_CONSTAT_DEAD);
+}
+
 void AseConnection::close()
 {
     finishPending();

@@ -27,6 +27,7 @@ public:
     std::shared_ptr<Cursor> query(const QString& statement) override;
     std::shared_ptr<Cursor> tablesSchema() override;
     void close() override;
+    bool isAlive() const override;
 
     // Called by the message callbacks.
     void addMessage(const QString& text) { m_messages << text; }

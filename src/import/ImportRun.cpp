@@ -1,0 +1,393 @@
+#include "ImportRun.h"
+
+#include "ApplicationTitle.h"
+#include "FieldSplitter.h"
+#include "Guard.h"
+#include "LineReader.h"
+#include "StatementText.h"
+#include "TextAccess1.h"
+#include "WorkingCopy.h"
+#include "Yielder.h"
+
+namespace {
+const QString Counter = QStringLiteral("[counter]");
+
+// A failure that ends the work on one file; the rest of the run goes on.
+struct FileAbandoned
+{
+};
+
+QString aboutFile(const QString& description, const QString& path)
+{
+    return description + QStringLiteral("\r\nThe file ") + path + QStringLiteral(" was not imported.");
+}
+} // namespace
+
+// The steps for one file, numbered as the procedure's lines.
+class ImportRun::FileStep
+{
+public:
+    FileStep(ImportContext& context, Guard& guard, Yielder& yield, DatabaseSession* session, int position,
+             int& mismatched)
+        : c(context), g(guard), yield(yield), session(session), position(position), mismatched(mismatched),
+          workingCopy(context.workingCopyPath)
+    {
+    }
+
+    // Returns the all-created flag for this file.
+    bool run()
+    {
+        bool allCreated = true;
+        g.line(114, [] {});
+        g.line(116, [&] {
+            if (c.pointer)
+                c.pointer->set(WindowPointer::Busy);
+        });
+        try {
+            openSession();
+            prepare();
+            g.line(180, [] {});
+            if (c.options.mode() == ImportMode::NewTable)
+                allCreated = newTable();
+            else
+                append();
+        } catch (const FileAbandoned&) {
+        }
+        g.line(360, [&] {
+            if (session)
+                session->close();
+        });
+        g.line(362, [&] {
+            if (c.pointer)
+                c.pointer->set(WindowPointer::Default);
+        });
+        return allCreated;
+    }
+
+private:
+    // Runs a numbered step whose failure dooms the rest of this file: reported once, naming
+    // the file, and the file is given up.
+    template <typename Body>
+    void vital(int line, Body&& body)
+    {
+        g.setLine(line);
+        try {
+            body();
+        } catch (const Failure& failure) {
+            g.report(Failure(aboutFile(failure.description(), path.isEmpty() ? currentPath() : path)));
+            throw FileAbandoned{};
+        }
+    }
+
+    QString currentPath() const { return c.filePath(position - 1); }
+
+    void openSession()
+    {
+        g.line(118, [&] {
+            if (session)
+                session->setMode(3);
+        });
+        vital(120, [&] {
+            if (!session)
+                throw Failure(QStringLiteral("No database session could be created."));
+            session->open(BuildConnectionString(c.connection()));
+        });
+    }
+
+    void prepare()
+    {
+        g.line(122, [&] { path = currentPath(); });
+        g.line(124, [] {});
+        vital(126, [&] { workingCopy.copyFrom(path); });
+        vital(128, [&] {
+            prepared = workingCopy.keepLines([&] { return SkipsFirstLine(c.options); }, [&] { yield(); });
+        });
+        g.setLine(178);
+    }
+
+    QStringList headerFields()
+    {
+        QList<QStringView> fields;
+        SplitFields(prepared.firstLine, c.options.separator(), fields);
+        QStringList names;
+        for (QStringView f : fields)
+            names << f.toString();
+        return names;
+    }
+
+    void noColumns()
+    {
+        g.report(Failure(aboutFile(QStringLiteral("The first line gives no column for the table."), path)));
+        throw FileAbandoned{};
+    }
+
+    // Returns the all-created flag.
+    bool newTable()
+    {
+        QString pattern;
+        bool listed = false;
+        g.line(182, [&] {
+            pattern = c.options.tableName();
+            table = pattern;
+            table.replace(Counter, QString::number(position));
+            listed = ListContains(c.tables, table);
+        });
+        if (listed) {
+            g.line(308, [] {});
+            return false;
+        }
+        bool emptyName = false;
+        g.line(184, [&] { emptyName = c.options.tableName().isEmpty(); });
+        if (emptyName)
+            return true;
+        FirstLineHandling handling = FirstLineHandling::ColumnNames;
+        g.line(186, [&] { handling = c.options.firstLineHandling(); });
+        if (handling == FirstLineHandling::ColumnNames)
+            createFromHeader();
+        else
+            createFromPrompts();
+        return true;
+    }
+
+    void createFromHeader()
+    {
+        QStringList header;
+        g.line(188, [&] { header = headerFields(); });
+        if (header.isEmpty())
+            noColumns();
+        QStringList columns;
+        g.line(190, [] {});
+        for (int j = 0; j < header.size(); ++j) {
+            g.line(194, [&] { yield(); });
+            g.line(198, [&] { columns << StatementText::columnName(header[j], j + 1); });
+        }
+        g.setLine(202);
+        const QString statement = StatementText::createTable(table, columns);
+        g.setLine(204);
+        vital(208, [&] { session->execute(statement); });
+        // The header named the columns; it is not a row of the table.
+        rows(210, prepared.firstLineKept);
+        g.line(246, [&] { c.tables.insertItem(0, table); });
+    }
+
+    void createFromPrompts()
+    {
+        g.line(248, [] {});
+        int fieldCount = 0;
+        g.line(250, [&] { fieldCount = int(headerFields().size()); });
+        if (fieldCount == 0)
+            noColumns();
+        QStringList columns;
+        g.line(252, [] {});
+        for (int j = 1; j <= fieldCount; ++j) {
+            QString answer;
+            g.line(256, [&] {
+                answer = c.interaction.inputBox(QStringLiteral("Enter name for column #") + QString::number(j) +
+                                                    QLatin1Char(':'),
+                                                ApplicationTitle(), QString());
+            });
+            if (answer.isEmpty()) {
+                // Cancelled: nothing is created or sent for this file.
+                g.report(Failure(aboutFile(QStringLiteral("No name was given for column #%1.").arg(j), path)));
+                throw FileAbandoned{};
+            }
+            g.line(258, [&] { columns << StatementText::columnName(answer, j); });
+        }
+        g.setLine(266);
+        const QString statement = StatementText::createTable(table, columns);
+        g.setLine(268);
+        vital(270, [&] { session->execute(statement); });
+        rows(272, false);
+        g.line(306, [&] { c.tables.insertItem(0, table); });
+    }
+
+    // The row loop of the new-table branch; base is its "open" line (210 or 272).
+    void rows(int base, bool skipFirstLine)
+    {
+        LineReader reader;
+        vital(base, [&] { reader.open(workingCopy.path()); });
+        QString line;
+        QString statement;
+        QList<QStringView> fields;
+        bool first = true;
+        for (;;) {
+            g.setLine(base + 2);
+            g.setLine(base + 4);
+            yield();
+            bool more = false;
+            vital(base + 6, [&] { more = reader.readLine(line); });
+            if (!more)
+                break;
+            if (first && skipFirstLine) {
+                first = false;
+                continue;
+            }
+            first = false;
+            g.setLine(base + 8);
+            SplitFields(line, c.options.separator(), fields);
+            if (fields.isEmpty())
+                continue; // a blank line is no row
+            g.setLine(base + 10);
+            StatementText::insert(table, fields, statement);
+            g.setLine(base + 22);
+            sendRow(base + 30, statement);
+        }
+        g.line(base + 34, [&] { reader.close(); });
+    }
+
+    void sendRow(int line, const QString& statement)
+    {
+        if (g.line(line, [&] { session->execute(statement); }))
+            return;
+        if (!session->isAlive()) {
+            g.report(Failure(aboutFile(QStringLiteral("The connection to the database was lost; the rest of the file "
+                                                      "was not sent."),
+                                       path)));
+            throw FileAbandoned{};
+        }
+    }
+
+    void append()
+    {
+        g.line(310, [] {});
+        QString target;
+        int tableColumns = -1;
+        vital(312, [&] {
+            target = c.tables.currentText();
+            ResultSet columns;
+            columns.open(QStringLiteral("SELECT * FROM [") + target + QLatin1Char(']'), *session, 3, -1);
+            tableColumns = columns.fieldCount();
+        });
+        int fileColumns = 0;
+        {
+            LineReader reader;
+            vital(314, [&] { reader.open(workingCopy.path()); });
+            QString first;
+            vital(316, [&] { reader.readLine(first); });
+            g.line(318, [&] {
+                QList<QStringView> fields;
+                SplitFields(first, c.options.separator(), fields);
+                fileColumns = int(fields.size());
+            });
+            g.line(320, [&] { reader.close(); });
+        }
+        bool same = false;
+        g.line(322, [&] { same = tableColumns == fileColumns; });
+        if (!same) {
+            ++mismatched;
+            g.line(358, [&] {
+                c.interaction.messageBox(
+                    QStringLiteral("The columns in the text file and the columns in the table must be identical.") +
+                        QStringLiteral("\r\n\r\n") + path + QStringLiteral(" was split by ") + c.options.separator() +
+                        QStringLiteral(" and has ") + QString::number(fileColumns) +
+                        QStringLiteral(" columns. The table ") + target + QStringLiteral(" has ") +
+                        QString::number(tableColumns) + QStringLiteral(" columns."),
+                    Interaction::StylePlain, ApplicationTitle());
+            });
+            return;
+        }
+        LineReader reader;
+        vital(324, [&] { reader.open(workingCopy.path()); });
+        QString line;
+        QString statement;
+        QList<QStringView> fields;
+        for (;;) {
+            g.setLine(326);
+            g.setLine(328);
+            yield();
+            bool more = false;
+            vital(330, [&] { more = reader.readLine(line); });
+            if (!more)
+                break;
+            g.setLine(332);
+            SplitFields(line, c.options.separator(), fields);
+            if (fields.isEmpty())
+                continue;
+            g.setLine(334);
+            // The selection is read afresh for every row: changing it sends the rest elsewhere.
+            table = c.tables.currentText();
+            StatementText::insert(table, fields, statement);
+            g.setLine(346);
+            sendRow(352, statement);
+        }
+        g.line(356, [&] { reader.close(); });
+    }
+
+    ImportContext& c;
+    Guard& g;
+    Yielder& yield;
+    DatabaseSession* session;
+    const int position;
+    int& mismatched;
+    WorkingCopy workingCopy;
+    WorkingCopy::Prepared prepared;
+    QString path;
+    QString table;
+};
+
+ImportRun::ImportRun(ImportContext context) : m_context(std::move(context))
+{
+    if (m_context.workingCopyPath.isEmpty())
+        m_context.workingCopyPath = WorkingCopy::defaultPath();
+}
+
+ImportOutcome ImportRun::start()
+{
+    ImportOutcome outcome;
+    if (m_running)
+        return outcome;
+    m_running = true;
+    struct Finish
+    {
+        bool& running;
+        ~Finish() { running = false; }
+    } finish{m_running};
+    outcome.ran = true;
+
+    ImportContext& c = m_context;
+    Guard g(c.interaction, Locations::StartImporting);
+    Yielder yield(c.interaction, YieldIntervalMs);
+    auto say = [&](int line, const QString& text) {
+        g.line(line, [&] {
+            outcome.closingMessage = text;
+            c.interaction.messageBox(text, Interaction::StylePlain, ApplicationTitle());
+        });
+    };
+
+    std::unique_ptr<DatabaseSession> session;
+    g.line(100, [&] { session = c.createSession(); });
+    g.line(102, [] {});
+
+    bool stop = false;
+    g.line(106, [&] { stop = c.fileCount() == 0; });
+    if (stop) {
+        say(380, QStringLiteral("No files added."));
+        outcome.failuresReported = g.failures();
+        return outcome;
+    }
+    g.line(108, [&] { stop = c.options.mode() == ImportMode::AppendToExisting && c.tables.currentIndex() < 0; });
+    if (stop) {
+        say(378, QStringLiteral("Please select a table."));
+        outcome.failuresReported = g.failures();
+        return outcome;
+    }
+    g.line(110, [&] { stop = c.options.mode() == ImportMode::NewTable && ListContains(c.tables, c.options.tableName()); });
+    if (stop) {
+        say(376, QStringLiteral("Table name already exists."));
+        outcome.failuresReported = g.failures();
+        return outcome;
+    }
+
+    int count = 0;
+    g.line(112, [&] { count = c.fileCount(); });
+    bool allCreated = true;
+    for (int position = 1; position <= count; ++position) {
+        yield.now();
+        allCreated = FileStep(c, g, yield, session.get(), position, outcome.filesMismatched).run();
+        g.setLine(364);
+    }
+    g.line(366, [] {});
+    say(allCreated ? 372 : 374, allCreated ? QStringLiteral("Done.") : QStringLiteral("Table(s) already exist."));
+    outcome.failuresReported = g.failures();
+    return outcome;
+}

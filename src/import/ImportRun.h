@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ConnectionSettings.h"
+#include "DatabaseSession.h"
+#include "ImportOptions.h"
+#include "Interaction.h"
+#include "TableList.h"
+#include "WindowPointer.h"
+
+#include <QString>
+
+#include <functional>
+
+// What an import run reads and writes; every value is read at the moment of use, so a change
+// the user makes while a run yields applies to the rest of it.
+struct ImportContext
+{
+    Interaction& interaction;
+    const ImportOptionsSource& options;
+    TableList& tables;
+    std::function<int()> fileCount;
+    std::function<QString(int index)> filePath; // 0-based
+    ConnectionSource connection;
+    SessionFactory createSession = defaultSessionFactory();
+    WindowPointer* pointer = nullptr;
+    QString workingCopyPath;
+};
+
+// How a run ended, for callers that need more than the messages it showed.
+struct ImportOutcome
+{
+    bool ran = false;          // false when a second run was refused
+    QString closingMessage;    // the last plain message shown ("Done.", a start check, ...)
+    int failuresReported = 0;  // error reports shown
+    int filesMismatched = 0;   // append mode: files skipped for their column count
+};
+
+// "Start Importing": loads every file of the file list, each into a new table of its own or
+// all into one existing table. Failures are reported by the guard of the procedure with the
+// number of the line that ran, and the run goes on. Only one run at a time: a second start
+// while one is yielding does nothing.
+class ImportRun
+{
+public:
+    explicit ImportRun(ImportContext context);
+
+    ImportOutcome start();
+    bool isRunning() const { return m_running; }
+
+    static constexpr int YieldIntervalMs = 10;
+
+private:
+    class FileStep;
+    ImportContext m_context;
+    bool m_running = false;
+};

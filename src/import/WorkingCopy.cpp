@@ -1,0 +1,175 @@
+#include "WorkingCopy.h"
+
+#include "Failure.h"
+#include "LineReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A file of our own at path: any entry there (a planted link included) is removed first and
+// the new file is created exclusively, never through a link.
+int createExclusive(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    ::unlink(name.constData());
+    return ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
+class Output
+{
+public:
+    explicit Output(int fd) : m_fd(fd) { m_buffer.reserve(1 << 18); }
+    ~Output()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    void write(const char* data, size_t length)
+    {
+        m_buffer.append(data, qsizetype(length));
+        if (m_buffer.size() >= (1 << 18))
+            flush();
+    }
+    void flush()
+    {
+        const char* p = m_buffer.constData();
+        qsizetype left = m_buffer.size();
+        while (left > 0) {
+            const ssize_t put = ::write(m_fd, p, size_t(left));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0)
+                throw Failure(QStringLiteral("The working copy cannot be written: %1").arg(systemError()));
+            p += put;
+            left -= put;
+        }
+        m_buffer.clear();
+    }
+    void finish()
+    {
+        flush();
+        if (::close(m_fd) != 0) {
+            m_fd = -1;
+            throw Failure(QStringLiteral("The working copy cannot be written: %1").arg(systemError()));
+        }
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+    QByteArray m_buffer;
+};
+} // namespace
+
+QString WorkingCopy::defaultPath()
+{
+    const QByteArray temp = qgetenv("TEMP");
+    if (!temp.isEmpty())
+        return QDir(QFile::decodeName(temp)).filePath(QStringLiteral("upload.txt"));
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath() + QStringLiteral("/.cache");
+    folder += QStringLiteral("/Tessaloom");
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return folder + QStringLiteral("/upload.txt");
+}
+
+void WorkingCopy::remove() const
+{
+    ::unlink(QFile::encodeName(m_path).constData());
+    ::unlink(QFile::encodeName(m_path + QStringLiteral(".part")).constData());
+}
+
+void WorkingCopy::copyFrom(const QString& source)
+{
+    remove();
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        throw Failure(QStringLiteral("The temporary folder %1 does not exist, so %2 cannot be prepared.").arg(folder, source));
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        throw Failure(QStringLiteral("The file %1 cannot be read: %2").arg(source, systemError()));
+    struct stat info{};
+    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(in);
+        throw Failure(QStringLiteral("%1 is not a file that can be imported.").arg(source));
+    }
+    const int outFd = createExclusive(m_path);
+    if (outFd < 0) {
+        const QString reason = systemError();
+        ::close(in);
+        throw Failure(QStringLiteral("The working copy %1 cannot be created: %2").arg(m_path, reason));
+    }
+    Output out(outFd);
+    QByteArray chunk(1 << 18, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(in, chunk.data(), size_t(chunk.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const QString reason = systemError();
+            ::close(in);
+            throw Failure(QStringLiteral("The file %1 cannot be read: %2").arg(source, reason));
+        }
+        if (got == 0)
+            break;
+        out.write(chunk.constData(), size_t(got));
+    }
+    ::close(in);
+    out.finish();
+}
+
+WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsFirstLine,
+                                             const std::function<void()>& onLine)
+{
+    Prepared prepared;
+    LineReader reader;
+    reader.open(m_path);
+    const QString partial = m_path + QStringLiteral(".part");
+    const int fd = createExclusive(partial);
+    if (fd < 0)
+        throw Failure(QStringLiteral("The working copy %1 cannot be created: %2").arg(partial, systemError()));
+    Output out(fd);
+    QString line;
+    QByteArray bytes;
+    int counter = 0;
+    for (;;) {
+        onLine();
+        if (!reader.readLine(line))
+            break;
+        const bool keep = !(counter == 0 && skipsFirstLine());
+        if (keep) {
+            bytes = line.toUtf8();
+            bytes += "\r\n";
+            out.write(bytes.constData(), size_t(bytes.size()));
+        }
+        if (counter == 0) {
+            prepared.firstLine = line;
+            prepared.hasLines = true;
+            prepared.firstLineKept = keep;
+        }
+        ++counter;
+    }
+    reader.close();
+    out.finish();
+    // Renaming replaces whatever entry stands at the path itself; it never follows a link.
+    if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(m_path).constData()) != 0)
+        throw Failure(QStringLiteral("The working copy %1 cannot be written: %2").arg(m_path, systemError()));
+    return prepared;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class LineReader;
+
+// The working copy of the file being imported: "upload.txt" in the folder named by TEMP, or,
+// when TEMP is not set, in a private folder of the user's own (never a shared name in /tmp).
+// It is never written through a symbolic link planted at its path: the old entry is removed
+// and the new file is created exclusively.
+class WorkingCopy
+{
+public:
+    explicit WorkingCopy(QString path) : m_path(std::move(path)) {}
+
+    // TEMP + "/upload.txt", or the private fallback.
+    static QString defaultPath();
+    const QString& path() const { return m_path; }
+
+    // Replaces the working copy with a copy of source. Throws Failure naming the file when the
+    // source is missing, a folder or unreadable, or the working copy cannot be written, so
+    // another file's rows are never read in its place.
+    void copyFrom(const QString& source);
+
+    struct Prepared
+    {
+        QString firstLine;
+        bool hasLines = false;
+        bool firstLineKept = false;
+    };
+    // Rewrites the working copy with the lines to keep, each ended by CR LF, streaming.
+    // skipsFirstLine is asked for every line read; when it says so, the first line is dropped.
+    // onLine runs before every line read (the run yields there).
+    Prepared keepLines(const std::function<bool()>& skipsFirstLine, const std::function<void()>& onLine);
+
+    // Removes the working copy (and a stale partial rewrite) without following links.
+    void remove() const;
+
+private:
+    QString m_path;
+};
