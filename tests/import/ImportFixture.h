@@ -1,0 +1,35 @@
+#pragma once
+
+#include "ImportRun.h"
+#include "ScriptedInteraction.h"
+#include "TestEnvironment.h"
+
+#include <QStringList>
+
+// One import run over an embedded database in a test's own folder.
+struct ImportFixture
+{
+    TestEnvironment env;
+    ScriptedInteraction ui;
+    FixedImportOptions options;
+    MemoryTableList tables;
+    QStringList files;
+    WindowPointer pointer;
+    QString database = env.path(QStringLiteral("target.db"));
+    std::function<void(int)> onFileRead; // called when the run takes entry i's path
+    ImportContext context();
+    ImportOutcome run();
+    // Writes a data file into the test folder and adds it to the file list.
+    QString addFile(const QString& name, const QByteArray& bytes);
+    // Rows of a table as "a|b|c", in insertion order.
+    QStringList rows(const QString& table) const;
+    QStringList columns(const QString& table) const;
+    QStringList tablesInDatabase() const;
+    void execute(const QString& sql) const;
+    // The messages shown, in order.
+    QStringList shown() const { return ui.messageTexts(); }
+    QStringList errorReports() const;
+};
+
+// "at line N" of a report text, or -1.
+int reportedLine(const QString& report);

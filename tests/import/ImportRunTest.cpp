@@ -1,0 +1,357 @@
+#include "Guard.h"
+#include "ImportFixture.h"
+
+#include <QFile>
+#include <QtTest>
+
+#include <unistd.h>
+
+class ImportRunTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startChecksStopBeforeAnyFile()
+    {
+        {
+            ImportFixture f;
+            QCOMPARE(f.run().closingMessage, QStringLiteral("No files added."));
+            QCOMPARE(f.ui.messages().first().style, 0);
+            QCOMPARE(f.ui.messages().first().title, QStringLiteral("Tessaloom"));
+        }
+        {
+            ImportFixture f;
+            f.addFile(QStringLiteral("a.csv"), "x\n1\n");
+            f.options.values().mode = ImportMode::AppendToExisting;
+            f.tables.addItem(QStringLiteral("T"));
+            QCOMPARE(f.run().closingMessage, QStringLiteral("Please select a table."));
+        }
+        {
+            ImportFixture f;
+            f.addFile(QStringLiteral("a.csv"), "x\n1\n");
+            f.tables.addItem(QStringLiteral("newtable[COUNTER]"));
+            QCOMPARE(f.run().closingMessage, QStringLiteral("Table name already exists."));
+            QCOMPARE(f.shown().size(), 1);
+            QVERIFY(f.tablesInDatabase().isEmpty());
+        }
+    }
+
+    void countersNameTablesAndSkippedPositionsAreUsedUp()
+    {
+        ImportFixture f;
+        f.addFile(QStringLiteral("a.csv"), "Name,E-mail Address,Zip\nPeter,p@x,03101\n");
+        f.addFile(QStringLiteral("b.csv"), "k\nv\n");
+        f.addFile(QStringLiteral("c.csv"), "Qty (kg),1st Qtr (2021)\n3,4\n");
+        f.tables.addItem(QStringLiteral("NEWTABLE2"));
+        const ImportOutcome outcome = f.run();
+        // The last file created its table, so the skipped second one does not decide.
+        QCOMPARE(outcome.closingMessage, QStringLiteral("Done."));
+        QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable1", "NewTable3"}));
+        QCOMPARE(f.columns(QStringLiteral("NewTable1")), QStringList({"Name", "EmailAddress", "Zip"}));
+        QCOMPARE(f.columns(QStringLiteral("NewTable3")), QStringList({"Qtykg", "1stQtr2021"}));
+        // The header names the columns and is not a row.
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"Peter|p@x|03101"}));
+        QCOMPARE(f.tables.items(), QStringList({"NewTable3", "NewTable1", "NEWTABLE2"}));
+        QCOMPARE(f.pointer.value(), WindowPointer::Default);
+        QVERIFY(f.errorReports().isEmpty());
+    }
+
+    void aNameWithoutCounterIsCreatedOnceAndTheLastFileDecides()
+    {
+        ImportFixture f;
+        f.options.values().tableName = QStringLiteral("Sales");
+        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
+        f.addFile(QStringLiteral("b.csv"), "n\n2\n");
+        QCOMPARE(f.run().closingMessage, QStringLiteral("Table(s) already exist."));
+        QCOMPARE(f.rows(QStringLiteral("Sales")), QStringList({"1"}));
+    }
+
+    void anEmptyTableNameCreatesNothing()
+    {
+        ImportFixture f;
+        f.options.values().tableName.clear();
+        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
+        QCOMPARE(f.run().closingMessage, QStringLiteral("Done."));
+        QVERIFY(f.tablesInDatabase().isEmpty());
+        QVERIFY(f.errorReports().isEmpty());
+    }
+
+    void promptsNameTheColumnsForEveryFile()
+    {
+        ImportFixture f;
+        f.options.values().firstLineHandling = FirstLineHandling::IgnoreWithUserNames;
+        f.addFile(QStringLiteral("a.csv"), "h1,h2,h3,h4\n1,2,3,4\n");
+        f.addFile(QStringLiteral("b.csv"), "x\ny\n");
+        for (const char* answer : {"Unit Price", "b", "***", "d", "only"})
+            f.ui.answerPrompt(QString::fromLatin1(answer));
+        QCOMPARE(f.run().closingMessage, QStringLiteral("Done."));
+        QCOMPARE(f.ui.prompts().size(), 5);
+        QCOMPARE(f.ui.prompts().at(0).prompt, QStringLiteral("Enter name for column #1:"));
+        QCOMPARE(f.ui.prompts().at(3).prompt, QStringLiteral("Enter name for column #4:"));
+        QCOMPARE(f.ui.prompts().at(4).prompt, QStringLiteral("Enter name for column #1:"));
+        QCOMPARE(f.ui.prompts().at(0).defaultAnswer, QString());
+        QCOMPARE(f.columns(QStringLiteral("NewTable1")), QStringList({"UnitPrice", "b", "Column3", "d"}));
+        // The first line is dropped: only data remains.
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|2|3|4"}));
+        QCOMPARE(f.rows(QStringLiteral("NewTable2")), QStringList({"y"}));
+    }
+
+    void cancellingAPromptCreatesAndSendsNothingForThatFile()
+    {
+        ImportFixture f;
+        f.options.values().firstLineHandling = FirstLineHandling::IgnoreWithUserNames;
+        f.addFile(QStringLiteral("a.csv"), "h1,h2\n1,2\n");
+        f.addFile(QStringLiteral("b.csv"), "h\n3\n");
+        f.ui.answerPrompt(QStringLiteral("first"));
+        f.ui.answerPrompt(QString()); // cancel at column #2
+        f.ui.answerPrompt(QStringLiteral("k"));
+        f.run();
+        QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable2"}));
+        QCOMPARE(f.tables.items(), QStringList({"NewTable2"}));
+        QCOMPARE(f.errorReports().size(), 1);
+        QVERIFY(f.errorReports().first().contains(f.files.first()));
+    }
+
+    void valuesAreSentAsTheyStand()
+    {
+        ImportFixture f;
+        f.options.values().separator = QStringLiteral("||");
+        f.addFile(QStringLiteral("a.txt"), "a||b||c\nO'Brien||x|y||\n\n||'q'||\"1,2\"\n");
+        f.run();
+        // Empty fields are empty texts, a lone "|" is no separator, quotes are data, blank lines no rows.
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"O'Brien|x|y|", "|'q'|\"1,2\""}));
+    }
+
+    void emptySeparatorGivesTheWholeLine()
+    {
+        ImportFixture f;
+        f.options.values().separator.clear();
+        f.addFile(QStringLiteral("a.txt"), "head,er\nv,w\n");
+        f.run();
+        QCOMPARE(f.columns(QStringLiteral("NewTable1")), QStringList({"header"}));
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"v,w"}));
+    }
+
+    void everyLineEndEndsALineAndTheByteOrderMarkIsDropped_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("LF") << QByteArray("id,v\n1,a\n2,b\n");
+        QTest::newRow("CR LF") << QByteArray("id,v\r\n1,a\r\n2,b\r\n");
+        QTest::newRow("CR") << QByteArray("id,v\r1,a\r2,b");
+        QTest::newRow("mixed and BOM") << QByteArray("\xEF\xBB\xBFid,v\r\n1,a\n2,b\r");
+    }
+    void everyLineEndEndsALineAndTheByteOrderMarkIsDropped()
+    {
+        QFETCH(QByteArray, bytes);
+        ImportFixture f;
+        f.addFile(QStringLiteral("a.csv"), bytes);
+        f.run();
+        QCOMPARE(f.columns(QStringLiteral("NewTable1")), QStringList({"id", "v"}));
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|a", "2|b"}));
+    }
+
+    void textInAnEightBitCodePageLosesNoCharacter()
+    {
+        ImportFixture f;
+        f.addFile(QStringLiteral("a.csv"), "name\nM\xFCller\nGr\xC3\xBC\xC3\x9F" "e\n");
+        f.run();
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({QStringLiteral("Müller"), QStringLiteral("Grüße")}));
+    }
+
+    void headerFieldsWithoutLettersGetNumberedNames()
+    {
+        ImportFixture f;
+        f.addFile(QStringLiteral("a.csv"), "a,,(%),d\n1,2,3,4\n");
+        f.run();
+        QCOMPARE(f.columns(QStringLiteral("NewTable1")), QStringList({"a", "Column2", "Column3", "d"}));
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|2|3|4"}));
+    }
+
+    void aMissingFileNeverImportsAnotherFilesRows()
+    {
+        ImportFixture f;
+        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
+        f.files << f.env.path(QStringLiteral("data/gone.csv"));
+        f.files << f.env.path(QStringLiteral("data")); // a folder
+        f.run();
+        QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable1"}));
+        const QStringList reports = f.errorReports();
+        QCOMPARE(reports.size(), 2);
+        QCOMPARE(reportedLine(reports.at(0)), 126);
+        QVERIFY(reports.at(0).contains(QStringLiteral("gone.csv")));
+        QVERIFY(reports.at(0).startsWith(QStringLiteral("The file ")));
+        QVERIFY(reports.at(0).contains(QStringLiteral("\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 126\r\r")));
+    }
+
+    void aRejectedCreateSendsNoRowsAndListsNothing()
+    {
+        ImportFixture f;
+        f.addFile(QStringLiteral("a.csv"), "a b,ab\n1,2\n3,4\n");
+        f.addFile(QStringLiteral("b.csv"), "ok\n5\n");
+        f.run();
+        const QStringList reports = f.errorReports();
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reportedLine(reports.first()), 208);
+        QVERIFY(reports.first().contains(QStringLiteral("duplicate column name")));
+        QCOMPARE(f.tables.items(), QStringList({"NewTable2"}));
+    }
+
+    void aFirstLineWithoutFieldsIsReportedOnce()
+    {
+        ImportFixture f;
+        f.addFile(QStringLiteral("a.csv"), "\n1\n2\n");
+        f.addFile(QStringLiteral("empty.csv"), "");
+        f.run();
+        QCOMPARE(f.errorReports().size(), 2);
+        QVERIFY(f.tablesInDatabase().isEmpty());
+    }
+
+    void anUnopenableSessionIsReportedOncePerFile()
+    {
+        ImportFixture f;
+        f.database = f.env.path(QStringLiteral("no/such/folder/x.db"));
+        f.addFile(QStringLiteral("a.csv"), "n\n1\n2\n3\n");
+        f.addFile(QStringLiteral("b.csv"), "n\n1\n");
+        f.run();
+        const QStringList reports = f.errorReports();
+        QCOMPARE(reports.size(), 2);
+        QCOMPARE(reportedLine(reports.at(0)), 120);
+        QVERIFY(reports.at(1).contains(f.files.at(1)));
+        QCOMPARE(f.pointer.value(), WindowPointer::Default);
+    }
+
+    void rejectedRowsAreReportedOneByOneWithTheirLine()
+    {
+        ImportFixture f;
+        f.addFile(QStringLiteral("a.csv"), "a,b\n1,2\n3\n4,5,6\n7,8\n");
+        f.run();
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|2", "7|8"}));
+        const QStringList reports = f.errorReports();
+        QCOMPARE(reports.size(), 2);
+        QCOMPARE(reportedLine(reports.at(0)), 240);
+        QVERIFY(reports.at(0).startsWith(QStringLiteral("table NewTable1 has 2 columns but 1 values were supplied")));
+    }
+
+    void optionsChangedDuringTheRunApplyToLaterFiles()
+    {
+        ImportFixture f;
+        f.addFile(QStringLiteral("a.csv"), "a,b\n1,2\n");
+        f.addFile(QStringLiteral("b.csv"), "a;b\n3;4\n");
+        f.onFileRead = [&](int index) {
+            if (index == 1) {
+                f.options.values().separator = QStringLiteral(";");
+                f.options.values().tableName = QStringLiteral("Second");
+            }
+        };
+        f.run();
+        QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable1", "Second"}));
+        QCOMPARE(f.rows(QStringLiteral("Second")), QStringList({"3|4"}));
+    }
+
+    void aSecondStartDuringARunDoesNothing()
+    {
+        ImportFixture f;
+        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
+        ImportRun run(f.context());
+        ImportOutcome inner;
+        f.ui.onYield([&](int) {
+            if (!inner.ran && run.isRunning())
+                inner = run.start();
+        });
+        const ImportOutcome outer = run.start();
+        QVERIFY(outer.ran);
+        QVERIFY(!inner.ran);
+        QVERIFY(!run.isRunning());
+        QCOMPARE(f.shown(), QStringList({"Done."}));
+    }
+
+    void busyWhileEachFileRuns()
+    {
+        ImportFixture f;
+        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
+        QList<int> seen;
+        f.ui.onYield([&](int) { seen << f.pointer.value(); });
+        f.run();
+        QVERIFY(!seen.isEmpty());
+        for (int value : seen)
+            QCOMPARE(value, WindowPointer::Busy);
+        QCOMPARE(f.pointer.value(), WindowPointer::Default);
+    }
+
+    void aPlantedLinkAtTheWorkingCopyIsNotFollowed()
+    {
+        ImportFixture f;
+        const QString victim = f.env.writeFile(QStringLiteral("victim.txt"), "precious\n");
+        QVERIFY(QFile::link(victim, f.env.path(QStringLiteral("temp/upload.txt"))));
+        QVERIFY(QFile::link(victim, f.env.path(QStringLiteral("temp/upload.txt.part"))));
+        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
+        f.run();
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("precious\n"));
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1"}));
+    }
+
+    void appendChecksTheFirstLineOnly()
+    {
+        ImportFixture f;
+        f.execute(QStringLiteral("CREATE TABLE [Orders] (a TEXT, b TEXT, c TEXT)"));
+        f.tables.addItem(QStringLiteral("Orders"));
+        f.tables.setCurrentIndex(0);
+        f.options.values().mode = ImportMode::AppendToExisting;
+        f.options.values().separator = QStringLiteral(";");
+        f.addFile(QStringLiteral("good.csv"), "x;y;z\n1;2;3\n4;5\n");
+        const QString bad = f.addFile(QStringLiteral("bad.csv"), "1;2\n");
+        const ImportOutcome outcome = f.run();
+        QCOMPARE(outcome.closingMessage, QStringLiteral("Done."));
+        QCOMPARE(outcome.filesMismatched, 1);
+        // Without the header box checked, the first line is data.
+        QCOMPARE(f.rows(QStringLiteral("Orders")), QStringList({"x|y|z", "1|2|3"}));
+        const QStringList reports = f.errorReports();
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reportedLine(reports.first()), 352);
+        QCOMPARE(f.shown().at(1),
+                 QStringLiteral("The columns in the text file and the columns in the table must be identical.\r\n\r\n") +
+                     bad + QStringLiteral(" was split by ; and has 2 columns. The table Orders has 3 columns."));
+        QCOMPARE(f.tables.items(), QStringList({"Orders"}));
+    }
+
+    void appendDropsTheHeaderWhenAskedAndFollowsTheSelection()
+    {
+        ImportFixture f;
+        f.execute(QStringLiteral("CREATE TABLE [A] (v TEXT)"));
+        f.tables.addItem(QStringLiteral("A"));
+        f.tables.addItem(QStringLiteral("B"));
+        f.tables.setCurrentIndex(0);
+        f.options.values().mode = ImportMode::AppendToExisting;
+        f.options.values().ignoreHeaderRow = true;
+        f.addFile(QStringLiteral("1.csv"), "header\none\n");
+        f.addFile(QStringLiteral("2.csv"), "header\ntwo\n");
+        f.onFileRead = [&](int index) {
+            if (index == 1)
+                f.tables.setCurrentIndex(1);
+        };
+        f.run();
+        QCOMPARE(f.rows(QStringLiteral("A")), QStringList({"one"}));
+        // "B" does not exist: the file is reported once and skipped, not sent row by row.
+        QCOMPARE(f.errorReports().size(), 1);
+        QCOMPARE(reportedLine(f.errorReports().first()), 312);
+    }
+
+    void allFilesMismatchingGiveOneMessageEachThenDone()
+    {
+        ImportFixture f;
+        f.execute(QStringLiteral("CREATE TABLE [T] (a TEXT)"));
+        f.tables.addItem(QStringLiteral("T"));
+        f.tables.setCurrentIndex(0);
+        f.options.values().mode = ImportMode::AppendToExisting;
+        f.addFile(QStringLiteral("1.csv"), "1,2\n");
+        f.addFile(QStringLiteral("2.csv"), "1,2,3\n");
+        f.run();
+        QCOMPARE(f.shown().size(), 3);
+        QCOMPARE(f.shown().last(), QStringLiteral("Done."));
+    }
+};
+
+QTEST_GUILESS_MAIN(ImportRunTest)
+#include "ImportRunTest.moc"
