@@ -3,11 +3,11 @@
 #include "ScriptedInteraction.h"
 
 #include <QtTest>
-
 #include <stdexcept>
 
 namespace {
-const QString Tail = QStringLiteral("\r\rPlease email screenshot of this message to ") + SupportAddress;
+const QString Tail =
+    QStringLiteral("\r\rPlease email screenshot of this message to ") + SupportAddress;
 }
 
 class ErrorReportTest : public QObject
@@ -22,12 +22,18 @@ private slots:
         QTest::addColumn<int>("line");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("ordinary") << "Table not found." << Locations::StartImporting << 142
-                                  << "Table not found.\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 142" + Tail;
-        QTest::newRow("empty description") << "" << Locations::MainLoad << 118
-                                           << "\r\nin Quorvane2021/08/31.Form2.Form_Load at line 118" + Tail;
-        QTest::newRow("folder scan tag") << "Path not found" << Locations::FolderScan << 100
-                                         << "Path not found\r\nin Brimstead2021/08/31.AddFolder.GetSubDirectories2016 at line 100" + Tail;
+        QTest::newRow("ordinary")
+            << "Table not found." << Locations::StartImporting << 142
+            << "Table not found.\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 142" +
+                   Tail;
+        QTest::newRow("empty description")
+            << "" << Locations::MainLoad << 118
+            << "\r\nin Quorvane2021/08/31.Form2.Form_Load at line 118" + Tail;
+        QTest::newRow("folder scan tag")
+            << "Path not found" << Locations::FolderScan << 100
+            << "Path not found\r\nin Brimstead2021/08/31.AddFolder.GetSubDirectories2016 at line "
+               "100" +
+                   Tail;
     }
     void composedText()
     {
@@ -42,14 +48,22 @@ private slots:
     {
         QTest::addColumn<QString>("location");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("PushButton3") << Locations::AddTextFiles << "in Quorvane2021/08/31.Form2.PushButton3_Click ";
-        QTest::newRow("PushButton4") << Locations::AddAllFilesInFolder << "in Quorvane2021/08/31.Form2.PushButton4_Click ";
-        QTest::newRow("PushButton5") << Locations::SetupConnection << "in Quorvane2021/08/31.Form2.PushButton5_Click ";
-        QTest::newRow("PushButton6") << Locations::MainHelp << "in Quorvane2021/08/31.Form2.PushButton6_Click ";
-        QTest::newRow("Next") << Locations::Next << "in Quorvane2021/08/31.Form1.PushButton3_Click ";
-        QTest::newRow("Help") << Locations::ConnectionHelp << "in Quorvane2021/08/31.Form1.PushButton6_Click ";
-        QTest::newRow("Test") << Locations::TestConnection << "in Quorvane2021/08/31.Form1.PushButton7_Click ";
-        QTest::newRow("Load") << Locations::ConnectionLoad << "in Quorvane2021/08/31.Form1.Form_Load ";
+        QTest::newRow("PushButton3")
+            << Locations::AddTextFiles << "in Quorvane2021/08/31.Form2.PushButton3_Click ";
+        QTest::newRow("PushButton4")
+            << Locations::AddAllFilesInFolder << "in Quorvane2021/08/31.Form2.PushButton4_Click ";
+        QTest::newRow("PushButton5")
+            << Locations::SetupConnection << "in Quorvane2021/08/31.Form2.PushButton5_Click ";
+        QTest::newRow("PushButton6")
+            << Locations::MainHelp << "in Quorvane2021/08/31.Form2.PushButton6_Click ";
+        QTest::newRow("Next") << Locations::Next
+                              << "in Quorvane2021/08/31.Form1.PushButton3_Click ";
+        QTest::newRow("Help") << Locations::ConnectionHelp
+                              << "in Quorvane2021/08/31.Form1.PushButton6_Click ";
+        QTest::newRow("Test") << Locations::TestConnection
+                              << "in Quorvane2021/08/31.Form1.PushButton7_Click ";
+        QTest::newRow("Load") << Locations::ConnectionLoad
+                              << "in Quorvane2021/08/31.Form1.Form_Load ";
     }
     void locationTexts()
     {
@@ -88,14 +102,22 @@ private slots:
         Guard guard(ui, Locations::StartImporting);
         QStringList ran;
         ui.onMessage([&ran](const ScriptedInteraction::Message&) { ran << QStringLiteral("box"); });
-        guard.line(100, [&] { ran << "100"; throw Failure(QStringLiteral("first")); });
+        guard.line(100, [&] {
+            ran << "100";
+            throw Failure(QStringLiteral("first"));
+        });
         guard.line(102, [&] { ran << "102"; });
-        guard.line(104, [&] { ran << "104"; throw std::runtime_error("second"); });
+        guard.line(104, [&] {
+            ran << "104";
+            throw std::runtime_error("second");
+        });
         guard.line(106, [&] { ran << "106"; });
         QCOMPARE(ran, QStringList({"100", "box", "102", "104", "box", "106"}));
-        QCOMPARE(ui.messageTexts(),
-                 QStringList({"first\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 100" + Tail,
-                              "second\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 104" + Tail}));
+        QCOMPARE(
+            ui.messageTexts(),
+            QStringList(
+                {"first\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 100" + Tail,
+                 "second\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 104" + Tail}));
     }
 
     void loopFailingEveryPassShowsOneBoxPerPass()

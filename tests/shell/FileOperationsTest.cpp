@@ -1,4 +1,5 @@
 #include "FileOperations.h"
+
 #include "ScriptedInteraction.h"
 #include "TestEnvironment.h"
 
@@ -32,22 +33,32 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("left");
         // The folder holds a.txt, b.txt, ab.txt, a.csv, .h.txt and the folder sub.txt.
-        QTest::newRow("plain name") << "a.txt" << QStringList({".h.txt", "a.csv", "ab.txt", "b.txt", "sub.txt"});
+        QTest::newRow("plain name")
+            << "a.txt" << QStringList({".h.txt", "a.csv", "ab.txt", "b.txt", "sub.txt"});
         QTest::newRow("star") << "*.txt" << QStringList({"a.csv", "sub.txt"});
-        QTest::newRow("question mark") << "?.txt" << QStringList({".h.txt", "a.csv", "ab.txt", "sub.txt"});
+        QTest::newRow("question mark")
+            << "?.txt" << QStringList({".h.txt", "a.csv", "ab.txt", "sub.txt"});
         QTest::newRow("star in the middle") << "a*" << QStringList({".h.txt", "b.txt", "sub.txt"});
         QTest::newRow("everything") << "*" << QStringList({"sub.txt"});
-        QTest::newRow("no match") << "*.doc" << QStringList({".h.txt", "a.csv", "a.txt", "ab.txt", "b.txt", "sub.txt"});
-        QTest::newRow("missing file") << "none.txt" << QStringList({".h.txt", "a.csv", "a.txt", "ab.txt", "b.txt", "sub.txt"});
-        QTest::newRow("a folder") << "sub.txt" << QStringList({".h.txt", "a.csv", "a.txt", "ab.txt", "b.txt", "sub.txt"});
-        QTest::newRow("case matters") << "A.TXT" << QStringList({".h.txt", "a.csv", "a.txt", "ab.txt", "b.txt", "sub.txt"});
+        QTest::newRow("no match") << "*.doc"
+                                  << QStringList({".h.txt", "a.csv", "a.txt", "ab.txt", "b.txt",
+                                                  "sub.txt"});
+        QTest::newRow("missing file")
+            << "none.txt"
+            << QStringList({".h.txt", "a.csv", "a.txt", "ab.txt", "b.txt", "sub.txt"});
+        QTest::newRow("a folder") << "sub.txt"
+                                  << QStringList({".h.txt", "a.csv", "a.txt", "ab.txt", "b.txt",
+                                                  "sub.txt"});
+        QTest::newRow("case matters")
+            << "A.TXT" << QStringList({".h.txt", "a.csv", "a.txt", "ab.txt", "b.txt", "sub.txt"});
     }
     void deletesMatches()
     {
         QFETCH(QString, name);
         QFETCH(QStringList, left);
         TestEnvironment env;
-        for (const char* file : {"d/a.txt", "d/b.txt", "d/ab.txt", "d/a.csv", "d/.h.txt", "d/sub.txt/inner.txt"})
+        for (const char* file :
+             {"d/a.txt", "d/b.txt", "d/ab.txt", "d/a.csv", "d/.h.txt", "d/sub.txt/inner.txt"})
             env.writeFile(QString::fromLatin1(file), "x");
         ScriptedInteraction ui;
         DeleteFileQuietly(ui, env.path(QStringLiteral("d/")) + name);
@@ -92,13 +103,20 @@ private slots:
         QTest::addColumn<QString>("destination");
         QTest::addColumn<QByteArray>("expected"); // of out/copy.txt afterwards
         // src/in.txt holds "new"; out/copy.txt holds "old".
-        QTest::newRow("overwrites") << "src/in.txt" << "out/copy.txt" << QByteArray("new");
-        QTest::newRow("doubled separators") << "src//in.txt" << "out//copy.txt" << QByteArray("new");
-        QTest::newRow("missing source") << "src/none.txt" << "out/copy.txt" << QByteArray("old");
-        QTest::newRow("folder as source") << "src" << "out/copy.txt" << QByteArray("old");
-        QTest::newRow("wildcard source") << "src/*.txt" << "out/copy.txt" << QByteArray("old");
-        QTest::newRow("blank source") << "  " << "out/copy.txt" << QByteArray("old");
-        QTest::newRow("missing folder") << "src/in.txt" << "nowhere/copy.txt" << QByteArray("old");
+        QTest::newRow("overwrites") << "src/in.txt"
+                                    << "out/copy.txt" << QByteArray("new");
+        QTest::newRow("doubled separators") << "src//in.txt"
+                                            << "out//copy.txt" << QByteArray("new");
+        QTest::newRow("missing source") << "src/none.txt"
+                                        << "out/copy.txt" << QByteArray("old");
+        QTest::newRow("folder as source") << "src"
+                                          << "out/copy.txt" << QByteArray("old");
+        QTest::newRow("wildcard source") << "src/*.txt"
+                                         << "out/copy.txt" << QByteArray("old");
+        QTest::newRow("blank source") << "  "
+                                      << "out/copy.txt" << QByteArray("old");
+        QTest::newRow("missing folder") << "src/in.txt"
+                                        << "nowhere/copy.txt" << QByteArray("old");
     }
     void copyIfPossible()
     {
@@ -108,7 +126,9 @@ private slots:
         TestEnvironment env;
         env.writeFile(QStringLiteral("src/in.txt"), "new");
         env.writeFile(QStringLiteral("out/copy.txt"), "old");
-        const auto full = [&env](const QString& p) { return p.trimmed().isEmpty() ? p : env.root() + QLatin1Char('/') + p; };
+        const auto full = [&env](const QString& p) {
+            return p.trimmed().isEmpty() ? p : env.root() + QLatin1Char('/') + p;
+        };
         CopyFileIfPossible(full(source), full(destination));
         QCOMPARE(contentsOf(env.path(QStringLiteral("out/copy.txt"))), expected);
         QVERIFY(!QFile::exists(env.path(QStringLiteral("nowhere"))));
@@ -152,7 +172,8 @@ private slots:
 
         // The copy carries the source's permissions.
         const QString readOnlySource = env.writeFile(QStringLiteral("ro-src.txt"), "ro");
-        QVERIFY(QFile::setPermissions(readOnlySource, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+        QVERIFY(QFile::setPermissions(readOnlySource, QFileDevice::ReadOwner |
+                                                          QFileDevice::WriteOwner |
                                                           QFileDevice::ReadGroup));
         CopyFileQuietly(readOnlySource, env.path(QStringLiteral("perm.txt")));
         QCOMPARE(QFile::permissions(env.path(QStringLiteral("perm.txt"))) & 0x0FFF,

@@ -22,7 +22,8 @@ private slots:
 
         QTest::newRow("\\ empty") << "" << bs << "";
         QTest::newRow("\\ inner pair") << R"(C:\data\\in.txt)" << bs << R"(C:\data\in.txt)";
-        QTest::newRow("\\ share keeps two") << R"(\\server\share\\x.txt)" << bs << R"(\\server\share\x.txt)";
+        QTest::newRow("\\ share keeps two")
+            << R"(\\server\share\\x.txt)" << bs << R"(\\server\share\x.txt)";
         QTest::newRow("\\ four leading") << R"(\\\\server\x)" << bs << R"(\\server\x)";
         QTest::newRow("\\ single leading") << R"(\x\y)" << bs << R"(\\x\y)";
         QTest::newRow("\\ only separators") << R"(\\\\\)" << bs << R"(\\)";
@@ -97,9 +98,11 @@ private slots:
         env.writeFile(QStringLiteral("dir/b.txt"), "b");
         env.writeFile(QStringLiteral("dir/.hidden"), "h");
         env.writeFile(QStringLiteral("dir/st*r.txt"), "s");
-        QVERIFY(QFile::link(env.path(QStringLiteral("dir/a.txt")), env.path(QStringLiteral("link-file"))));
+        QVERIFY(QFile::link(env.path(QStringLiteral("dir/a.txt")),
+                            env.path(QStringLiteral("link-file"))));
         QVERIFY(QFile::link(env.path(QStringLiteral("dir")), env.path(QStringLiteral("link-dir"))));
-        QVERIFY(QFile::link(env.path(QStringLiteral("gone")), env.path(QStringLiteral("link-none"))));
+        QVERIFY(
+            QFile::link(env.path(QStringLiteral("gone")), env.path(QStringLiteral("link-none"))));
 
         const QString path = env.root() + QLatin1Char('/') + relative;
         QCOMPARE(PathExists(path), pathExists);

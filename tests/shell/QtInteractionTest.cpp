@@ -1,4 +1,5 @@
 #include "QtInteraction.h"
+
 #include "TestEnvironment.h"
 
 #include <QApplication>
@@ -6,24 +7,38 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
 namespace {
-// Acts on the next modal dialog of type W once it is shown, so exec() returns.
-template <typename W>
-void whenModal(std::function<void(W*)> act)
+// Acts on the next modal dialog of type W once it is shown, so exec() returns. A dialog that
+// never turns up, or stays open, is closed after a few seconds so a fault cannot hang the suite.
+template <typename W> void whenModal(std::function<void(W*)> act)
 {
     auto* timer = new QTimer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-        if (auto* dialog = qobject_cast<W*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act, ticks] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* dialog = qobject_cast<W*>(modal);
+        if (!dialog && ++*ticks < 300)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (!dialog) {
+            qWarning("the expected dialog did not appear");
+            if (auto* other = qobject_cast<QDialog*>(modal))
+                other->reject();
+            return;
         }
+        QTimer::singleShot(3000, dialog, [dialog] {
+            qWarning("closing a dialog the test left open");
+            dialog->reject();
+        });
+        act(dialog);
     });
     timer->start();
 }
@@ -40,7 +55,8 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("two") << "Text Files|*.txt|All Files|*.*|"
                              << QStringList({"Text Files (*.txt)", "All Files (*.*)"});
-        QTest::newRow("several patterns") << "Data|*.txt;*.csv|" << QStringList({"Data (*.txt *.csv)"});
+        QTest::newRow("several patterns")
+            << "Data|*.txt;*.csv|" << QStringList({"Data (*.txt *.csv)"});
         QTest::newRow("no trailing bar") << "Text|*.txt" << QStringList({"Text (*.txt)"});
         QTest::newRow("missing pattern") << "Any|" << QStringList({"Any (*)"});
         QTest::newRow("empty") << "" << QStringList();
@@ -61,7 +77,8 @@ private slots:
         QTest::newRow("one") << QStringList({"/data/a.txt"}) << "/data/a.txt";
         QTest::newRow("several") << QStringList({"/data/a.txt", "/data/b.txt"})
                                  << QString("/data") + nul + "a.txt" + nul + "b.txt";
-        QTest::newRow("root") << QStringList({"/a.txt", "/b.txt"}) << QString("/") + nul + "a.txt" + nul + "b.txt";
+        QTest::newRow("root") << QStringList({"/a.txt", "/b.txt"})
+                              << QString("/") + nul + "a.txt" + nul + "b.txt";
         QTest::newRow("different folders") << QStringList({"/data/x/a.txt", "/data/y/b.txt"})
                                            << QString("/data") + nul + "x/a.txt" + nul + "y/b.txt";
     }
@@ -94,7 +111,8 @@ private slots:
             format = box->textFormat();
             box->button(QMessageBox::Ok)->click();
         });
-        ui.messageBox(QStringLiteral("<b>bad</b>\r\nin x at line 1\r\rPlease"), style, QStringLiteral("Application Error"));
+        ui.messageBox(QStringLiteral("<b>bad</b>\r\nin x at line 1\r\rPlease"), style,
+                      QStringLiteral("Application Error"));
         QCOMPARE(int(shownIcon), icon);
         QCOMPARE(shownText, QStringLiteral("<b>bad</b>\nin x at line 1\n\nPlease"));
         QCOMPARE(shownTitle, QStringLiteral("Application Error"));
@@ -109,14 +127,16 @@ private slots:
             dialog->setTextValue(QStringLiteral("csv"));
             dialog->accept();
         });
-        QCOMPARE(ui.inputBox(QStringLiteral("Extension?"), QString(), QStringLiteral("txt")), QStringLiteral("csv"));
+        QCOMPARE(ui.inputBox(QStringLiteral("Extension?"), QString(), QStringLiteral("txt")),
+                 QStringLiteral("csv"));
 
         QString title;
         whenModal<QInputDialog>([&title](QInputDialog* dialog) {
             title = dialog->windowTitle();
             dialog->reject();
         });
-        QCOMPARE(ui.inputBox(QStringLiteral("Extension?"), QString(), QStringLiteral("txt")), QString());
+        QCOMPARE(ui.inputBox(QStringLiteral("Extension?"), QString(), QStringLiteral("txt")),
+                 QString());
         QCOMPARE(title, QStringLiteral("Tessaloom"));
     }
 
@@ -134,23 +154,30 @@ private slots:
             mode = dialog->fileMode();
             dialog->reject();
         });
-        QCOMPARE(ui.openFileDialog(QStringLiteral("Add"), QStringLiteral("Text|*.txt|All|*.*|")), QString());
+        QCOMPARE(ui.openFileDialog(QStringLiteral("Add"), QStringLiteral("Text|*.txt|All|*.*|")),
+                 QString());
         QCOMPARE(selectedFilter, QStringLiteral("Text (*.txt)"));
         QCOMPARE(mode, QFileDialog::ExistingFiles);
 
         whenModal<QFileDialog>([&](QFileDialog* dialog) {
             dialog->setDirectory(env.path(QStringLiteral("in")));
-            dialog->selectFile(QStringLiteral("\"a.txt\" \"b.txt\""));
-            dialog->accept();
+            // What a user types into the name box to choose two files.
+            auto* nameBox = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(nameBox);
+            nameBox->setText(QStringLiteral("\"a.txt\" \"b.txt\""));
+            QMetaObject::invokeMethod(dialog, "accept");
         });
-        const QString several = ui.openFileDialog(QStringLiteral("Add"), QStringLiteral("Text|*.txt|"));
+        const QString several =
+            ui.openFileDialog(QStringLiteral("Add"), QStringLiteral("Text|*.txt|"));
         QCOMPARE(several.split(QChar(u'\0')),
                  QStringList({env.path(QStringLiteral("in")), "a.txt", "b.txt"}));
 
         whenModal<QFileDialog>([&](QFileDialog* dialog) {
             dialog->setDirectory(env.path(QStringLiteral("in")));
-            dialog->selectFile(QStringLiteral("b.txt"));
-            dialog->accept();
+            auto* nameBox = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(nameBox);
+            nameBox->setText(QStringLiteral("b.txt"));
+            QMetaObject::invokeMethod(dialog, "accept");
         });
         QCOMPARE(ui.openFileDialog(QStringLiteral("Add"), QStringLiteral("Text|*.txt|")), b);
         Q_UNUSED(a);

@@ -15,12 +15,18 @@ private slots:
         QTest::addColumn<QString>("set");
         QTest::addColumn<bool>("keep");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("keep in order") << "banana" << "an" << true << "anana";
-        QTest::newRow("drop") << "banana" << "an" << false << "b";
-        QTest::newRow("case-sensitive") << "AaBb" << "ab" << true << "ab";
-        QTest::newRow("empty set keep") << "abc" << "" << true << "";
-        QTest::newRow("empty set drop") << "abc" << "" << false << "abc";
-        QTest::newRow("empty text") << "" << "abc" << true << "";
+        QTest::newRow("keep in order") << "banana"
+                                       << "an" << true << "anana";
+        QTest::newRow("drop") << "banana"
+                              << "an" << false << "b";
+        QTest::newRow("case-sensitive") << "AaBb"
+                                        << "ab" << true << "ab";
+        QTest::newRow("empty set keep") << "abc"
+                                        << "" << true << "";
+        QTest::newRow("empty set drop") << "abc"
+                                        << "" << false << "abc";
+        QTest::newRow("empty text") << ""
+                                    << "abc" << true << "";
     }
     void filterCharacters()
     {
@@ -34,7 +40,8 @@ private slots:
     void filterLimit()
     {
         const QString atLimit(FilterCharactersLimit, QLatin1Char('a'));
-        QCOMPARE(FilterCharacters(atLimit, QStringLiteral("a"), true).size(), FilterCharactersLimit);
+        QCOMPARE(FilterCharacters(atLimit, QStringLiteral("a"), true).size(),
+                 FilterCharactersLimit);
         const QString beyond = atLimit + QLatin1Char('a');
         try {
             FilterCharacters(beyond, QStringLiteral("a"), true);
@@ -50,10 +57,13 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("quarter") << "1st Qtr (2021)" << "1stQtr2021";
-        QTest::newRow("punctuation only") << ",.;:-_()[]' \t" << "";
+        QTest::newRow("quarter") << "1st Qtr (2021)"
+                                 << "1stQtr2021";
+        QTest::newRow("punctuation only") << ",.;:-_()[]' \t"
+                                          << "";
         QTest::newRow("accents dropped") << QString::fromUtf8("Straße Größe") << "StraeGre";
-        QTest::newRow("all kept") << "Az09" << "Az09";
+        QTest::newRow("all kept") << "Az09"
+                                  << "Az09";
     }
     void keepLettersAndDigits()
     {
@@ -69,9 +79,12 @@ private slots:
         // 46 characters, the last word 8 long: the first 37 remain.
         QTest::newRow("46 characters") << "Tessaloom Delimited Text Files Loader Database"
                                        << "Tessaloom Delimited Text Files Loader";
-        QTest::newRow("exactly 40") << QString(40, QLatin1Char('x')) << QString(40, QLatin1Char('x'));
-        QTest::newRow("41 with blank") << QStringLiteral("abc ") + QString(37, QLatin1Char('x')) << "abc";
-        QTest::newRow("two words removed") << QString(35, QLatin1Char('a')) + " bbbbbbb cc" << QString(35, QLatin1Char('a'));
+        QTest::newRow("exactly 40")
+            << QString(40, QLatin1Char('x')) << QString(40, QLatin1Char('x'));
+        QTest::newRow("41 with blank")
+            << QStringLiteral("abc ") + QString(37, QLatin1Char('x')) << "abc";
+        QTest::newRow("two words removed")
+            << QString(35, QLatin1Char('a')) + " bbbbbbb cc" << QString(35, QLatin1Char('a'));
         QTest::newRow("no blank") << QString(50, QLatin1Char('y')) << QString(40, QLatin1Char('y'));
         QTest::newRow("product") << ProductName << ProductName;
     }

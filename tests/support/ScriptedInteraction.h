@@ -3,13 +3,12 @@
 #include "Failure.h"
 #include "Interaction.h"
 
+#include <functional>
+#include <optional>
 #include <QList>
 #include <QPoint>
 #include <QQueue>
 #include <QStringList>
-
-#include <functional>
-#include <optional>
 
 // An Interaction for tests: records everything shown or asked and answers from queues that
 // the test fills beforehand. An empty queue answers like a user who cancels: "" for prompts
@@ -31,7 +30,11 @@ public:
     };
     struct Dialog
     {
-        enum Kind { OpenFile, Folder };
+        enum Kind
+        {
+            OpenFile,
+            Folder
+        };
         Kind kind = OpenFile;
         QString title;
         QString argument; // the filter of an open-file dialog, the start folder of a picker
