@@ -149,7 +149,7 @@ CS_COMMAND* AseConnection::send(const QString& statement)
         fail(QStringLiteral("The command cannot be created: the connection is lost."));
     const QByteArray text = statement.toUtf8();
     armCommandDeadline();
-    if (ct_command(cmd, CS_LANG_CMD, const_cast<char*>(text.constData()), CS_CHAR(text.size()), CS_UNUSED) != CS_SUCCEED ||
+    if (ct_command(cmd, CS_LANG_CMD, const_cast<char*>(text.constData()), CS_INT(text.size()), CS_UNUSED) != CS_SUCCEED ||
         ct_send(cmd) != CS_SUCCEED) {
         endCommandDeadline();
         dropCommand(cmd);
