@@ -23,10 +23,10 @@ QString FileListView::toolTipText()
 }
 
 FileListView::FileListView(FileList& list, Interaction& interaction, QWidget* parent)
-    : QTreeView(parent), m_list(list), m_reorder(list, interaction)
+    : QTreeView(parent), m_list(&list), m_reorder(list, interaction)
 {
-    setModel(&m_list);
-    setSelectionModel(m_list.selectionModel());
+    setModel(&list);
+    setSelectionModel(list.selectionModel());
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -59,7 +59,8 @@ bool FileListView::windowBusy() const
 
 void FileListView::RemoveSelected()
 {
-    m_list.RemoveSelected(windowBusy());
+    if (m_list)
+        m_list->RemoveSelected(windowBusy());
 }
 
 void FileListView::showDragPointer()
@@ -71,6 +72,8 @@ void FileListView::showDragPointer()
 
 void FileListView::mousePressEvent(QMouseEvent* event)
 {
+    if (!m_list)
+        return;
     m_reorder.buttonDown();
     QTreeView::mousePressEvent(event); // selects the entry pressed on
     if (indexAt(event->position().toPoint()).isValid()) {
@@ -83,6 +86,8 @@ void FileListView::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_windowPointer)
         ApplyArrowRule(*m_windowPointer);
+    if (!m_list)
+        return;
     if (!m_reorder.isPressed()) {
         if (event->buttons() == Qt::NoButton)
             QTreeView::mouseMoveEvent(event); // hover feedback only
@@ -91,7 +96,7 @@ void FileListView::mouseMoveEvent(QMouseEvent* event)
     const QModelIndex hover = indexAt(event->position().toPoint());
     if (const std::optional<int> visible =
             m_reorder.pointerMoved(hover.isValid() ? hover.row() : -1))
-        scrollTo(m_list.index(*visible), QAbstractItemView::EnsureVisible);
+        scrollTo(m_list->index(*visible), QAbstractItemView::EnsureVisible);
 }
 
 void FileListView::mouseReleaseEvent(QMouseEvent* event)

@@ -4,6 +4,7 @@
 #include "ListReorder.h"
 
 #include <functional>
+#include <QPointer>
 #include <QString>
 #include <QTreeView>
 
@@ -47,7 +48,8 @@ public:
         m_drop = std::move(handler);
     }
 
-    FileList& fileList() const { return m_list; }
+    // Null once the list has gone; the control then does nothing.
+    FileList* fileList() const { return m_list; }
     const ListReorder& reorder() const { return m_reorder; }
 
 protected:
@@ -66,7 +68,7 @@ private:
     bool windowBusy() const;
     void showDragPointer();
 
-    FileList& m_list;
+    QPointer<FileList> m_list;
     ListReorder m_reorder;
     WindowPointer* m_windowPointer = nullptr;
     QString m_programFolder;
