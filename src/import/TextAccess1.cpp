@@ -1,0 +1,8 @@
+#include "TextAccess1.h"
+
+bool SkipsFirstLine(const ImportOptionsSource& options)
+{
+    if (options.mode() == ImportMode::NewTable)
+        return options.firstLineHandling() != FirstLineHandling::ColumnNames;
+    return options.ignoreHeaderRow();
+}
