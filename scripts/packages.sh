@@ -5,7 +5,7 @@ TESSALOOM_PACKAGES=(
   freetds-dev freetds-bin
   libsqlite3-dev sqlite3
   fonts-liberation
-  xvfb xauth time
+  xvfb xauth time bc
 )
 
 # Installs whatever is missing; a second call with everything present does nothing.

@@ -2,26 +2,42 @@
 
 #include "TextFilters.h"
 
+#include <algorithm>
+
 namespace StatementText {
+
+namespace {
+void put(char16_t*& out, const char* ascii)
+{
+    while (*ascii)
+        *out++ = char16_t(*ascii++);
+}
+} // namespace
 
 void insert(const QString& table, const QList<QStringView>& fields, QString& s)
 {
-    s.clear();
-    s += QLatin1String("INSERT INTO [");
-    s += table;
-    s += QLatin1String("] VALUES(");
+    // Written straight into a buffer of the final size: this runs once per row.
+    qsizetype length = 13 + table.size() + 9 + 1;
+    for (QStringView field : fields)
+        length += field.size() + field.count(u'\'') + 3;
+    s.resize(length);
+    char16_t* out = reinterpret_cast<char16_t*>(s.data());
+    put(out, "INSERT INTO [");
+    out = std::copy_n(reinterpret_cast<const char16_t*>(table.utf16()), table.size(), out);
+    put(out, "] VALUES(");
     for (QStringView field : fields) {
-        s += QLatin1Char('\'');
-        qsizetype from = 0;
-        for (qsizetype quote; (quote = field.indexOf(QLatin1Char('\''), from)) >= 0; from = quote + 1) {
-            s += field.mid(from, quote + 1 - from);
-            s += QLatin1Char('\'');
+        *out++ = u'\'';
+        for (QChar c : field) {
+            *out++ = c.unicode();
+            if (c == u'\'')
+                *out++ = u'\'';
         }
-        s += field.mid(from);
-        s += QLatin1String("',");
+        *out++ = u'\'';
+        *out++ = u',';
     }
-    s.chop(1);
-    s += QLatin1String(");");
+    --out; // over the last comma
+    put(out, ");");
+    Q_ASSERT(out == reinterpret_cast<char16_t*>(s.data()) + s.size());
 }
 
 QString columnName(QStringView text, int position)

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <string>
 #include <vector>
 
 // Recognises the import run's own row statement, INSERT INTO [table] VALUES('a','b',...);
@@ -11,9 +12,13 @@
 struct InsertShape
 {
     QStringView table;
-    // Each value's text with doubled apostrophes already undone.
-    std::vector<QString> values;
+    // Each value as it stands between its apostrophes (doubled apostrophes still doubled).
+    std::vector<QStringView> rawValues;
 
     // False when the text is not exactly of that shape.
     bool parse(QStringView statement);
+
+    // The values as UTF-8, doubled apostrophes undone, packed into one buffer; ends[i] is
+    // where value i ends (it starts where value i - 1 ends).
+    void encodeValues(std::string& buffer, std::vector<size_t>& ends) const;
 };

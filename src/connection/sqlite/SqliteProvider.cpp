@@ -26,6 +26,9 @@ std::unique_ptr<SessionProvider> SqliteProvider::open(const QString& path)
 {
     if (path.isEmpty())
         throw Failure(QStringLiteral("The embedded database needs a file path after \"file:\"."));
+    // Memory statistics cost a global lock per allocation; nothing here reads them.
+    static const bool configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+    Q_UNUSED(configured);
     sqlite3* db = nullptr;
     const QByteArray name = QFile::encodeName(path);
     const int rc = sqlite3_open_v2(name.constData(), &db,
@@ -62,6 +65,7 @@ SqliteProvider::~SqliteProvider()
 
 void SqliteProvider::finalizeCached()
 {
+    m_lastInsert = nullptr;
     for (sqlite3_stmt* st : std::as_const(m_inserts))
         sqlite3_finalize(st);
     m_inserts.clear();
@@ -175,6 +179,18 @@ void SqliteProvider::execute(const QString& statement)
 
 sqlite3_stmt* SqliteProvider::insertStatement(QStringView table, size_t valueCount)
 {
+    // A run sends row after row to one table: skip the lookup for the same shape.
+    if (m_lastInsert && valueCount == m_lastValueCount && table == m_lastTable)
+        return m_lastInsert;
+    sqlite3_stmt* st = preparedInsert(table, valueCount);
+    m_lastInsert = st;
+    m_lastValueCount = valueCount;
+    m_lastTable = table.toString();
+    return st;
+}
+
+sqlite3_stmt* SqliteProvider::preparedInsert(QStringView table, size_t valueCount)
+{
     QString key = table.toString();
     key += QLatin1Char('\n') + QString::number(valueCount);
     if (sqlite3_stmt* cached = m_inserts.value(key))
@@ -196,21 +212,24 @@ sqlite3_stmt* SqliteProvider::insertStatement(QStringView table, size_t valueCou
 
 bool SqliteProvider::runInsertFast(const QString& statement)
 {
-    InsertShape shape;
-    if (!shape.parse(statement))
+    if (!m_shape.parse(statement))
         return false;
-    sqlite3_stmt* st = insertStatement(shape.table, shape.values.size());
+    sqlite3_stmt* st = insertStatement(m_shape.table, m_shape.rawValues.size());
     if (!st)
         return false; // let the general path produce SQLite's own description
-    for (size_t i = 0; i < shape.values.size(); ++i) {
-        const QString& v = shape.values[i];
-        sqlite3_bind_text16(st, int(i + 1), v.utf16(), int(v.size() * 2), SQLITE_TRANSIENT);
+    m_shape.encodeValues(m_valueBytes, m_valueEnds);
+    size_t start = 0;
+    for (size_t i = 0; i < m_valueEnds.size(); ++i) {
+        // The buffer outlives the step, so SQLite need not copy the values.
+        sqlite3_bind_text(st, int(i + 1), m_valueBytes.data() + start, int(m_valueEnds[i] - start), SQLITE_STATIC);
+        start = m_valueEnds[i];
     }
     const int rc = sqlite3_step(st);
+    const QString text = rc == SQLITE_DONE ? QString() : errorText(m_db);
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
     if (rc != SQLITE_DONE)
-        fail(QString());
+        fail(text);
     return true;
 }
 

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QString>
 
+#include "InsertShape.h"
+
 #include <memory>
 #include <vector>
 
@@ -39,6 +41,7 @@ private:
     void runGeneral(const QString& statement);
     bool runInsertFast(const QString& statement);
     sqlite3_stmt* insertStatement(QStringView table, size_t valueCount);
+    sqlite3_stmt* preparedInsert(QStringView table, size_t valueCount);
     void beginIfNeeded();
     void commitIfDue();
     void commit();
@@ -52,4 +55,11 @@ private:
     // rolls the transaction back. Implicitly shared with the caller's text: no copy.
     std::vector<QString> m_doneInTransaction;
     QHash<QString, sqlite3_stmt*> m_inserts;
+    // Reused for every row, so a row costs no allocation.
+    InsertShape m_shape;
+    sqlite3_stmt* m_lastInsert = nullptr;
+    size_t m_lastValueCount = 0;
+    QString m_lastTable;
+    std::string m_valueBytes;
+    std::vector<size_t> m_valueEnds;
 };
