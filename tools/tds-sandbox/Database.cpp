@@ -71,6 +71,8 @@ bool Database::open(const std::string& path, bool create, std::string* error)
     // Several clients write the same files; make them wait for each other, not fail.
     sqlite3_busy_timeout(db, 10000);
     sqlite3_exec(db, "pragma journal_mode = wal", nullptr, nullptr, nullptr);
+    // WAL with NORMAL sync never corrupts a file; it only may lose the last commits on power loss.
+    sqlite3_exec(db, "pragma synchronous = normal", nullptr, nullptr, nullptr);
     if (sqlite3_exec(db, SysobjectsView, nullptr, nullptr, nullptr) != SQLITE_OK) {
         if (error)
             *error = sqlite3_errmsg(db);

@@ -1,0 +1,182 @@
+// The sandbox checked by clients others wrote: FreeTDS's tsql (libtds) and bsqldb (DB-Library),
+// with a private freetds.conf and home so nothing depends on this machine's FreeTDS setup.
+#include "SandboxServer.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class FreeTdsTools
+{
+public:
+    FreeTdsTools()
+    {
+        QFile conf(m_home.filePath(QStringLiteral("freetds.conf")));
+        if (conf.open(QIODevice::WriteOnly))
+            conf.write("[global]\n\ttds version = 5.0\n");
+    }
+
+    Run run(const QString& program, const QStringList& arguments,
+            const QByteArray& input = {}) const
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_home.path());
+        env.insert(QStringLiteral("FREETDSCONF"), m_home.filePath(QStringLiteral("freetds.conf")));
+        env.insert(QStringLiteral("TDSVER"), QStringLiteral("5.0"));
+        env.remove(QStringLiteral("TDSDUMP"));
+        env.remove(QStringLiteral("FREETDS"));
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(m_home.path());
+        p.start(QStandardPaths::findExecutable(program), arguments);
+        Run r;
+        if (!p.waitForStarted(5000))
+            return r;
+        p.write(input);
+        p.closeWriteChannel();
+        if (!p.waitForFinished(30000)) {
+            p.kill();
+            p.waitForFinished();
+            return r;
+        }
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromUtf8(p.readAllStandardOutput());
+        r.err = QString::fromUtf8(p.readAllStandardError());
+        return r;
+    }
+
+    Run tsql(const SandboxServer& server, const QString& password, const QByteArray& script,
+             const QString& database = QStringLiteral("testdb")) const
+    {
+        return run(QStringLiteral("tsql"),
+                   {QStringLiteral("-H"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                    server.portText(), QStringLiteral("-U"), server.settings().user,
+                    QStringLiteral("-P"), password, QStringLiteral("-D"), database,
+                    QStringLiteral("-o"), QStringLiteral("q")},
+                   script);
+    }
+
+    Run bsqldb(const SandboxServer& server, const QString& password, const QByteArray& script) const
+    {
+        const QString file = m_home.filePath(QStringLiteral("script.sql"));
+        QFile f(file);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(script);
+        f.close();
+        return run(QStringLiteral("bsqldb"),
+                   {QStringLiteral("-S"), QStringLiteral("127.0.0.1:") + server.portText(),
+                    QStringLiteral("-U"), server.settings().user, QStringLiteral("-P"), password,
+                    QStringLiteral("-D"), QStringLiteral("testdb"), QStringLiteral("-i"), file});
+    }
+
+private:
+    QTemporaryDir m_home;
+};
+
+QStringList lines(const QString& text)
+{
+    QStringList out = text.split(QLatin1Char('\n'));
+    for (QString& l : out)
+        l = l.trimmed();
+    out.removeAll(QString());
+    return out;
+}
+} // namespace
+
+class SandboxFreeTdsClientsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        for (const char* tool : {"tsql", "bsqldb"})
+            QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(),
+                     "FreeTDS's tools are missing: install the Debian package freetds-bin");
+    }
+
+    void tsqlCreatesInsertsAndReadsBack()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        const FreeTdsTools tools;
+        const Run r = tools.tsql(server, server.settings().password,
+                                 "create table people (id int null, name varchar(30) null)\ngo\n"
+                                 "insert into people values (1, 'O''Neil')\ngo\n"
+                                 "insert into people values (2, null)\ngo\n"
+                                 "select id, name from people order by id\ngo\nexit\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(lines(r.out), (QStringList{QStringLiteral("id\tname"), QStringLiteral("1\tO'Neil"),
+                                            QStringLiteral("2\tNULL")}));
+        QVERIFY2(!r.err.contains(QStringLiteral("Msg ")), qPrintable(r.err));
+    }
+
+    void tsqlIsRefusedAWrongPasswordAndAMissingDatabase()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        const FreeTdsTools tools;
+        const Run wrong =
+            tools.tsql(server, QStringLiteral("not-the-password"), "select 1\ngo\nexit\n");
+        QVERIFY(wrong.exitCode != 0);
+        QVERIFY2(wrong.err.contains(QStringLiteral("Msg 4002")) &&
+                     wrong.err.contains(QStringLiteral("Login failed.")),
+                 qPrintable(wrong.err));
+        const Run missing = tools.tsql(server, server.settings().password, "select 1\ngo\nexit\n",
+                                       QStringLiteral("nodb"));
+        QVERIFY2(missing.err.contains(QStringLiteral("Msg 911")), qPrintable(missing.err));
+    }
+
+    void bsqldbRunsBatchesThroughDbLibrary()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        const FreeTdsTools tools;
+        const QByteArray longValue(600, 'L');
+        const Run r = tools.bsqldb(
+            server, server.settings().password,
+            "create table notes (id int null, body varchar(1000) null, memo text null)\ngo\n"
+            "insert into notes values (1, 'Grüße', 'first') "
+            "insert into notes values (2, '" +
+                longValue +
+                "', null)\ngo\n"
+                "select id, body, memo from notes order by id\ngo\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        const QStringList rows = lines(r.out);
+        QCOMPARE(rows.size(), 2);
+        QVERIFY2(rows[0].startsWith(QStringLiteral("1")) &&
+                     rows[0].contains(QStringLiteral("Grüße")) &&
+                     rows[0].endsWith(QStringLiteral("first")),
+                 qPrintable(rows[0]));
+        QVERIFY2(rows[1].contains(QString::fromLatin1(longValue)),
+                 "the 600-byte LONGCHAR value is not whole");
+        QVERIFY2(r.err.contains(QStringLiteral("2 rows affected")), qPrintable(r.err));
+    }
+
+    void bsqldbIsRefusedAWrongPasswordAndSeesServerErrors()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        const FreeTdsTools tools;
+        const Run wrong = tools.bsqldb(server, QStringLiteral("nope"), "select 1\ngo\n");
+        QVERIFY(wrong.exitCode != 0);
+        QVERIFY2(wrong.err.contains(QStringLiteral("Msg 4002")), qPrintable(wrong.err));
+        const Run missing =
+            tools.bsqldb(server, server.settings().password, "select * from nowhere\ngo\n");
+        QVERIFY2(missing.err.contains(QStringLiteral("Msg 208")) &&
+                     missing.err.contains(QStringLiteral("nowhere not found")),
+                 qPrintable(missing.err));
+    }
+};
+
+QTEST_GUILESS_MAIN(SandboxFreeTdsClientsTest)
+#include "SandboxFreeTdsClientsTest.moc"

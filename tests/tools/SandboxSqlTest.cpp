@@ -1,0 +1,245 @@
+// The sandbox's reading of ASE batches: where statements split, what is rewritten for SQLite,
+// which ASE messages SQLite failures become, and how result columns go on the wire.
+#include "AseErrors.h"
+#include "Login.h"
+#include "ResultFormat.h"
+#include "SqlTranslation.h"
+
+#include <QtTest>
+
+using namespace sandbox;
+
+namespace {
+QStringList split(const char* batch)
+{
+    QStringList out;
+    for (std::string_view s : splitBatch(batch))
+        out << QString::fromUtf8(s.data(), qsizetype(s.size()));
+    return out;
+}
+
+QString sqlOf(const char* statement)
+{
+    SessionGlobals g;
+    g.spid = 42;
+    g.rowCount = 7;
+    return QString::fromStdString(translate(statement, g).sql);
+}
+
+Value integer(int64_t v)
+{
+    Value x;
+    x.type = Value::Integer;
+    x.integer = v;
+    return x;
+}
+
+Value text(std::string s)
+{
+    Value x;
+    x.type = Value::Text;
+    x.text = std::move(s);
+    return x;
+}
+} // namespace
+
+class SandboxSqlTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void splitsBatchesAsAseReadsThem_data()
+    {
+        QTest::addColumn<QString>("batch");
+        QTest::addColumn<QStringList>("statements");
+        QTest::newRow("login batch")
+            << "select @@spid use [testdb]" << QStringList{"select @@spid", "use [testdb]"};
+        QTest::newRow("semicolons")
+            << "create table t (a int); insert into t values (1);"
+            << QStringList{"create table t (a int)", "insert into t values (1)"};
+        QTest::newRow("no separators")
+            << "create table t (a int null) insert into t values (1) select * from t"
+            << QStringList{"create table t (a int null)", "insert into t values (1)",
+                           "select * from t"};
+        QTest::newRow("insert select")
+            << "insert into t select * from u" << QStringList{"insert into t select * from u"};
+        QTest::newRow("update set")
+            << "update t set a = 1 where b = 2" << QStringList{"update t set a = 1 where b = 2"};
+        QTest::newRow("union") << "select 1 union all select 2"
+                               << QStringList{"select 1 union all select 2"};
+        QTest::newRow("subquery") << "delete from t where a in (select a from u)"
+                                  << QStringList{"delete from t where a in (select a from u)"};
+        QTest::newRow("view") << "create view v as select a from t"
+                              << QStringList{"create view v as select a from t"};
+        QTest::newRow("keywords in text") << "insert into t values ('use it; select')"
+                                          << QStringList{"insert into t values ('use it; select')"};
+        QTest::newRow("keywords in names")
+            << "select [use], \"select\" from [drop table]"
+            << QStringList{"select [use], \"select\" from [drop table]"};
+        QTest::newRow("comments") << "select 1 -- use x\n/* ; drop */ select 2"
+                                  << QStringList{"select 1 -- use x\n/* ; drop */", "select 2"};
+        QTest::newRow("empty") << " ;; \n" << QStringList{};
+        QTest::newRow("unterminated") << "select 'abc" << QStringList{"select 'abc"};
+    }
+
+    void splitsBatchesAsAseReadsThem()
+    {
+        QFETCH(QString, batch);
+        QFETCH(QStringList, statements);
+        QCOMPARE(split(batch.toUtf8().constData()), statements);
+    }
+
+    void rewritesWhatSqliteLacks()
+    {
+        QCOMPARE(sqlOf("insert into t values ('', 'it''s', '''')"),
+                 "insert into t values (' ', 'it''s', '''')");
+        QCOMPARE(sqlOf("select @@spid, @@rowcount"), "select 42, 7");
+        QCOMPARE(sqlOf("select * from dbo.t join dbo.[u v] on 1=1"),
+                 "select * from t join [u v] on 1=1");
+        QCOMPARE(sqlOf("select isnull(a, 'x'), len(b) from t"),
+                 "select ifnull(a, 'x'), length(b) from t");
+        QCOMPARE(sqlOf("select getdate()"), "select datetime('now','localtime')");
+        QCOMPARE(sqlOf("begin tran"), "BEGIN");
+        QCOMPARE(sqlOf("commit transaction"), "COMMIT");
+        QCOMPARE(sqlOf("rollback tran"), "ROLLBACK");
+    }
+
+    void createTableTakesAsesNullMode()
+    {
+        // Without NULL or NOT NULL a column is NOT NULL in a default ASE database.
+        QCOMPARE(
+            sqlOf("create table t (a int, b varchar(10) null, c numeric(10,2), d int not null)"),
+            "create table t (a int NOT NULL, b varchar(10) null, c numeric(10,2) NOT NULL, d int "
+            "not null)");
+        QCOMPARE(sqlOf("create table [x y] (id int, primary key (id))"),
+                 "create table [x y] (id int NOT NULL, primary key (id))");
+        QCOMPARE(sqlOf("create table t (a int null)"), "create table t (a int null)");
+        QCOMPARE(sqlOf("insert into t (a, b) values (1, 2)"), "insert into t (a, b) values (1, 2)");
+    }
+
+    void classifiesSessionStatements()
+    {
+        const SessionGlobals g;
+        const Translation use = translate("use [My Db ]", g);
+        QCOMPARE(use.kind, Translation::Use);
+        QCOMPARE(QString::fromStdString(use.database), "My Db");
+        QCOMPARE(translate("set textsize 65536", g).kind, Translation::Ignored);
+        const Translation create = translate("create database sales", g);
+        QCOMPARE(create.kind, Translation::CreateDatabase);
+        QCOMPARE(QString::fromStdString(create.database), "sales");
+        QCOMPARE(translate("create table database_list (a int null)", g).kind, Translation::Sql);
+    }
+
+    void mapsSqliteFailuresToAseMessages_data()
+    {
+        QTest::addColumn<QString>("sqlite");
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("wording");
+        QTest::newRow("208") << "no such table: sales"
+                             << "select * from sales" << 208 << "sales not found.";
+        QTest::newRow("3701") << "no such table: sales"
+                              << "drop table sales" << 3701 << "Cannot drop the table 'sales'";
+        QTest::newRow("2714") << "table t already exists"
+                              << "create table t (a int)" << 2714
+                              << "There is already an object named 't' in the database.";
+        QTest::newRow("213 short")
+            << "table t has 2 columns but 3 values were supplied"
+            << "insert" << 213 << "Insert error: column name or number of supplied values";
+        QTest::newRow("213 list") << "3 values for 2 columns"
+                                  << "insert" << 213 << "Insert error";
+        QTest::newRow("102") << "near \"selec\": syntax error"
+                             << "selec 1" << 102 << "Incorrect syntax near 'selec'.";
+        QTest::newRow("207") << "no such column: b"
+                             << "select b from t" << 207 << "Invalid column name 'b'.";
+        QTest::newRow("233") << "NOT NULL constraint failed: t.a"
+                             << "insert" << 233
+                             << "The column a in table t does not allow null values.";
+        QTest::newRow("other") << "disk I/O error"
+                               << "insert" << 50000 << "disk I/O error";
+    }
+
+    void mapsSqliteFailuresToAseMessages()
+    {
+        QFETCH(QString, sqlite);
+        QFETCH(QString, statement);
+        QFETCH(int, number);
+        QFETCH(QString, wording);
+        const ServerMessage m = aseMessageFor(sqlite.toStdString(), statement.toStdString());
+        QCOMPARE(m.number, number);
+        QVERIFY2(QString::fromStdString(m.text).contains(wording), m.text.c_str());
+        QVERIFY(QString::fromStdString(m.text).endsWith('\n'));
+        QVERIFY(m.severity > 10);
+    }
+
+    void choosesWireTypesFromDeclarationsAndValues()
+    {
+        const std::vector<ResultColumn> columns = {
+            {"i", "int"},  {"big", "integer"}, {"v", "varchar(20)"}, {"w", "varchar(1000)"},
+            {"t", "text"}, {"e", ""},          {"long", ""},         {"mixed", "int"}};
+        const std::vector<std::vector<Value>> rows = {
+            {integer(1), integer(int64_t(1) << 40), text("a"), text("b"), text("c"), integer(5),
+             text(std::string(300, 'x')), text("not a number")},
+            {Value{}, Value{}, Value{}, Value{}, Value{}, Value{}, Value{}, integer(3)}};
+        const std::vector<ColumnFormat> f = chooseFormats(columns, rows);
+        QCOMPARE(f[0].kind, ColumnFormat::Int);
+        QCOMPARE(f[0].maxLength, 4u);
+        QCOMPARE(f[1].kind, ColumnFormat::Int);
+        QCOMPARE(f[1].maxLength, 8u); // a value beyond 32 bits
+        QCOMPARE(f[2].kind, ColumnFormat::VarChar);
+        QCOMPARE(f[2].maxLength, 20u);
+        QCOMPARE(f[3].kind, ColumnFormat::LongChar); // declared over 255 bytes
+        QCOMPARE(f[4].kind, ColumnFormat::Text);
+        QCOMPARE(f[5].kind, ColumnFormat::Int); // an expression of integers
+        QCOMPARE(f[6].kind, ColumnFormat::LongChar);
+        QCOMPARE(f[6].maxLength, 300u);
+        QCOMPARE(f[7].kind, ColumnFormat::VarChar); // SQLite let text into an int column
+    }
+
+    void rowsCarryNullsAndBlanksAsAseDoes()
+    {
+        const std::vector<ResultColumn> columns = {
+            {"v", "varchar(10)"}, {"i", "int"}, {"t", "text"}};
+        const std::vector<std::vector<Value>> rows = {{text(""), Value{}, Value{}}};
+        const auto formats = chooseFormats(columns, rows);
+        TokenWriter out;
+        writeRow(out, rows[0], formats);
+        // ROW, VARCHAR of one blank, INTN NULL, TEXT NULL (no text pointer).
+        const std::vector<uint8_t> expected = {0xD1, 0x01, ' ', 0x00, 0x00};
+        QCOMPARE(out.data(), expected);
+
+        TokenWriter format;
+        writeRowFormat(format, {{"", ""}}, {ColumnFormat{ColumnFormat::Int, 4}});
+        // The layout FreeTDS reads for "select @@spid".
+        const std::vector<uint8_t> spid = {0xEE, 0x0B, 0x00, 0x01, 0x00, 0x00, 0x20,
+                                           0x07, 0x00, 0x00, 0x00, 0x26, 0x04, 0x00};
+        QCOMPARE(format.data(), spid);
+    }
+
+    void loginRecordFieldsTrustTheirLengthBytes()
+    {
+        std::vector<uint8_t> p(603, 0);
+        auto put = [&](size_t at, size_t size, const std::string& s, size_t lengthByte) {
+            std::copy(s.begin(), s.end(), p.begin() + long(at));
+            p[at + size] = uint8_t(lengthByte);
+        };
+        put(31, 30, "tester", 6);
+        put(62, 30, "secretXX", 6); // padding after the length is ignored
+        QCOMPARE(parseLogin(p)->user, std::string("tester"));
+        QCOMPARE(parseLogin(p)->password, std::string("secret"));
+        // A password over 30 bytes comes whole in the remote password buffer.
+        const std::string longPassword(40, 'p');
+        p[202] = 0;
+        p[203] = uint8_t(longPassword.size());
+        std::copy(longPassword.begin(), longPassword.end(), p.begin() + 204);
+        QCOMPARE(parseLogin(p)->password, longPassword);
+        p[514] = 0x01;
+        QVERIFY(parseLogin(p)->encrypted);
+        p[31 + 30] = 200; // a lying length byte is cut to the field
+        QCOMPARE(parseLogin(p)->user.size(), size_t(30));
+        QVERIFY(!parseLogin(std::vector<uint8_t>(100, 0)));
+    }
+};
+
+QTEST_GUILESS_MAIN(SandboxSqlTest)
+#include "SandboxSqlTest.moc"
