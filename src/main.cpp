@@ -1,11 +1,22 @@
+#include "AppContext.h"
+#include "Form1.h"
+#include "ProgramFiles.h"
+#include "QtInteraction.h"
+
 #include <QApplication>
-#include <QMessageBox>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessaloom"));
-    QMessageBox::information(nullptr, QStringLiteral("Tessaloom"),
-                             QStringLiteral("Tessaloom is being built; the windows come next."));
-    return 0;
+    QApplication::setOrganizationName(QStringLiteral("Varnholt"));
+    // Both windows stay loaded while one of them is hidden; only closing one ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtInteraction interaction;
+    SettingsStore store;
+    AppContext context{interaction, store, ProgramFolder(), defaultSessionFactory(), [] { QApplication::quit(); }};
+    Form1 form1(context);
+    form1.Form_Load();
+    return QApplication::exec();
 }

@@ -1,2 +1,0 @@
-// Replaced by the windows.
-void tessaloomUiPlaceholder() {}

@@ -1,0 +1,52 @@
+#include "TwipsLayout.h"
+
+#include "Twips.h"
+
+#include <QWidget>
+
+void PlaceInTwips(QWidget& control, int left, int top, int width, int height)
+{
+    control.setGeometry(TwipsToPixelsX(left, control), TwipsToPixelsY(top, control), TwipsToPixelsX(width, control),
+                        TwipsToPixelsY(height, control));
+}
+
+void FixClientAreaInTwips(QWidget& window, int width, int height)
+{
+    window.setFixedSize(TwipsToPixelsX(width, window), TwipsToPixelsY(height, window));
+}
+
+QFont DesignFont(double points)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QRadioButton>
+
+void FitCaptions(QWidget& window)
+{
+    const auto fit = [](QWidget& control, const QString& caption) {
+        QWidget* container = control.parentWidget();
+        if (!container)
+            return;
+        const int wanted = control.sizeHint().width();
+        if (wanted <= control.width())
+            return;
+        const int room = container->width() - control.x() - 4;
+        control.resize(qMax(control.width(), qMin(wanted, room)), control.height());
+        if (control.width() < wanted && control.toolTip().isEmpty())
+            control.setToolTip(caption);
+    };
+    for (QRadioButton* option : window.findChildren<QRadioButton*>())
+        fit(*option, option->text());
+    for (QCheckBox* check : window.findChildren<QCheckBox*>())
+        fit(*check, check->text());
+    for (QLabel* label : window.findChildren<QLabel*>())
+        fit(*label, label->text());
+}
