@@ -19,7 +19,8 @@ struct FileAbandoned
 
 QString aboutFile(const QString& description, const QString& path)
 {
-    return description + QStringLiteral("\r\nThe file ") + path + QStringLiteral(" was not imported.");
+    return description + QStringLiteral("\r\nThe file ") + path +
+           QStringLiteral(" was not imported.");
 }
 } // namespace
 
@@ -27,10 +28,10 @@ QString aboutFile(const QString& description, const QString& path)
 class ImportRun::FileStep
 {
 public:
-    FileStep(ImportContext& context, Guard& guard, Yielder& yield, DatabaseSession* session, int position,
-             int& mismatched)
-        : c(context), g(guard), yield(yield), session(session), position(position), mismatched(mismatched),
-          workingCopy(context.workingCopyPath)
+    FileStep(ImportContext& context, Guard& guard, Yielder& yield, DatabaseSession* session,
+             int position, int& mismatched)
+        : c(context), g(guard), yield(yield), session(session), position(position),
+          mismatched(mismatched), workingCopy(context.workingCopyPath)
     {
     }
 
@@ -67,14 +68,14 @@ public:
 private:
     // Runs a numbered step whose failure dooms the rest of this file: reported once, naming
     // the file, and the file is given up.
-    template <typename Body>
-    void vital(int line, Body&& body)
+    template <typename Body> void vital(int line, Body&& body)
     {
         g.setLine(line);
         try {
             body();
         } catch (const Failure& failure) {
-            g.report(Failure(aboutFile(failure.description(), path.isEmpty() ? currentPath() : path)));
+            g.report(
+                Failure(aboutFile(failure.description(), path.isEmpty() ? currentPath() : path)));
             throw FileAbandoned{};
         }
     }
@@ -100,7 +101,8 @@ private:
         g.line(124, [] {});
         vital(126, [&] { workingCopy.copyFrom(path); });
         vital(128, [&] {
-            prepared = workingCopy.keepLines([&] { return SkipsFirstLine(c.options); }, [&] { yield(); });
+            prepared =
+                workingCopy.keepLines([&] { return SkipsFirstLine(c.options); }, [&] { yield(); });
         });
         g.setLine(178);
     }
@@ -117,7 +119,8 @@ private:
 
     void noColumns()
     {
-        g.report(Failure(aboutFile(QStringLiteral("The first line gives no column for the table."), path)));
+        g.report(Failure(
+            aboutFile(QStringLiteral("The first line gives no column for the table."), path)));
         throw FileAbandoned{};
     }
 
@@ -182,13 +185,14 @@ private:
         for (int j = 1; j <= fieldCount; ++j) {
             QString answer;
             g.line(256, [&] {
-                answer = c.interaction.inputBox(QStringLiteral("Enter name for column #") + QString::number(j) +
-                                                    QLatin1Char(':'),
+                answer = c.interaction.inputBox(QStringLiteral("Enter name for column #") +
+                                                    QString::number(j) + QLatin1Char(':'),
                                                 ApplicationTitle(), QString());
             });
             if (answer.isEmpty()) {
                 // Cancelled: nothing is created or sent for this file.
-                g.report(Failure(aboutFile(QStringLiteral("No name was given for column #%1.").arg(j), path)));
+                g.report(Failure(
+                    aboutFile(QStringLiteral("No name was given for column #%1.").arg(j), path)));
                 throw FileAbandoned{};
             }
             g.line(258, [&] { columns << StatementText::columnName(answer, j); });
@@ -240,9 +244,10 @@ private:
         if (g.line(line, [&] { session->execute(statement); }))
             return;
         if (!session->isAlive()) {
-            g.report(Failure(aboutFile(QStringLiteral("The connection to the database was lost; the rest of the file "
-                                                      "was not sent."),
-                                       path)));
+            g.report(Failure(aboutFile(
+                QStringLiteral("The connection to the database was lost; the rest of the file "
+                               "was not sent."),
+                path)));
             throw FileAbandoned{};
         }
     }
@@ -255,7 +260,8 @@ private:
         vital(312, [&] {
             target = c.tables.currentText();
             ResultSet columns;
-            columns.open(QStringLiteral("SELECT * FROM [") + target + QLatin1Char(']'), *session, 3, -1);
+            columns.open(QStringLiteral("SELECT * FROM [") + target + QLatin1Char(']'), *session, 3,
+                         -1);
             tableColumns = columns.fieldCount();
         });
         int fileColumns = 0;
@@ -277,11 +283,13 @@ private:
             ++mismatched;
             g.line(358, [&] {
                 c.interaction.messageBox(
-                    QStringLiteral("The columns in the text file and the columns in the table must be identical.") +
-                        QStringLiteral("\r\n\r\n") + path + QStringLiteral(" was split by ") + c.options.separator() +
-                        QStringLiteral(" and has ") + QString::number(fileColumns) +
-                        QStringLiteral(" columns. The table ") + target + QStringLiteral(" has ") +
-                        QString::number(tableColumns) + QStringLiteral(" columns."),
+                    QStringLiteral("The columns in the text file and the columns in the table must "
+                                   "be identical.") +
+                        QStringLiteral("\r\n\r\n") + path + QStringLiteral(" was split by ") +
+                        c.options.separator() + QStringLiteral(" and has ") +
+                        QString::number(fileColumns) + QStringLiteral(" columns. The table ") +
+                        target + QStringLiteral(" has ") + QString::number(tableColumns) +
+                        QStringLiteral(" columns."),
                     Interaction::StylePlain, ApplicationTitle());
             });
             return;
@@ -365,13 +373,18 @@ ImportOutcome ImportRun::start()
         outcome.failuresReported = g.failures();
         return outcome;
     }
-    g.line(108, [&] { stop = c.options.mode() == ImportMode::AppendToExisting && c.tables.currentIndex() < 0; });
+    g.line(108, [&] {
+        stop = c.options.mode() == ImportMode::AppendToExisting && c.tables.currentIndex() < 0;
+    });
     if (stop) {
         say(378, QStringLiteral("Please select a table."));
         outcome.failuresReported = g.failures();
         return outcome;
     }
-    g.line(110, [&] { stop = c.options.mode() == ImportMode::NewTable && ListContains(c.tables, c.options.tableName()); });
+    g.line(110, [&] {
+        stop = c.options.mode() == ImportMode::NewTable &&
+               ListContains(c.tables, c.options.tableName());
+    });
     if (stop) {
         say(376, QStringLiteral("Table name already exists."));
         outcome.failuresReported = g.failures();
@@ -387,7 +400,8 @@ ImportOutcome ImportRun::start()
         g.setLine(364);
     }
     g.line(366, [] {});
-    say(allCreated ? 372 : 374, allCreated ? QStringLiteral("Done.") : QStringLiteral("Table(s) already exist."));
+    say(allCreated ? 372 : 374,
+        allCreated ? QStringLiteral("Done.") : QStringLiteral("Table(s) already exist."));
     outcome.failuresReported = g.failures();
     return outcome;
 }

@@ -7,9 +7,8 @@
 #include "TableList.h"
 #include "WindowPointer.h"
 
-#include <QString>
-
 #include <functional>
+#include <QString>
 
 // What an import run reads and writes; every value is read at the moment of use, so a change
 // the user makes while a run yields applies to the rest of it.
@@ -29,10 +28,10 @@ struct ImportContext
 // How a run ended, for callers that need more than the messages it showed.
 struct ImportOutcome
 {
-    bool ran = false;          // false when a second run was refused
-    QString closingMessage;    // the last plain message shown ("Done.", a start check, ...)
-    int failuresReported = 0;  // error reports shown
-    int filesMismatched = 0;   // append mode: files skipped for their column count
+    bool ran = false;         // false when a second run was refused
+    QString closingMessage;   // the last plain message shown ("Done.", a start check, ...)
+    int failuresReported = 0; // error reports shown
+    int filesMismatched = 0;  // append mode: files skipped for their column count
 };
 
 // "Start Importing": loads every file of the file list, each into a new table of its own or

@@ -2,11 +2,10 @@
 
 #include "Failure.h"
 
-#include <QFile>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <QFile>
 #include <unistd.h>
 
 LineReader::~LineReader()
@@ -19,7 +18,8 @@ void LineReader::open(const QString& path)
     close();
     m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0)
-        throw Failure(QStringLiteral("The file %1 cannot be read: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        throw Failure(QStringLiteral("The file %1 cannot be read: %2")
+                          .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     m_path = path;
     m_buffer.resize(BufferSize);
     m_start = m_end = 0;
@@ -44,7 +44,8 @@ bool LineReader::fill()
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw Failure(QStringLiteral("The file %1 cannot be read: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
+            throw Failure(QStringLiteral("The file %1 cannot be read: %2")
+                              .arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
         m_start = 0;
         m_end = got;
         if (got == 0)

@@ -3,15 +3,14 @@
 #include "Failure.h"
 #include "LineReader.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,7 +53,8 @@ public:
             if (put < 0 && errno == EINTR)
                 continue;
             if (put < 0)
-                throw Failure(QStringLiteral("The working copy cannot be written: %1").arg(systemError()));
+                throw Failure(
+                    QStringLiteral("The working copy cannot be written: %1").arg(systemError()));
             p += put;
             left -= put;
         }
@@ -65,7 +65,8 @@ public:
         flush();
         if (::close(m_fd) != 0) {
             m_fd = -1;
-            throw Failure(QStringLiteral("The working copy cannot be written: %1").arg(systemError()));
+            throw Failure(
+                QStringLiteral("The working copy cannot be written: %1").arg(systemError()));
         }
         m_fd = -1;
     }
@@ -101,11 +102,15 @@ void WorkingCopy::copyFrom(const QString& source)
     remove();
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!QFileInfo(folder).isDir())
-        throw Failure(QStringLiteral("The temporary folder %1 does not exist, so %2 cannot be prepared.").arg(folder, source));
+        throw Failure(
+            QStringLiteral("The temporary folder %1 does not exist, so %2 cannot be prepared.")
+                .arg(folder, source));
     const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         throw Failure(QStringLiteral("The file %1 cannot be read: %2").arg(source, systemError()));
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(in);
         throw Failure(QStringLiteral("%1 is not a file that can be imported.").arg(source));
@@ -114,7 +119,8 @@ void WorkingCopy::copyFrom(const QString& source)
     if (outFd < 0) {
         const QString reason = systemError();
         ::close(in);
-        throw Failure(QStringLiteral("The working copy %1 cannot be created: %2").arg(m_path, reason));
+        throw Failure(
+            QStringLiteral("The working copy %1 cannot be created: %2").arg(m_path, reason));
     }
     Output out(outFd);
     QByteArray chunk(1 << 18, Qt::Uninitialized);
@@ -144,7 +150,8 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
     const QString partial = m_path + QStringLiteral(".part");
     const int fd = createExclusive(partial);
     if (fd < 0)
-        throw Failure(QStringLiteral("The working copy %1 cannot be created: %2").arg(partial, systemError()));
+        throw Failure(QStringLiteral("The working copy %1 cannot be created: %2")
+                          .arg(partial, systemError()));
     Output out(fd);
     QString line;
     QByteArray bytes;
@@ -169,7 +176,9 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
     reader.close();
     out.finish();
     // Renaming replaces whatever entry stands at the path itself; it never follows a link.
-    if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(m_path).constData()) != 0)
-        throw Failure(QStringLiteral("The working copy %1 cannot be written: %2").arg(m_path, systemError()));
+    if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(m_path).constData()) !=
+        0)
+        throw Failure(
+            QStringLiteral("The working copy %1 cannot be written: %2").arg(m_path, systemError()));
     return prepared;
 }

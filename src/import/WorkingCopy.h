@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QString>
-
 #include <functional>
+#include <QString>
 
 class LineReader;
 
@@ -33,7 +32,8 @@ public:
     // Rewrites the working copy with the lines to keep, each ended by CR LF, streaming.
     // skipsFirstLine is asked for every line read; when it says so, the first line is dropped.
     // onLine runs before every line read (the run yields there).
-    Prepared keepLines(const std::function<bool()>& skipsFirstLine, const std::function<void()>& onLine);
+    Prepared keepLines(const std::function<bool()>& skipsFirstLine,
+                       const std::function<void()>& onLine);
 
     // Removes the working copy (and a stale partial rewrite) without following links.
     void remove() const;

@@ -9,7 +9,10 @@
 class Yielder
 {
 public:
-    Yielder(Interaction& interaction, int intervalMs) : m_interaction(interaction), m_intervalMs(intervalMs) {}
+    Yielder(Interaction& interaction, int intervalMs)
+        : m_interaction(interaction), m_intervalMs(intervalMs)
+    {
+    }
 
     void operator()()
     {
