@@ -26,7 +26,9 @@ const char* usage()
            "[--reject-containing TEXT]\n"
            "Serves TDS 5.0 on 127.0.0.1:N (0 picks a free port; the port is the first line "
            "printed).\n"
-           "Each database is the SQLite file DIR/NAME.db; logins start in DIR/master.db.\n";
+           "Each database is the SQLite file DIR/NAME.db; logins start in DIR/master.db.\n"
+           "--close-after counts every statement, those of the client's own login batch too;\n"
+           "--delay-ms delays every reply, the login's too.\n";
 }
 
 std::optional<Options> parseOptions(int argc, char** argv, std::string* error)
