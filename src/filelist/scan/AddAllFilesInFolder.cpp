@@ -1,0 +1,71 @@
+#include "AddAllFilesInFolder.h"
+
+#include "ApplicationTitle.h"
+#include "FolderFiles.h"
+#include "Guard.h"
+#include "PathText.h"
+#include "SubDirectories.h"
+
+void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings,
+                         WindowPointer& pointer, const AppendStep& append, FolderAccess& access,
+                         int yieldIntervalMs)
+{
+    Guard guard(interaction, Locations::AddAllFilesInFolder);
+
+    QString extension = AddFolderTexts::DefaultExtension;
+    guard.line(100, [&] {
+        extension = settings.GetSetting(SettingKeys::Extension, AddFolderTexts::DefaultExtension);
+    });
+
+    QString answer;
+    guard.line(102, [&] {
+        answer =
+            interaction.inputBox(AddFolderTexts::ExtensionPrompt, ApplicationTitle(), extension);
+    });
+    guard.setLine(104);
+    if (answer.isEmpty())
+        return;
+    guard.line(106, [&] { settings.SaveSetting(SettingKeys::Extension, answer); });
+
+    QString lastFolder;
+    guard.line(108, [&] { lastFolder = settings.GetSetting(SettingKeys::LastFolder, QString()); });
+
+    QString chosen;
+    guard.line(110, [&] {
+        chosen = interaction.browseForFolder(AddFolderTexts::FolderTitle, lastFolder);
+    });
+    guard.setLine(112);
+    if (chosen.isEmpty())
+        return;
+    guard.line(114, [&] { settings.SaveSetting(SettingKeys::LastFolder, chosen); });
+
+    guard.line(116, [&] { pointer.set(WindowPointer::Busy); });
+
+    ScanPacer pace(interaction, yieldIntervalMs);
+    ScanContext context{interaction, access, pace};
+    FolderCollection folders;
+    guard.line(118, [&] { folders.append(chosen + NativeSeparator); });
+    guard.line(120, [&] { AddFolder::GetSubDirectories2016(folders, true, context); });
+
+    const QString pattern = QStringLiteral("*.") + answer;
+    guard.setLine(122);
+    for (const QString& entry : folders.entries()) {
+        const QString folder = entry.chopped(1);
+        QStringList names;
+        if (!guard.line(124, [&] {
+                pace();
+                names = AddFolder::ListFolderFiles(folder, pattern, access);
+            }))
+            continue;
+        for (const QString& name : names) {
+            guard.line(126, [&] {
+                pace();
+                const QString path = folder + NativeSeparator + name;
+                if (AddFolder::IsFileToAdd(name, path, access))
+                    append(CleanPath(path));
+            });
+        }
+    }
+
+    guard.line(128, [&] { pointer.set(WindowPointer::Default); });
+}

@@ -1,0 +1,85 @@
+#include "DroppedPaths.h"
+
+#include "FileAttributes.h"
+#include "FolderFiles.h"
+#include "PathText.h"
+#include "SubDirectories.h"
+
+namespace {
+
+enum class DroppedKind
+{
+    Gone,
+    File,
+    Folder
+};
+
+DroppedKind kindOf(FolderAccess& access, const QString& path)
+{
+    try {
+        const std::optional<int> attributes = access.attributesOf(path);
+        if (!attributes)
+            return DroppedKind::Gone;
+        return (*attributes & FileAttribute::Directory) != 0 ? DroppedKind::Folder
+                                                             : DroppedKind::File;
+    } catch (...) {
+        return DroppedKind::Gone;
+    }
+}
+
+template <typename Body> void quietly(Body&& body)
+{
+    try {
+        body();
+    } catch (...) {
+    }
+}
+
+void addFolder(const QString& dropped, const AppendStep& append, ScanContext& context)
+{
+    FolderCollection folders(dropped + NativeSeparator);
+    AddFolder::GetSubDirectories2016(folders, true, context);
+
+    const QString pattern = QStringLiteral("*.*");
+    for (const QString& entry : folders.entries()) {
+        const QString folder = entry.chopped(1);
+        QStringList names;
+        try {
+            context.pace();
+            names = AddFolder::ListFolderFiles(folder, pattern, context.access);
+        } catch (...) {
+            continue;
+        }
+        for (const QString& name : names) {
+            quietly([&] {
+                context.pace();
+                const QString path = folder + NativeSeparator + name;
+                if (AddFolder::IsFileToAdd(name, path, context.access))
+                    append(CleanPath(path));
+            });
+        }
+    }
+}
+
+} // namespace
+
+void AddDroppedPaths(const QStringList& paths, const AppendStep& append, Interaction& interaction,
+                     FolderAccess& access, int yieldIntervalMs) noexcept
+{
+    quietly([&] {
+        ScanPacer pace(interaction, yieldIntervalMs);
+        ScanContext context{interaction, access, pace};
+        for (const QString& path : paths) {
+            switch (kindOf(access, path)) {
+            case DroppedKind::Gone:
+                break;
+            case DroppedKind::File:
+                quietly([&] { append(path); });
+                break;
+            case DroppedKind::Folder:
+                quietly([&] { addFolder(path, append, context); });
+                break;
+            }
+        }
+    });
+}

@@ -1,0 +1,154 @@
+#include "FolderAccess.h"
+
+#include "Failure.h"
+#include "FileAttributes.h"
+#include "PathTests.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
+
+namespace {
+
+[[noreturn]] void throwListingFailure(int error)
+{
+    const QString description = QString::fromLocal8Bit(std::strerror(error));
+    if (error == EACCES || error == EPERM)
+        throw Failure(description, FolderAccess::PermissionDenied);
+    if (error == ENOENT || error == ENOTDIR)
+        throw Failure(description, FolderAccess::PathNotFound);
+    throw Failure(description, FolderAccess::OtherError);
+}
+
+struct DirCloser
+{
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+DirHandle openFolder(const QString& folder)
+{
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        throwListingFailure(errno);
+    return DirHandle(dir);
+}
+
+// Bytes that do not decode come back as U+FFFD; the name then stands with "?" there, as a
+// name the file system could not be asked for.
+QString decodedName(const char* bytes)
+{
+    QString name = QFile::decodeName(bytes);
+    if (name.contains(QChar::ReplacementCharacter) &&
+        QFile::encodeName(name) != QByteArrayView(bytes))
+        name.replace(QChar::ReplacementCharacter, u'?');
+    return name;
+}
+
+enum class EntryKind
+{
+    Folder,
+    FolderLink,
+    Other
+};
+
+EntryKind kindOf(DIR* dir, const dirent* entry)
+{
+    unsigned char type = entry->d_type;
+    if (type == DT_DIR)
+        return EntryKind::Folder;
+    if (type != DT_LNK && type != DT_UNKNOWN)
+        return EntryKind::Other;
+    struct stat info;
+    if (type == DT_UNKNOWN) {
+        if (fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return EntryKind::Other;
+        if (S_ISDIR(info.st_mode))
+            return EntryKind::Folder;
+        if (!S_ISLNK(info.st_mode))
+            return EntryKind::Other;
+    }
+    if (fstatat(dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode))
+        return EntryKind::FolderLink;
+    return EntryKind::Other; // a link to a file, or a dangling one
+}
+
+bool isDotOrDotDot(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Calls visit(entry) for every entry but "." and ".."; a read error ends the listing with a
+// failure, as an open error does.
+template <typename Visit> void forEachEntry(const QString& folder, Visit&& visit)
+{
+    DirHandle dir = openFolder(folder);
+    for (;;) {
+        errno = 0;
+        const dirent* entry = readdir(dir.get());
+        if (!entry) {
+            if (errno != 0)
+                throwListingFailure(errno);
+            return;
+        }
+        if (!isDotOrDotDot(entry->d_name))
+            visit(dir.get(), entry);
+    }
+}
+
+} // namespace
+
+QList<FolderAccess::SubFolder> FolderAccess::subFolders(const QString& folder)
+{
+    QList<SubFolder> found;
+    forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
+        const EntryKind kind = kindOf(dir, entry);
+        if (kind != EntryKind::Other)
+            found.append({decodedName(entry->d_name), kind == EntryKind::FolderLink});
+    });
+    return found;
+}
+
+QStringList FolderAccess::fileNames(const QString& folder, const NamePattern& pattern)
+{
+    QStringList found;
+    forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
+        // Matching first spares the type look-up for most names of a large folder.
+        QString name = decodedName(entry->d_name);
+        if (pattern.matches(name) && kindOf(dir, entry) == EntryKind::Other)
+            found.append(std::move(name));
+    });
+    return found;
+}
+
+std::optional<int> FolderAccess::attributesOf(const QString& path)
+{
+    return FileAttributesOf(path);
+}
+
+bool FolderAccess::fileExists(const QString& path)
+{
+    return FileExists(path);
+}
+
+QString FolderAccess::resolvedPath(const QString& path)
+{
+    return QFileInfo(path).canonicalFilePath();
+}
+
+bool FolderAccess::isRoot(const QString& folder)
+{
+    return QDir(folder).isRoot();
+}
+
+FolderAccess& FolderAccess::system()
+{
+    static FolderAccess access;
+    return access;
+}

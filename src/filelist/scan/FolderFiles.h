@@ -1,0 +1,23 @@
+#pragma once
+
+#include "FolderAccess.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace AddFolder {
+
+// The attribute value of a file that folder scans leave out: hidden + archive, nothing else.
+inline constexpr int HiddenArchiveFile = 34;
+
+// The names of the files (no folders; hidden ones included) of folder that match pattern
+// and pass FileExists, in the order the file system gives them. A separator is added to
+// folder when it has none at its end. Listing failures pass to the caller.
+QStringList ListFolderFiles(const QString& folder, const QString& pattern,
+                            FolderAccess& access = FolderAccess::system());
+
+// Whether a listed file goes into the file list: its name does not begin with "~", it exists
+// and its attribute value is not exactly HiddenArchiveFile.
+bool IsFileToAdd(const QString& name, const QString& path, FolderAccess& access);
+
+} // namespace AddFolder

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "FolderAccess.h"
+#include "Interaction.h"
+#include "ScanPacer.h"
+
+// What one folder scan works with: where failures are reported, the file system it reads
+// and the pace at which it lets the window's events run.
+struct ScanContext
+{
+    Interaction& interaction;
+    FolderAccess& access;
+    ScanPacer& pace;
+};

@@ -1,0 +1,131 @@
+#include "SubDirectories.h"
+
+#include "Failure.h"
+#include "FileAttributes.h"
+#include "Guard.h"
+#include "PathText.h"
+#include "UnsafeNames.h"
+
+namespace {
+
+// IsFolder's answer from the attributes it reads; failures count as "not a folder".
+std::optional<int> folderAttributes(FolderAccess& access, const QString& path)
+{
+    try {
+        const std::optional<int> bits = access.attributesOf(path);
+        if (bits && (*bits & FileAttribute::Directory) != 0)
+            return bits;
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+bool entered(FolderAccess& access, const QString& folder, int attributes)
+{
+    return access.isRoot(folder) || (attributes != AddFolder::HiddenSystemFolder &&
+                                     attributes != AddFolder::HiddenSystemLink);
+}
+
+// True when a link below folder leads to folder itself or to a folder above it. Entering it
+// would repeat the same folders with ever longer paths, and two such links in one folder
+// double the work at every level.
+bool leadsBack(FolderAccess& access, const QString& folder, const QString& name)
+{
+    const QString target = access.resolvedPath(folder + name);
+    if (target.isEmpty())
+        return false;
+    QString above = folder;
+    for (;;) {
+        if (access.resolvedPath(above) == target)
+            return true;
+        qsizetype end = above.size();
+        while (end > 0 && above[end - 1] == NativeSeparator)
+            --end;
+        const qsizetype cut = end > 0 ? above.lastIndexOf(NativeSeparator, end - 1) : -1;
+        if (cut < 0)
+            return false;
+        above.truncate(cut + 1);
+    }
+}
+
+bool skippedName(const QString& name)
+{
+    return name.size() >= AddFolder::PathLimit || AddFolder::HasUnsafeCharacters(name) ||
+           name.contains(u'?') || name == u"." || name == u"..";
+}
+
+} // namespace
+
+void AddFolder::GetSubDirectories2016(FolderCollection& folders, bool recurse, ScanContext& context)
+{
+    Guard guard(context.interaction, Locations::FolderScan);
+    FolderAccess& access = context.access;
+
+    guard.setLine(100);
+    FolderCollection next;
+
+    guard.setLine(102);
+    int index = 0;
+    while (index < folders.count()) {
+        const QString folder = folders.at(index++);
+
+        guard.setLine(104);
+        const std::optional<int> attributes = folderAttributes(access, folder);
+        if (!attributes)
+            continue;
+        guard.setLine(106);
+        if (folder.size() >= PathLimit)
+            continue;
+
+        bool enter = false;
+        guard.line(108, [&] {
+            context.pace();
+            enter = entered(access, folder, *attributes);
+        });
+        if (!enter)
+            continue;
+
+        guard.setLine(110);
+        QList<FolderAccess::SubFolder> subFolders;
+        try {
+            subFolders = access.subFolders(folder);
+        } catch (const Failure& failure) {
+            if (failure.number() == FolderAccess::PermissionDenied ||
+                failure.number() == FolderAccess::PathNotFound) {
+                // The entry that followed moves into the place just left.
+                const int removedAt = folders.removeFirst(folder);
+                if (removedAt >= 0 && removedAt < index)
+                    --index;
+            }
+            continue;
+        } catch (const std::exception&) {
+            continue;
+        }
+
+        for (const FolderAccess::SubFolder& sub : subFolders) {
+            guard.line(112, [&] {
+                context.pace();
+                if (skippedName(sub.name))
+                    return;
+                if (sub.link && leadsBack(access, folder, sub.name))
+                    return;
+                next.append(folder + sub.name + NativeSeparator);
+            });
+        }
+    }
+
+    if (recurse && !next.isEmpty())
+        guard.line(114, [&] { GetSubDirectories2016(next, true, context); });
+
+    guard.setLine(116);
+    for (const QString& sub : next.entries()) {
+        const std::optional<int> attributes = folderAttributes(access, sub);
+        if (!attributes)
+            continue;
+        guard.line(118, [&] {
+            context.pace();
+            if (entered(access, sub, *attributes))
+                folders.append(sub);
+        });
+    }
+}

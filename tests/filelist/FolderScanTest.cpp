@@ -1,0 +1,221 @@
+#include "FolderFiles.h"
+#include "Guard.h"
+#include "NamePattern.h"
+#include "ScanTestSupport.h"
+#include "ScriptedInteraction.h"
+#include "SubDirectories.h"
+#include "TestEnvironment.h"
+#include "UnsafeNames.h"
+
+#include <cstdio>
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace AddFolder;
+
+namespace {
+
+struct Scan
+{
+    ScriptedInteraction interaction;
+    ScriptedFolderAccess access;
+    ScanPacer pace{interaction, 0};
+    ScanContext context{interaction, access, pace};
+
+    QStringList run(const QString& root, bool recurse = true)
+    {
+        FolderCollection folders(root + u'/');
+        GetSubDirectories2016(folders, recurse, context);
+        return relativeTo(root, folders.entries());
+    }
+};
+
+} // namespace
+
+class FolderScanTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void namePatterns()
+    {
+        const auto matches = [](const char* pattern, const char* name) {
+            return NamePattern(QString::fromUtf8(pattern)).matches(QString::fromUtf8(name));
+        };
+        QVERIFY(matches("*.txt", "a.txt") && matches("*.txt", "B.TXT") && matches("*.txt", ".txt"));
+        QVERIFY(!matches("*.txt", "a.txt.bak") && !matches("*.txt", "atxt"));
+        QVERIFY(matches("*.*", "noext") && matches("*.*", ".hidden") && matches("*", "x"));
+        QVERIFY(matches("*.t?t", "a.TAT") && !matches("*.t?t", "a.tt"));
+        QVERIFY(matches("*.Ä*", "x.äb") && !matches("*.t*", "noext"));
+        QVERIFY(matches("a*.*", "abc") && !matches("a*.*", "b"));
+        QVERIFY(matches("*a*b*c", "xaxbxbxc") && !matches("*a*b*c", "xaxbxbx"));
+    }
+
+    void unsafeNames()
+    {
+        for (const QString& safe :
+             {QString(), QStringLiteral("plain name"), QStringLiteral("ümlaut"),
+              QStringLiteral("\u00a0nbsp"), QStringLiteral("smile \U0001F600")})
+            QVERIFY2(!HasUnsafeCharacters(safe), qPrintable(safe));
+        for (const QString& unsafe :
+             {QStringLiteral("a\x01"), QStringLiteral("\x1f"), QStringLiteral("del\x7f"),
+              QStringLiteral("c1\u0085"), QStringLiteral("\u009f"), QStringLiteral("what?"),
+              QString(QChar(0xD800)) + u'x'})
+            QVERIFY2(HasUnsafeCharacters(unsafe), qPrintable(unsafe));
+    }
+
+    void levelByLevelGroupedByParent()
+    {
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"b/b1/", "a/a2/deep/", "a/a1/", "a/file.txt"});
+        Scan scan;
+        QCOMPARE(scan.run(tree),
+                 QStringList({"", "a/", "b/", "a/a1/", "a/a2/", "b/b1/", "a/a2/deep/"}));
+        QCOMPARE(Scan().run(tree, false), QStringList({"", "a/", "b/"}));
+        QVERIFY(scan.interaction.yields() > 0);
+        QVERIFY(scan.interaction.messages().isEmpty());
+    }
+
+    void unsafeAndLongNamesAreNotEntered()
+    {
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"ok/", "ctl\x01/below/", "del\x7f/", "what?/", "c1\u0085/"});
+        const QByteArray undecodable = QFile::encodeName(tree) + "/bad\xff";
+        QCOMPARE(::mkdir(undecodable.constData(), 0700), 0);
+        QCOMPARE(Scan().run(tree), QStringList({"", "ok/"}));
+        ::rmdir(undecodable.constData()); // Qt cannot name it to remove it
+
+        // The entry's text with its separator: 259 characters are entered, 260 are not, but
+        // stay in the collection.
+        for (const qsizetype length : {259, 260}) {
+            TestEnvironment env;
+            const QString deep = env.path("t");
+            const QString name(length - deep.size() - 2, u'n');
+            makeTree(deep, {name + "/sub/"});
+            QCOMPARE(Scan().run(deep).size(), length == 259 ? 3 : 2);
+        }
+    }
+
+    void hiddenSystemFoldersAreNotEnteredExceptRoots()
+    {
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"sys/inner/", "link/inner/", "plain/", ".dot/inner/"});
+        Scan scan;
+        scan.access.attributes[env.path("t/sys/")] = HiddenSystemFolder;
+        scan.access.attributes[env.path("t/link/")] = HiddenSystemLink;
+        QCOMPARE(scan.run(tree), QStringList({"", ".dot/", "plain/", ".dot/inner/"}));
+
+        // The chosen folder itself stays, but is not entered.
+        Scan chosen;
+        chosen.access.attributes[tree + u'/'] = HiddenSystemFolder;
+        QCOMPARE(chosen.run(tree), QStringList({""}));
+
+        Scan root;
+        root.access.attributes[QStringLiteral("/")] = HiddenSystemFolder;
+        FolderCollection top(QStringLiteral("/"));
+        GetSubDirectories2016(top, false, root.context);
+        QVERIFY(top.entries().contains(QStringLiteral("/tmp/")));
+    }
+
+    void listingFailures_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QStringList>("expected");
+        // Denied and gone take the folder out; anything else leaves it, unentered.
+        QTest::newRow("permission denied") << 70 << QStringList({"", "b/", "b/b1/"});
+        QTest::newRow("path not found") << 76 << QStringList({"", "b/", "b/b1/"});
+        QTest::newRow("other") << 75 << QStringList({"", "a/", "b/", "b/b1/"});
+    }
+
+    void listingFailures()
+    {
+        QFETCH(int, number);
+        QFETCH(QStringList, expected);
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"a/a1/", "b/b1/"});
+        Scan scan;
+        scan.access.subFolderFailures.insert(env.path("t/a/"), Failure("listing failed", number));
+        QCOMPARE(scan.run(tree), expected);
+        QVERIFY(scan.interaction.messages().isEmpty());
+    }
+
+    void chosenFolderDeniedLeavesNothing()
+    {
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"a/"});
+        Scan scan;
+        scan.access.subFolderFailures.insert(tree + u'/', Failure("denied", 70));
+        QCOMPARE(scan.run(tree), QStringList());
+    }
+
+    void unreadableFolderOnDisk()
+    {
+        if (::geteuid() == 0)
+            QSKIP("permission bits do not stop root");
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"locked/inner/", "open/inner/"});
+        QFile::setPermissions(env.path("t/locked"), QFileDevice::Permissions());
+        const QStringList found = Scan().run(tree);
+        QFile::setPermissions(env.path("t/locked"), QFileDevice::ReadOwner |
+                                                        QFileDevice::WriteOwner |
+                                                        QFileDevice::ExeOwner);
+        QCOMPARE(found, QStringList({"", "open/", "open/inner/"}));
+    }
+
+    void otherFailuresAreReportedAndTheScanGoesOn()
+    {
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"a/a1/", "b/b1/"});
+        Scan scan;
+        scan.access.rootFailures.insert(env.path("t/a/"), Failure("cannot look it up", 5));
+        QCOMPARE(scan.run(tree), QStringList({"", "b/", "b/b1/"}));
+        // Once while its level is listed, once when it would join the collection.
+        QCOMPARE(
+            scan.interaction.messageTexts(),
+            QStringList({Guard::composeReport("cannot look it up", Locations::FolderScan, 108),
+                         Guard::composeReport("cannot look it up", Locations::FolderScan, 118)}));
+    }
+
+    void symbolicLinkFolders()
+    {
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"real/inner/", "other/"});
+        QVERIFY(QFile::link(env.path("t/real"), env.path("t/other/to-real")));
+        QVERIFY(QFile::link(tree, env.path("t/real/inner/up")));
+        QVERIFY(QFile::link(env.path("t/real/inner"), env.path("t/real/inner/self")));
+        QVERIFY(QFile::link(env.path("t/missing"), env.path("t/other/dangling")));
+        QCOMPARE(Scan().run(tree), QStringList({"", "other/", "real/", "other/to-real/",
+                                                "real/inner/", "other/to-real/inner/"}));
+    }
+
+    void listFolderFiles()
+    {
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"a.txt", "B.TXT", "c.csv", "noext", ".hidden.txt", "sub.txt/"});
+        QVERIFY(QFile(env.path("t/a.txt")).link(env.path("t/link.txt")));
+        const QByteArray odd = QFile::encodeName(tree) + "/x\xfe.txt";
+        std::fclose(std::fopen(odd.constData(), "w"));
+        ScriptedFolderAccess access;
+        QCOMPARE(ListFolderFiles(tree, "*.txt", access),
+                 QStringList({".hidden.txt", "B.TXT", "a.txt", "link.txt"}));
+        QCOMPARE(ListFolderFiles(tree + u'/', "*.*", access).size(), 6);
+        access.fileFailures.insert(tree + u'/', Failure("gone", 76));
+        QVERIFY_THROWS_EXCEPTION(Failure, ListFolderFiles(tree, "*.*", access));
+        std::remove(odd.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(FolderScanTest)
+#include "FolderScanTest.moc"
