@@ -137,6 +137,7 @@ void Form1::Form_Load()
     Guard g(m_app.interaction, Locations::ConnectionLoad);
     g.line(100, [&] {
         ApplySkin(*this, m_skin, m_app.programFolder);
+        ApplyDesignFonts(*this, 9, 11.25);
         FitCaptions(*this);
     });
     g.line(104, [&] {

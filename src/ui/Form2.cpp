@@ -131,6 +131,7 @@ void Form2::runLoadSequence()
     Guard g(m_app.interaction, Locations::MainLoad);
     g.line(100, [&] {
         ApplyFaceColour(*this);
+        ApplyDesignFonts(*this, 9, 11.25);
         FitCaptions(*this);
     });
     g.line(102, [&] { setWindowIcon(ProgramIcon()); });

@@ -50,3 +50,12 @@ void FitCaptions(QWidget& window)
     for (QLabel* label : window.findChildren<QLabel*>())
         fit(*label, label->text());
 }
+
+#include <QPushButton>
+
+void ApplyDesignFonts(QWidget& window, double points, double buttonPoints)
+{
+    window.setFont(DesignFont(points));
+    for (QWidget* control : window.findChildren<QWidget*>())
+        control->setFont(DesignFont(qobject_cast<QPushButton*>(control) ? buttonPoints : points));
+}

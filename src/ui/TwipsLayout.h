@@ -17,3 +17,7 @@ QFont DesignFont(double points);
 // designed width, as far as its container allows, so no caption is cut where there is room;
 // one that still does not fit shows its whole caption as a tool tip.
 void FitCaptions(QWidget& window);
+
+// Gives every control of the window its designed font explicitly (push buttons the larger
+// one), so a skin worn by the whole application cannot put the default font back.
+void ApplyDesignFonts(QWidget& window, double points, double buttonPoints);
