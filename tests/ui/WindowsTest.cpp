@@ -1,6 +1,7 @@
 #include "FileListView.h"
 #include "Guard.h"
 #include "HelpTexts.h"
+#include "SandboxServer.h"
 #include "WindowsFixture.h"
 
 #include <QApplication>
@@ -268,6 +269,32 @@ private slots:
         QCOMPARE(listItems(f.control2<QListWidget>("List1")), QStringList({"NewTable1"}));
         QVERIFY(!form1.isVisible());
         QCOMPARE(form2.pointer().value(), WindowPointer::Default);
+    }
+
+    void theWholeRoadThroughTheTdsSandbox()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        WindowsFixture f;
+        f.start();
+        const char* boxes[] = {"Text1", "Text2", "Text3", "Text4", "Text5"};
+        const QString values[] = {QStringLiteral("127.0.0.1"), server.portText(), server.settings().user,
+                                  server.settings().password, server.settings().databases.first()};
+        for (int i = 0; i < 5; ++i)
+            f.control1<QLineEdit>(boxes[i])->setText(values[i]);
+        f.click1("PushButton7");
+        QCOMPARE(f.ui.messageTexts().last(), QStringLiteral("Connection successful."));
+        f.click1("PushButton3");
+        Form2& form2 = f.form2();
+        QVERIFY(form2.isVisible());
+        form2.fileList().AppendPath(f.env.writeFile(QStringLiteral("t.csv"), "City,Zip\nNashua,03060\n"));
+        qputenv("TEMP", f.env.tempFolder().toLocal8Bit());
+        f.click2("PushButton1");
+        qunsetenv("TEMP");
+        QCOMPARE(f.ui.messageTexts().last(), QStringLiteral("Done."));
+        // A second session sees the table the run created.
+        f.click1("PushButton3");
+        QCOMPARE(listItems(f.control2<QListWidget>("List1")), QStringList({"NewTable1"}));
     }
 
     void nothingDoneDuringARunBreaksIt()

@@ -1,0 +1,102 @@
+#include "Guard.h"
+#include "ImportFixture.h"
+#include "SandboxServer.h"
+#include "SybaseASE.h"
+
+#include <QDir>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+namespace {
+QStringList query(const QString& file, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    QStringList out;
+    sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK)
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            QStringList fields;
+            for (int i = 0; i < sqlite3_column_count(st); ++i)
+                fields << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)));
+            out << fields.join(QLatin1Char('|'));
+        }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return out;
+}
+
+ConnectionSettings sandboxSettings(const SandboxServer& server)
+{
+    return {QStringLiteral("127.0.0.1"), server.portText(), server.settings().user, server.settings().password,
+            server.settings().databases.first()};
+}
+} // namespace
+
+// The import run over the real client path: FreeTDS Client-Library, TDS 5.0, the sandbox.
+class SandboxImportTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void newTablesAndAppendThroughTds()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        ImportFixture f;
+        ImportContext context = f.context();
+        context.connection = [&] { return sandboxSettings(server); };
+        f.addFile(QStringLiteral("a.csv"), "Name,Note\nO'Brien,Zoë ünïcode\nJane,\n");
+        f.addFile(QStringLiteral("b.csv"), "k\nv\n");
+        {
+            Guard load(f.ui, Locations::MainLoad);
+            load.line(118, [&] { FillTableList(f.tables, defaultSessionFactory(), sandboxSettings(server), f.ui); });
+        }
+        ImportRun run(context);
+        QCOMPARE(run.start().closingMessage, QStringLiteral("Done."));
+        QVERIFY2(f.errorReports().isEmpty(), qPrintable(f.errorReports().join(QLatin1Char('\n'))));
+        const QString db = server.databaseFile(QStringLiteral("testdb"));
+        // ASE keeps an empty text as one blank.
+        // The server commits a client's work as it lets the connection go, just after the logout.
+        QTRY_COMPARE(query(db, QStringLiteral("SELECT Name, Note FROM NewTable1 ORDER BY rowid")),
+                     QStringList({QStringLiteral("O'Brien|Zoë ünïcode"), QStringLiteral("Jane| ")}));
+        QCOMPARE(f.tables.items(), QStringList({"NewTable2", "NewTable1"}));
+
+        // Append to the listed table; a row of the wrong width is rejected with the server's text.
+        f.files.clear();
+        f.addFile(QStringLiteral("c.csv"), "x\ny\nz,extra\n");
+        f.options.values().mode = ImportMode::AppendToExisting;
+        f.tables.setCurrentIndex(0); // NewTable2
+        ImportRun append(context);
+        QCOMPARE(append.start().closingMessage, QStringLiteral("Done."));
+        QTRY_COMPARE(query(db, QStringLiteral("SELECT k FROM NewTable2 ORDER BY rowid")), QStringList({"v", "x", "y"}));
+        const QStringList reports = f.errorReports();
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reportedLine(reports.first()), 352);
+    }
+
+    void aDroppedConnectionEndsTheFileWithOneReport()
+    {
+        SandboxServer::Settings settings;
+        settings.faultSwitches = {QStringLiteral("--close-after"), QStringLiteral("4")};
+        SandboxServer server(settings);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        ImportFixture f;
+        ImportContext context = f.context();
+        context.connection = [&] { return sandboxSettings(server); };
+        QByteArray many = "n\n";
+        for (int i = 0; i < 200; ++i)
+            many += QByteArray::number(i) + '\n';
+        f.addFile(QStringLiteral("a.csv"), many);
+        ImportRun run(context);
+        run.start();
+        const QStringList reports = f.errorReports();
+        // One rejected row, then one report that the rest of the file was not sent.
+        QVERIFY2(reports.size() <= 3, qPrintable(reports.join(QLatin1Char('\n'))));
+        QVERIFY(reports.last().contains(QStringLiteral("was not imported")));
+    }
+};
+
+QTEST_GUILESS_MAIN(SandboxImportTest)
+#include "SandboxImportTest.moc"
