@@ -162,7 +162,8 @@ void SqliteProvider::commit()
 
 void SqliteProvider::commitIfDue()
 {
-    if (m_inTransaction && m_transactionAge.elapsed() >= CommitIntervalMs)
+    if (m_inTransaction && (m_doneInTransaction.size() >= MaxStatementsPerTransaction ||
+                            m_transactionAge.elapsed() >= CommitIntervalMs))
         commit();
 }
 

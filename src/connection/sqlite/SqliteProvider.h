@@ -16,7 +16,8 @@ struct sqlite3_stmt;
 
 // The embedded database: an SQLite file in WAL mode.
 //
-// Statements are grouped into transactions committed at most about 100 ms apart and at close,
+// Statements are grouped into transactions committed at most about 100 ms (or 5000 statements)
+// apart and at close,
 // so a row does not cost a disk flush of its own; each statement still succeeds or fails on
 // its own. When SQLite answers an error by rolling back the whole transaction (disk full, I/O
 // error), the statements of that transaction that had already succeeded are run again, and
@@ -34,6 +35,9 @@ public:
     void close() override;
 
     static constexpr int CommitIntervalMs = 100;
+    // Also committed after this many statements, so the statements kept for a replay stay few
+    // and memory does not depend on how fast rows arrive.
+    static constexpr size_t MaxStatementsPerTransaction = 5000;
 
 private:
     explicit SqliteProvider(sqlite3* db);
