@@ -6,34 +6,12 @@
 #include <QFile>
 #include <QtTest>
 
-#include <sqlite3.h>
+#include "SqliteRows.h"
 
 namespace {
 QString embedded(const QString& path)
 {
     return BuildConnectionString({QStringLiteral("file:") + path, QStringLiteral("5000"), {}, {}, {}});
-}
-
-// Reads a table through a connection of its own, as another program would see the file.
-QStringList rowsOf(const QString& path, const QString& sql)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    QStringList rows;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            QStringList fields;
-            for (int i = 0; i < sqlite3_column_count(st); ++i)
-                fields << (sqlite3_column_type(st, i) == SQLITE_NULL
-                               ? QStringLiteral("<null>")
-                               : QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i))));
-            rows << fields.join(QLatin1Char('|'));
-        }
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return rows;
 }
 
 QString failureOf(const std::function<void()>& step)
@@ -73,7 +51,7 @@ private slots:
         session.close();
         QVERIFY(!rs.isOpen() || rs.eof());
 
-        QCOMPARE(rowsOf(db, QStringLiteral("SELECT Id, Name FROM Orders ORDER BY Id")),
+        QCOMPARE(SqliteRows(db, QStringLiteral("SELECT Id, Name FROM Orders ORDER BY Id")),
                  QStringList({"1|O'Brien", "2|a,b", "3|", "4|<null>"}));
         // The same result-set object opens again on a new session.
         DatabaseSession again;
@@ -100,7 +78,7 @@ private slots:
                     .contains(QStringLiteral("syntax error")));
         session.execute(QStringLiteral("INSERT INTO [T] VALUES('4','w');"));
         session.close();
-        QCOMPARE(rowsOf(db, QStringLiteral("SELECT a FROM T ORDER BY a")), QStringList({"1", "4"}));
+        QCOMPARE(SqliteRows(db, QStringLiteral("SELECT a FROM T ORDER BY a")), QStringList({"1", "4"}));
     }
 
     void rowsBecomeVisibleWithinTheCommitInterval()
@@ -114,9 +92,9 @@ private slots:
         QTest::qWait(150);
         session.execute(QStringLiteral("INSERT INTO [T] VALUES('late');"));
         // The transaction that held "early" is committed by the statement after the interval.
-        QVERIFY(rowsOf(db, QStringLiteral("SELECT a FROM T")).contains(QStringLiteral("early")));
+        QVERIFY(SqliteRows(db, QStringLiteral("SELECT a FROM T")).contains(QStringLiteral("early")));
         session.close();
-        QCOMPARE(rowsOf(db, QStringLiteral("SELECT count(*) FROM T")), QStringList({"2"}));
+        QCOMPARE(SqliteRows(db, QStringLiteral("SELECT count(*) FROM T")), QStringList({"2"}));
     }
 
     void tablesSchemaListsTypesInCreationOrder()
@@ -187,7 +165,7 @@ private slots:
             session.execute(QStringLiteral("INSERT INTO [T w] VALUES('") + escaped + QStringLiteral("');"));
         }
         session.close();
-        const QStringList rows = rowsOf(db, QStringLiteral("SELECT v FROM [T w] ORDER BY rowid"));
+        const QStringList rows = SqliteRows(db, QStringLiteral("SELECT v FROM [T w] ORDER BY rowid"));
         QCOMPARE(rows, QStringList({QStringLiteral("Ünïcödé – ok"), QStringLiteral("''"), QStringLiteral("a');--"), big}));
     }
 };

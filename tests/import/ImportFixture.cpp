@@ -4,33 +4,8 @@
 
 #include <QRegularExpression>
 
-#include <sqlite3.h>
+#include "SqliteRows.h"
 
-namespace {
-QStringList query(const QString& database, const QString& sql)
-{
-    sqlite3* db = nullptr;
-    QStringList out;
-    if (sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return out;
-    }
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            QStringList fields;
-            for (int i = 0; i < sqlite3_column_count(st); ++i)
-                fields << (sqlite3_column_type(st, i) == SQLITE_NULL
-                               ? QStringLiteral("<null>")
-                               : QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i))));
-            out << fields.join(QLatin1Char('|'));
-        }
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
-}
-} // namespace
 
 ImportContext ImportFixture::context()
 {
@@ -66,20 +41,20 @@ QString ImportFixture::addFile(const QString& name, const QByteArray& bytes)
 
 QStringList ImportFixture::rows(const QString& table) const
 {
-    return query(database, QStringLiteral("SELECT * FROM [%1] ORDER BY rowid").arg(table));
+    return SqliteRows(database, QStringLiteral("SELECT * FROM [%1] ORDER BY rowid").arg(table));
 }
 
 QStringList ImportFixture::columns(const QString& table) const
 {
     QStringList names;
-    for (const QString& row : query(database, QStringLiteral("PRAGMA table_info([%1])").arg(table)))
+    for (const QString& row : SqliteRows(database, QStringLiteral("PRAGMA table_info([%1])").arg(table)))
         names << row.section(QLatin1Char('|'), 1, 1);
     return names;
 }
 
 QStringList ImportFixture::tablesInDatabase() const
 {
-    return query(database, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY rowid"));
+    return SqliteRows(database, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY rowid"));
 }
 
 void ImportFixture::execute(const QString& sql) const

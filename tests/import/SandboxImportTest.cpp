@@ -6,27 +6,9 @@
 #include <QDir>
 #include <QtTest>
 
-#include <sqlite3.h>
+#include "SqliteRows.h"
 
 namespace {
-QStringList query(const QString& file, const QString& sql)
-{
-    sqlite3* db = nullptr;
-    QStringList out;
-    sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK)
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            QStringList fields;
-            for (int i = 0; i < sqlite3_column_count(st); ++i)
-                fields << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)));
-            out << fields.join(QLatin1Char('|'));
-        }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
-}
-
 ConnectionSettings sandboxSettings(const SandboxServer& server)
 {
     return {QStringLiteral("127.0.0.1"), server.portText(), server.settings().user, server.settings().password,
@@ -59,7 +41,7 @@ private slots:
         const QString db = server.databaseFile(QStringLiteral("testdb"));
         // ASE keeps an empty text as one blank.
         // The server commits a client's work as it lets the connection go, just after the logout.
-        QTRY_COMPARE(query(db, QStringLiteral("SELECT Name, Note FROM NewTable1 ORDER BY rowid")),
+        QTRY_COMPARE(SqliteRows(db, QStringLiteral("SELECT Name, Note FROM NewTable1 ORDER BY rowid")),
                      QStringList({QStringLiteral("O'Brien|Zoë ünïcode"), QStringLiteral("Jane| ")}));
         QCOMPARE(f.tables.items(), QStringList({"NewTable2", "NewTable1"}));
 
@@ -70,7 +52,7 @@ private slots:
         f.tables.setCurrentIndex(0); // NewTable2
         ImportRun append(context);
         QCOMPARE(append.start().closingMessage, QStringLiteral("Done."));
-        QTRY_COMPARE(query(db, QStringLiteral("SELECT k FROM NewTable2 ORDER BY rowid")), QStringList({"v", "x", "y"}));
+        QTRY_COMPARE(SqliteRows(db, QStringLiteral("SELECT k FROM NewTable2 ORDER BY rowid")), QStringList({"v", "x", "y"}));
         const QStringList reports = f.errorReports();
         QCOMPARE(reports.size(), 1);
         QCOMPARE(reportedLine(reports.first()), 352);

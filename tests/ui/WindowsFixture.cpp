@@ -1,6 +1,6 @@
 #include "WindowsFixture.h"
 
-#include <sqlite3.h>
+#include "SqliteRows.h"
 
 void WindowsFixture::storeWorkingSettings(const QString& db)
 {
@@ -24,14 +24,5 @@ void WindowsFixture::execute(const QString& db, const QString& sql) const
 
 QStringList WindowsFixture::rows(const QString& db, const QString& sql) const
 {
-    sqlite3* handle = nullptr;
-    QStringList out;
-    sqlite3_open_v2(db.toUtf8().constData(), &handle, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK)
-        while (sqlite3_step(st) == SQLITE_ROW)
-            out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    sqlite3_close(handle);
-    return out;
+    return SqliteRows(db, sql);
 }

@@ -1,0 +1,29 @@
+#include "SqliteRows.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+QStringList SqliteRows(const QString& databaseFile, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    QStringList rows;
+    if (sqlite3_open_v2(QFile::encodeName(databaseFile).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return rows;
+    }
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            QStringList fields;
+            for (int i = 0; i < sqlite3_column_count(st); ++i)
+                fields << (sqlite3_column_type(st, i) == SQLITE_NULL
+                               ? QStringLiteral("<null>")
+                               : QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i))));
+            rows << fields.join(QLatin1Char('|'));
+        }
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return rows;
+}
