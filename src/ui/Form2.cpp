@@ -1,6 +1,10 @@
 #include "Form2.h"
 
+#include "AddAllFilesInFolder.h"
+#include "AddTextFiles.h"
 #include "ApplicationTitle.h"
+#include "DroppedPaths.h"
+#include "FileDrop.h"
 #include "FaceColour.h"
 #include "FileListView.h"
 #include "Form1.h"
@@ -20,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -62,6 +67,11 @@ void Form2::buildControls()
     PlaceInTwips(*m_listView, 120, 240, 5880, 1215);
     m_listView->setWindowPointer(&m_pointer);
     m_listView->setProgramFolder(m_app.programFolder);
+    // Files and folders dragged from the file manager; anything else shows the no-drop pointer.
+    m_listView->setDragOverHandler([](const QMimeData& data) { return AcceptsFileDrop(data); });
+    m_listView->setDropHandler([this](const QMimeData& data) {
+        AddDroppedPaths(DroppedLocalPaths(data), AppendTo(m_files), m_app.interaction);
+    });
     m_addFiles = button("PushButton3", m_frame1, 120, 1520, 2895, 400, QStringLiteral("Add Text File(s)"));
     m_addFolder = button("PushButton4", m_frame1, 3120, 1520, 2880, 400, QStringLiteral("Add All File(s) In Folder"));
     m_label1 = make<QLabel>("Label1", m_frame1, 240, 2090, 2055, 255, QStringLiteral("Fields Separated By:"));
@@ -160,14 +170,12 @@ void Form2::PushButton1_Click()
 
 void Form2::PushButton3_Click()
 {
-    if (m_addTextFilesHandler)
-        m_addTextFilesHandler();
+    AddTextFiles(m_app.interaction, AppendTo(m_files));
 }
 
 void Form2::PushButton4_Click()
 {
-    if (m_addFolderHandler)
-        m_addFolderHandler();
+    AddAllFilesInFolder(m_app.interaction, m_app.store, m_pointer, AppendTo(m_files));
 }
 
 void Form2::PushButton5_Click()

@@ -52,9 +52,6 @@ public:
     // How many times the load sequence has run (a deferred one counts when it runs).
     int loadCount() const { return m_loads; }
 
-    // Where the "Add" buttons go; set by the file-adding layer.
-    void setAddTextFilesHandler(std::function<void()> handler) { m_addTextFilesHandler = std::move(handler); }
-    void setAddFolderHandler(std::function<void()> handler) { m_addFolderHandler = std::move(handler); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -103,6 +100,4 @@ private:
     std::unique_ptr<ImportRun> m_run;
     bool m_loadPending = false;
     int m_loads = 0;
-    std::function<void()> m_addTextFilesHandler;
-    std::function<void()> m_addFolderHandler;
 };

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QTreeView>
 #include <QtTest>
@@ -295,6 +296,50 @@ private slots:
         // A second session sees the table the run created.
         f.click1("PushButton3");
         QCOMPARE(listItems(f.control2<QListWidget>("List1")), QStringList({"NewTable1"}));
+    }
+
+    void theThreeWaysOfAddingFilesReachTheList()
+    {
+        WindowsFixture f;
+        f.storeWorkingSettings(f.database());
+        f.start();
+        Form2& form2 = f.form2();
+        const QString a = f.env.writeFile(QStringLiteral("in/a.txt"), "x\n");
+        const QString b = f.env.writeFile(QStringLiteral("in/sub/b.TXT"), "y\n");
+        f.env.writeFile(QStringLiteral("in/sub/c.csv"), "z\n");
+
+        f.ui.answerFileDialog(f.env.path(QStringLiteral("in")) + QChar(0) + QStringLiteral("a.txt") + QChar(0) +
+                              QStringLiteral("sub/b.TXT"));
+        f.click2("PushButton3");
+        QCOMPARE(form2.fileList().count(), 2);
+        QCOMPARE(form2.fileList().path(1), b);
+
+        f.ui.answerPrompt(QStringLiteral("txt"));
+        f.ui.answerFolder(f.env.path(QStringLiteral("in")));
+        f.click2("PushButton4");
+        QCOMPARE(form2.fileList().count(), 4);
+        QCOMPARE(form2.fileList().path(2), a);
+        QCOMPARE(f.store.GetSetting(SettingKeys::Extension), QStringLiteral("txt"));
+        QCOMPARE(f.store.GetSetting(SettingKeys::LastFolder), f.env.path(QStringLiteral("in")));
+        QCOMPARE(form2.pointer().value(), WindowPointer::Default);
+
+        // A drop from the file manager: a file and a folder.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(f.env.path(QStringLiteral("in/sub")))});
+        QWidget* viewport = form2.listView().viewport();
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &drop);
+        QCOMPARE(form2.fileList().count(), 7);
+        QCOMPARE(form2.fileList().path(4), a);
+
+        QMimeData text;
+        text.setText(QStringLiteral("not a file"));
+        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &refused);
+        QVERIFY(!refused.isAccepted());
     }
 
     void nothingDoneDuringARunBreaksIt()
