@@ -1,6 +1,7 @@
 #include "FolderFiles.h"
 #include "Guard.h"
 #include "NamePattern.h"
+#include "PathTests.h"
 #include "ScanTestSupport.h"
 #include "ScriptedInteraction.h"
 #include "SubDirectories.h"
@@ -177,6 +178,7 @@ private slots:
         const QString tree = env.path("t");
         makeTree(tree, {"a/a1/", "b/b1/"});
         Scan scan;
+        scan.access.attributes[env.path("t/a/")] = HiddenSystemFolder;
         scan.access.rootFailures.insert(env.path("t/a/"), Failure("cannot look it up", 5));
         QCOMPARE(scan.run(tree), QStringList({"", "b/", "b/b1/"}));
         // Once while its level is listed, once when it would join the collection.
@@ -205,6 +207,7 @@ private slots:
         const QString tree = env.path("t");
         makeTree(tree, {"a.txt", "B.TXT", "c.csv", "noext", ".hidden.txt", "sub.txt/"});
         QVERIFY(QFile(env.path("t/a.txt")).link(env.path("t/link.txt")));
+        QVERIFY(QFile::link(env.path("t/missing"), env.path("t/dangling.txt")));
         const QByteArray odd = QFile::encodeName(tree) + "/x\xfe.txt";
         std::fclose(std::fopen(odd.constData(), "w"));
         ScriptedFolderAccess access;
@@ -214,6 +217,25 @@ private slots:
         access.fileFailures.insert(tree + u'/', Failure("gone", 76));
         QVERIFY_THROWS_EXCEPTION(Failure, ListFolderFiles(tree, "*.*", access));
         std::remove(odd.constData());
+    }
+
+    // The scan's own existence test answers as the shared helper does.
+    void fileExistsAgreesWithTheSharedHelper()
+    {
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"f.txt", "d/", "what?.txt"});
+        QVERIFY(QFile::link(env.path("t/f.txt"), env.path("t/link")));
+        QVERIFY(QFile::link(env.path("t/gone"), env.path("t/dangling")));
+        QCOMPARE(::mkfifo(QFile::encodeName(env.path("t/pipe")).constData(), 0600), 0);
+        const QStringList paths{
+            "t/f.txt",    "t/d",    "t/d/",        "t/missing", "t/link",
+            "t/dangling", "t/pipe", "t/what?.txt", "t/*.txt",   "t/f.txt" + QString(QChar(0xDC00))};
+        for (const QString& path : paths)
+            QVERIFY2(FolderAccess::system().fileExists(env.path(path)) ==
+                         FileExists(env.path(path)),
+                     qPrintable(path));
+        QVERIFY(!FolderAccess::system().fileExists(QString()));
     }
 };
 

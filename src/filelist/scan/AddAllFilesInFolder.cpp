@@ -52,16 +52,18 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
     for (const QString& entry : folders.entries()) {
         const QString folder = entry.chopped(1);
         QStringList names;
+        int listedAt = 0;
         if (!guard.line(124, [&] {
                 pace();
                 names = AddFolder::ListFolderFiles(folder, pattern, access);
+                listedAt = pace.yields();
             }))
             continue;
         for (const QString& name : names) {
             guard.line(126, [&] {
                 pace();
                 const QString path = folder + NativeSeparator + name;
-                if (AddFolder::IsFileToAdd(name, path, access))
+                if (AddFolder::IsFileToAdd(name, path, access, pace.yields() == listedAt))
                     append(CleanPath(path));
             });
         }

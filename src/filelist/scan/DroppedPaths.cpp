@@ -44,9 +44,11 @@ void addFolder(const QString& dropped, const AppendStep& append, ScanContext& co
     for (const QString& entry : folders.entries()) {
         const QString folder = entry.chopped(1);
         QStringList names;
+        int listedAt = 0;
         try {
             context.pace();
             names = AddFolder::ListFolderFiles(folder, pattern, context.access);
+            listedAt = context.pace.yields();
         } catch (...) {
             continue;
         }
@@ -54,7 +56,8 @@ void addFolder(const QString& dropped, const AppendStep& append, ScanContext& co
             quietly([&] {
                 context.pace();
                 const QString path = folder + NativeSeparator + name;
-                if (AddFolder::IsFileToAdd(name, path, context.access))
+                if (AddFolder::IsFileToAdd(name, path, context.access,
+                                           context.pace.yields() == listedAt))
                     append(CleanPath(path));
             });
         }

@@ -2,7 +2,6 @@
 
 #include "Failure.h"
 #include "FileAttributes.h"
-#include "PathTests.h"
 
 #include <cerrno>
 #include <cstring>
@@ -55,28 +54,46 @@ enum class EntryKind
 {
     Folder,
     FolderLink,
-    Other
+    File, // anything else that exists: a file, a link to one, a pipe ...
+    Gone  // a dangling link, or an entry that went while it was listed
 };
 
 EntryKind kindOf(DIR* dir, const dirent* entry)
 {
-    unsigned char type = entry->d_type;
+    const unsigned char type = entry->d_type;
     if (type == DT_DIR)
         return EntryKind::Folder;
     if (type != DT_LNK && type != DT_UNKNOWN)
-        return EntryKind::Other;
+        return EntryKind::File;
     struct stat info;
     if (type == DT_UNKNOWN) {
         if (fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            return EntryKind::Other;
+            return EntryKind::Gone;
         if (S_ISDIR(info.st_mode))
             return EntryKind::Folder;
         if (!S_ISLNK(info.st_mode))
-            return EntryKind::Other;
+            return EntryKind::File;
     }
-    if (fstatat(dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode))
-        return EntryKind::FolderLink;
-    return EntryKind::Other; // a link to a file, or a dangling one
+    if (fstatat(dirfd(dir), entry->d_name, &info, 0) != 0)
+        return EntryKind::Gone;
+    return S_ISDIR(info.st_mode) ? EntryKind::FolderLink : EntryKind::File;
+}
+
+// FileExists refuses paths holding "*" or "?" and paths that would not come back the same
+// through the file-name encoding. That is UTF-8 here, which holds every character but half a
+// surrogate pair.
+bool usableText(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'*' || c == u'?')
+            return false;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return false;
+    }
+    return true;
 }
 
 bool isDotOrDotDot(const char* name)
@@ -109,7 +126,7 @@ QList<FolderAccess::SubFolder> FolderAccess::subFolders(const QString& folder)
     QList<SubFolder> found;
     forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
         const EntryKind kind = kindOf(dir, entry);
-        if (kind != EntryKind::Other)
+        if (kind == EntryKind::Folder || kind == EntryKind::FolderLink)
             found.append({decodedName(entry->d_name), kind == EntryKind::FolderLink});
     });
     return found;
@@ -118,10 +135,12 @@ QList<FolderAccess::SubFolder> FolderAccess::subFolders(const QString& folder)
 QStringList FolderAccess::fileNames(const QString& folder, const NamePattern& pattern)
 {
     QStringList found;
+    const bool usableFolder = usableText(folder);
     forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
         // Matching first spares the type look-up for most names of a large folder.
         QString name = decodedName(entry->d_name);
-        if (pattern.matches(name) && kindOf(dir, entry) == EntryKind::Other)
+        if (usableFolder && pattern.matches(name) && usableText(name) &&
+            kindOf(dir, entry) == EntryKind::File)
             found.append(std::move(name));
     });
     return found;
@@ -132,9 +151,13 @@ std::optional<int> FolderAccess::attributesOf(const QString& path)
     return FileAttributesOf(path);
 }
 
+// FileExists's answer with one stat and no QFileInfo, for a file met during a scan.
 bool FolderAccess::fileExists(const QString& path)
 {
-    return FileExists(path);
+    if (path.isEmpty() || !usableText(path))
+        return false;
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 QString FolderAccess::resolvedPath(const QString& path)

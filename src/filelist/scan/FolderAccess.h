@@ -33,12 +33,15 @@ public:
     // represent comes back with "?" in place of what it could not decode.
     virtual QList<SubFolder> subFolders(const QString& folder);
 
-    // The names of the entries of folder that are not folders (hidden ones included) and
-    // match pattern, in the order the file system gives them; names decoded as above.
+    // The names of the entries of folder that are not folders (hidden ones included), match
+    // pattern and pass FileExists(folder + name), in the order the file system gives them.
+    // The existence test is answered from the listing itself: a second look-up of each name
+    // would cost more than the listing.
     virtual QStringList fileNames(const QString& folder, const NamePattern& pattern);
 
     // The attribute bits of FileAttributesOf, or nothing when the entry cannot be read.
     virtual std::optional<int> attributesOf(const QString& path);
+    // FileExists, answered with a single look-up.
     virtual bool fileExists(const QString& path);
     // The path with every link resolved; "" when it cannot be resolved.
     virtual QString resolvedPath(const QString& path);

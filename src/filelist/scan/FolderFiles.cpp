@@ -6,17 +6,20 @@ QStringList AddFolder::ListFolderFiles(const QString& folder, const QString& pat
                                        FolderAccess& access)
 {
     const QString inside = folder.endsWith(NativeSeparator) ? folder : folder + NativeSeparator;
-    QStringList names = access.fileNames(inside, NamePattern(pattern));
-    names.removeIf([&](const QString& name) { return !access.fileExists(inside + name); });
-    return names;
+    return access.fileNames(inside, NamePattern(pattern));
 }
 
-bool AddFolder::IsFileToAdd(const QString& name, const QString& path, FolderAccess& access)
+bool AddFolder::IsFileToAdd(const QString& name, const QString& path, FolderAccess& access,
+                            bool knownToExist)
 {
     if (name.startsWith(u'~'))
         return false;
-    if (!access.fileExists(path))
+    if (!knownToExist && !access.fileExists(path))
         return false;
+    // Only a hidden file can have the value 34, and only dot names are hidden (see
+    // FileAttributes.h); the look-up is spared for all others, most files of a tree.
+    if (!name.startsWith(u'.'))
+        return true;
     const std::optional<int> attributes = access.attributesOf(path);
     return attributes && *attributes != HiddenArchiveFile;
 }

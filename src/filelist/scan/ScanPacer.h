@@ -22,12 +22,18 @@ public:
         if (m_intervalMs > 0 && m_timer.isValid() && m_timer.elapsed() < m_intervalMs)
             return;
         m_interaction.yield();
+        ++m_yields;
         if (m_intervalMs > 0)
             m_timer.start();
     }
+
+    // How often it has yielded: what was learned about the file system before a yield may
+    // no longer hold after it, as the window's events may have changed it.
+    int yields() const { return m_yields; }
 
 private:
     Interaction& m_interaction;
     int m_intervalMs;
     QElapsedTimer m_timer;
+    int m_yields = 0;
 };

@@ -22,8 +22,9 @@ std::optional<int> folderAttributes(FolderAccess& access, const QString& path)
 
 bool entered(FolderAccess& access, const QString& folder, int attributes)
 {
-    return access.isRoot(folder) || (attributes != AddFolder::HiddenSystemFolder &&
-                                     attributes != AddFolder::HiddenSystemLink);
+    return (attributes != AddFolder::HiddenSystemFolder &&
+            attributes != AddFolder::HiddenSystemLink) ||
+           access.isRoot(folder);
 }
 
 // True when a link below folder leads to folder itself or to a folder above it. Entering it
