@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QtTest>
 
+#include "FaultyVfs.h"
 #include "SqliteRows.h"
+
+#include <sqlite3.h>
 
 namespace {
 QString embedded(const QString& path)
@@ -149,6 +152,48 @@ private slots:
         QVERIFY(failureOf([&] { session.execute(QStringLiteral("SELECT 1")); }).contains(QStringLiteral("closed")));
         ResultSet rs;
         QVERIFY(failureOf([&] { rs.fieldCount(); }).contains(QStringLiteral("closed")));
+    }
+
+    void aTransientlyFullDiskLosesNoReportedRow()
+    {
+        FaultyVfs::install();
+        TestEnvironment env;
+        const QString db = env.path(QStringLiteral("full.db"));
+        DatabaseSession session;
+        session.open(embedded(db));
+        session.execute(QStringLiteral("CREATE TABLE [T] ([a] TEXT);"));
+        for (int i = 0; i < 3; ++i)
+            session.execute(QStringLiteral("INSERT INTO [T] VALUES('%1');").arg(i));
+        const int before = FaultyVfs::failuresInjected();
+        FaultyVfs::failWalWrites(SQLITE_FULL, 1);
+        QTest::qWait(120);
+        session.execute(QStringLiteral("INSERT INTO [T] VALUES('3');")); // its commit meets the full disk
+        FaultyVfs::failWalWrites(0);
+        QVERIFY(FaultyVfs::failuresInjected() > before);
+        session.execute(QStringLiteral("INSERT INTO [T] VALUES('4');"));
+        session.close();
+        QCOMPARE(SqliteRows(db, QStringLiteral("SELECT a FROM T ORDER BY rowid")), QStringList({"0", "1", "2", "3", "4"}));
+    }
+
+    void aDiskThatStaysFullSaysHowManyRowsWereLost()
+    {
+        FaultyVfs::install();
+        TestEnvironment env;
+        const QString db = env.path(QStringLiteral("stuck.db"));
+        DatabaseSession session;
+        session.open(embedded(db));
+        session.execute(QStringLiteral("CREATE TABLE [T] ([a] TEXT);"));
+        session.close();
+        session.open(embedded(db));
+        session.execute(QStringLiteral("INSERT INTO [T] VALUES('a');"));
+        session.execute(QStringLiteral("INSERT INTO [T] VALUES('b');"));
+        FaultyVfs::failWalWrites(SQLITE_FULL);
+        const QString failure = failureOf([&] { session.close(); });
+        FaultyVfs::failWalWrites(0);
+        QVERIFY2(failure.contains(QStringLiteral("2 statement(s) of this session that had succeeded could not be saved")),
+                 qPrintable(failure));
+        QVERIFY(!session.isOpen());
+        QCOMPARE(SqliteRows(db, QStringLiteral("SELECT count(*) FROM T")), QStringList({"0"}));
     }
 
     void valuesArriveUnchanged()

@@ -127,44 +127,46 @@ void SqliteProvider::beginIfNeeded()
     m_transactionAge.start();
 }
 
-void SqliteProvider::commit()
+bool SqliteProvider::tryCommit()
 {
     if (!m_inTransaction)
-        return;
+        return true;
     if (runPlain(m_db, "COMMIT") == SQLITE_OK) {
         m_inTransaction = false;
         m_doneInTransaction.clear();
-        return;
+        return true;
     }
-    const QString text = errorText(m_db);
-    if (!sqlite3_get_autocommit(m_db)) {
-        // Still open (for example busy): keep it and try again later.
-        m_transactionAge.start();
-        throw Failure(text);
-    }
+    m_lastCommitError = errorText(m_db);
+    m_transactionAge.start();
+    if (!sqlite3_get_autocommit(m_db))
+        return false; // still open: the work is kept and the commit tried again later
+    // SQLite gave the transaction up: run its statements again (throws when they cannot be).
     m_inTransaction = false;
     recoverRolledBack();
-    if (runPlain(m_db, "COMMIT") != SQLITE_OK) {
-        const QString again = errorText(m_db);
-        const size_t lost = m_doneInTransaction.size();
-        if (!sqlite3_get_autocommit(m_db))
-            runPlain(m_db, "ROLLBACK");
-        m_inTransaction = false;
-        m_doneInTransaction.clear();
-        throw Failure(QStringLiteral("%1\r\n%2 statement(s) of this session that had succeeded could "
-                                     "not be saved.")
-                          .arg(again)
-                          .arg(lost));
-    }
+    return false;
+}
+
+void SqliteProvider::commit()
+{
+    for (int attempt = 0; attempt < 3; ++attempt)
+        if (tryCommit())
+            return;
+    const size_t lost = m_doneInTransaction.size();
+    if (!sqlite3_get_autocommit(m_db))
+        runPlain(m_db, "ROLLBACK");
     m_inTransaction = false;
     m_doneInTransaction.clear();
+    throw Failure(QStringLiteral("%1\r\n%2 statement(s) of this session that had succeeded could not be saved.")
+                      .arg(m_lastCommitError)
+                      .arg(lost));
 }
 
 void SqliteProvider::commitIfDue()
 {
+    // A commit that fails here keeps the work and is tried again; only a loss is a failure.
     if (m_inTransaction && (m_doneInTransaction.size() >= MaxStatementsPerTransaction ||
                             m_transactionAge.elapsed() >= CommitIntervalMs))
-        commit();
+        tryCommit();
 }
 
 void SqliteProvider::execute(const QString& statement)

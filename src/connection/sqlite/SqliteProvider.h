@@ -48,6 +48,8 @@ private:
     sqlite3_stmt* preparedInsert(QStringView table, size_t valueCount);
     void beginIfNeeded();
     void commitIfDue();
+    bool tryCommit();
+    // The final commit: tries a few times, then gives up and says how much was lost.
     void commit();
     void recoverRolledBack();
     void finalizeCached();
@@ -55,6 +57,7 @@ private:
     sqlite3* m_db = nullptr;
     bool m_inTransaction = false;
     QElapsedTimer m_transactionAge;
+    QString m_lastCommitError;
     // Statements that succeeded inside the open transaction, kept to run again if SQLite
     // rolls the transaction back. Implicitly shared with the caller's text: no copy.
     std::vector<QString> m_doneInTransaction;
