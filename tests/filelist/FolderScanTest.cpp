@@ -122,6 +122,8 @@ private slots:
         FolderCollection top(QStringLiteral("/"));
         GetSubDirectories2016(top, false, root.context);
         QVERIFY(top.entries().contains(QStringLiteral("/tmp/")));
+        // The chosen root's entry has a second separator.
+        QVERIFY(FolderAccess::system().isRoot("//") && !FolderAccess::system().isRoot("/tmp/"));
     }
 
     void listingFailures_data()
