@@ -105,7 +105,8 @@ void WorkingCopy::copyFrom(const QString& source)
         throw Failure(
             QStringLiteral("The temporary folder %1 does not exist, so %2 cannot be prepared.")
                 .arg(folder, source));
-    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a named pipe in the list must not stall the run until someone writes to it.
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0)
         throw Failure(QStringLiteral("The file %1 cannot be read: %2").arg(source, systemError()));
     struct stat info

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 // Restores an environment variable when the test ends.
 struct EnvironmentOverride
 {
@@ -82,6 +84,17 @@ private slots:
         // A source that fails leaves no working copy behind to be read in its place.
         QVERIFY_THROWS_EXCEPTION(Failure, copy.copyFrom(env.path(QStringLiteral("missing.txt"))));
         QVERIFY(!QFile::exists(copy.path()));
+    }
+
+    void onlyRegularFilesAreCopied()
+    {
+        TestEnvironment env;
+        WorkingCopy copy(env.path(QStringLiteral("temp/upload.txt")));
+        const QByteArray fifo = QFile::encodeName(env.path(QStringLiteral("pipe")));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        // Would block for ever if the pipe were opened for a normal read.
+        QVERIFY_THROWS_EXCEPTION(Failure, copy.copyFrom(env.path(QStringLiteral("pipe"))));
+        QVERIFY_THROWS_EXCEPTION(Failure, copy.copyFrom(env.tempFolder()));
     }
 
     void aMissingTempFolderIsAClearFailure()
