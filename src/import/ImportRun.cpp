@@ -17,6 +17,12 @@ struct FileAbandoned
 {
 };
 
+// The program is ending: no further step runs.
+struct RunStopped
+{
+};
+using Yielder = BasicYielder<RunStopped>;
+
 QString aboutFile(const QString& description, const QString& path)
 {
     return description + QStringLiteral("\r\nThe file ") + path +
@@ -53,6 +59,13 @@ public:
             else
                 append();
         } catch (const FileAbandoned&) {
+        } catch (const RunStopped&) {
+            // Keep what was sent: closing the session makes it durable.
+            if (session)
+                g.run([&] { session->close(); });
+            if (c.pointer)
+                c.pointer->set(WindowPointer::Default);
+            throw;
         }
         g.line(360, [&] {
             if (session)
@@ -82,6 +95,29 @@ private:
 
     QString currentPath() const { return c.filePath(position - 1); }
 
+    static int preparationLine(WorkingCopy::Step step)
+    {
+        switch (step) {
+        case WorkingCopy::Step::Read:
+            return 136;
+        case WorkingCopy::Step::OpenForWriting:
+            return 174;
+        case WorkingCopy::Step::Write:
+            return 176;
+        case WorkingCopy::Step::Close:
+            return 178;
+        }
+        return 128;
+    }
+
+    // The numbered lines of the two row loops of the new-table branch.
+    struct RowLines
+    {
+        int open, loop, yield, read, split, head, cut, execute, close;
+    };
+    static constexpr RowLines ColumnNamesRows{210, 212, 214, 216, 218, 220, 232, 240, 244};
+    static constexpr RowLines UserNamesRows{272, 274, 276, 278, 280, 282, 294, 300, 304};
+
     void openSession()
     {
         g.line(118, [&] {
@@ -101,8 +137,9 @@ private:
         g.line(124, [] {});
         vital(126, [&] { workingCopy.copyFrom(path); });
         vital(128, [&] {
-            prepared =
-                workingCopy.keepLines([&] { return SkipsFirstLine(c.options); }, [&] { yield(); });
+            prepared = workingCopy.keepLines(
+                [&] { return SkipsFirstLine(c.options); }, [&] { yield(); },
+                [&](WorkingCopy::Step step) { g.setLine(preparationLine(step)); });
         });
         g.setLine(178);
     }
@@ -169,7 +206,7 @@ private:
         g.setLine(204);
         vital(208, [&] { session->execute(statement); });
         // The header named the columns; it is not a row of the table.
-        rows(210, prepared.firstLineKept);
+        rows(ColumnNamesRows, prepared.firstLineKept);
         g.line(246, [&] { c.tables.insertItem(0, table); });
     }
 
@@ -201,25 +238,25 @@ private:
         const QString statement = StatementText::createTable(table, columns);
         g.setLine(268);
         vital(270, [&] { session->execute(statement); });
-        rows(272, false);
+        rows(UserNamesRows, false);
         g.line(306, [&] { c.tables.insertItem(0, table); });
     }
 
-    // The row loop of the new-table branch; base is its "open" line (210 or 272).
-    void rows(int base, bool skipFirstLine)
+    // A row loop of the new-table branch.
+    void rows(const RowLines& lines, bool skipFirstLine)
     {
         LineReader reader;
-        vital(base, [&] { reader.open(workingCopy.path()); });
+        vital(lines.open, [&] { reader.open(workingCopy.path()); });
         QString line;
         QString statement;
         QList<QStringView> fields;
         bool first = true;
         for (;;) {
-            g.setLine(base + 2);
-            g.setLine(base + 4);
+            g.setLine(lines.loop);
+            g.setLine(lines.yield);
             yield();
             bool more = false;
-            vital(base + 6, [&] { more = reader.readLine(line); });
+            vital(lines.read, [&] { more = reader.readLine(line); });
             if (!more)
                 break;
             if (first && skipFirstLine) {
@@ -227,26 +264,32 @@ private:
                 continue;
             }
             first = false;
-            g.setLine(base + 8);
+            g.setLine(lines.split);
             SplitFields(line, c.options.separator(), fields);
             if (fields.isEmpty())
                 continue; // a blank line is no row
-            g.setLine(base + 10);
+            g.setLine(lines.head);
             StatementText::insert(table, fields, statement);
-            g.setLine(base + 22);
-            sendRow(base + 30, statement);
+            g.setLine(lines.cut);
+            sendRow(lines.execute, statement);
         }
-        g.line(base + 34, [&] { reader.close(); });
+        g.line(lines.close, [&] { reader.close(); });
     }
 
+    // A rejected row is reported on its own; a lost connection once, for the rest of the file.
     void sendRow(int line, const QString& statement)
     {
-        if (g.line(line, [&] { session->execute(statement); }))
-            return;
-        if (!session->isAlive()) {
+        g.setLine(line);
+        try {
+            session->execute(statement);
+        } catch (const Failure& failure) {
+            if (session->isAlive()) {
+                g.report(failure);
+                return;
+            }
             g.report(Failure(aboutFile(
-                QStringLiteral("The connection to the database was lost; the rest of the file "
-                               "was not sent."),
+                failure.description() + QStringLiteral("\r\nThe connection to the database was "
+                                                       "lost; the rest of the file was not sent."),
                 path)));
             throw FileAbandoned{};
         }
@@ -333,11 +376,7 @@ private:
     QString table;
 };
 
-ImportRun::ImportRun(ImportContext context) : m_context(std::move(context))
-{
-    if (m_context.workingCopyPath.isEmpty())
-        m_context.workingCopyPath = WorkingCopy::defaultPath();
-}
+ImportRun::ImportRun(ImportContext context) : m_context(std::move(context)) {}
 
 ImportOutcome ImportRun::start()
 {
@@ -352,9 +391,12 @@ ImportOutcome ImportRun::start()
     } finish{m_running};
     outcome.ran = true;
 
-    ImportContext& c = m_context;
+    // Where the working copy goes is decided afresh for every run.
+    ImportContext c = m_context;
+    if (c.workingCopyPath.isEmpty())
+        c.workingCopyPath = WorkingCopy::defaultPath();
     Guard g(c.interaction, Locations::StartImporting);
-    Yielder yield(c.interaction, YieldIntervalMs);
+    Yielder yield(c.interaction, YieldIntervalMs, c.stopRequested);
     auto say = [&](int line, const QString& text) {
         g.line(line, [&] {
             outcome.closingMessage = text;
@@ -394,10 +436,17 @@ ImportOutcome ImportRun::start()
     int count = 0;
     g.line(112, [&] { count = c.fileCount(); });
     bool allCreated = true;
-    for (int position = 1; position <= count; ++position) {
-        yield.now();
-        allCreated = FileStep(c, g, yield, session.get(), position, outcome.filesMismatched).run();
-        g.setLine(364);
+    try {
+        for (int position = 1; position <= count; ++position) {
+            yield.now();
+            allCreated =
+                FileStep(c, g, yield, session.get(), position, outcome.filesMismatched).run();
+            g.setLine(364);
+        }
+    } catch (const RunStopped&) {
+        outcome.stopped = true;
+        outcome.failuresReported = g.failures();
+        return outcome;
     }
     g.line(366, [] {});
     say(allCreated ? 372 : 374,

@@ -22,7 +22,9 @@ struct ImportContext
     ConnectionSource connection;
     SessionFactory createSession = defaultSessionFactory();
     WindowPointer* pointer = nullptr;
-    QString workingCopyPath;
+    QString workingCopyPath; // empty: TEMP or the private folder, decided at each start
+    // True once the program is ending: the run stops at its next yield.
+    std::function<bool()> stopRequested;
 };
 
 // How a run ended, for callers that need more than the messages it showed.
@@ -31,6 +33,7 @@ struct ImportOutcome
     bool ran = false;         // false when a second run was refused
     QString closingMessage;   // the last plain message shown ("Done.", a start check, ...)
     int failuresReported = 0; // error reports shown
+    bool stopped = false;     // the program ended during the run
     int filesMismatched = 0;  // append mode: files skipped for their column count
 };
 

@@ -143,12 +143,14 @@ void WorkingCopy::copyFrom(const QString& source)
 }
 
 WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsFirstLine,
-                                             const std::function<void()>& onLine)
+                                             const std::function<void()>& onLine,
+                                             const std::function<void(Step)>& step)
 {
     Prepared prepared;
     LineReader reader;
     reader.open(m_path);
     const QString partial = m_path + QStringLiteral(".part");
+    step(Step::OpenForWriting);
     const int fd = createExclusive(partial);
     if (fd < 0)
         throw Failure(QStringLiteral("The working copy %1 cannot be created: %2")
@@ -159,10 +161,12 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
     int counter = 0;
     for (;;) {
         onLine();
+        step(Step::Read);
         if (!reader.readLine(line))
             break;
         const bool keep = !(counter == 0 && skipsFirstLine());
         if (keep) {
+            step(Step::Write);
             bytes = line.toUtf8();
             bytes += "\r\n";
             out.write(bytes.constData(), size_t(bytes.size()));
@@ -175,6 +179,7 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
         ++counter;
     }
     reader.close();
+    step(Step::Close);
     out.finish();
     // Renaming replaces whatever entry stands at the path itself; it never follows a link.
     if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(m_path).constData()) !=

@@ -31,9 +31,18 @@ public:
     };
     // Rewrites the working copy with the lines to keep, each ended by CR LF, streaming.
     // skipsFirstLine is asked for every line read; when it says so, the first line is dropped.
-    // onLine runs before every line read (the run yields there).
-    Prepared keepLines(const std::function<bool()>& skipsFirstLine,
-                       const std::function<void()>& onLine);
+    // onLine runs before every line read (the run yields there); step is told which step
+    // begins, so a failure can be reported with it.
+    enum class Step
+    {
+        Read,
+        OpenForWriting,
+        Write,
+        Close
+    };
+    Prepared keepLines(
+        const std::function<bool()>& skipsFirstLine, const std::function<void()>& onLine,
+        const std::function<void(Step)>& step = [](Step) {});
 
     // Removes the working copy (and a stale partial rewrite) without following links.
     void remove() const;

@@ -79,7 +79,8 @@ void Form1::buildControls()
             try {
                 m_fields.setText(field, text);
             } catch (const Failure&) {
-                // The box keeps the value for this run; the store is tried again on the next change.
+                // The box keeps the value for this run; the store is tried again on the next
+                // change.
             }
         });
     }
@@ -104,13 +105,15 @@ void Form1::buildControls()
     connect(m_next, &QPushButton::clicked, this, &Form1::PushButton3_Click);
 
     // Server, Port, Username, Password, Database, Test Connection, Help, Next >.
-    QWidget* order[] = {m_boxes[0], m_boxes[1], m_boxes[2], m_boxes[3], m_boxes[4], m_testConnection, m_help, m_next};
+    QWidget* order[] = {m_boxes[0], m_boxes[1],       m_boxes[2], m_boxes[3],
+                        m_boxes[4], m_testConnection, m_help,     m_next};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     m_boxes[0]->setFocus();
 
     InstallHandRule(m_pointer, {m_next, m_help, m_testConnection});
-    InstallArrowRule(m_pointer, {this, m_frame1, m_boxes[0], m_boxes[1], m_boxes[2], m_boxes[3], m_boxes[4]});
+    InstallArrowRule(m_pointer,
+                     {this, m_frame1, m_boxes[0], m_boxes[1], m_boxes[2], m_boxes[3], m_boxes[4]});
 
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
@@ -160,7 +163,8 @@ void Form1::Form_Load()
         g.line(lines[size_t(i)], [&] { box(field)->setText(m_fields.storedValue(field)); });
     }
     bool connected = false;
-    const bool probed = g.line(138, [&] { connected = ProbeConnection(m_app.createSession, connectionValues()); });
+    const bool probed =
+        g.line(138, [&] { connected = ProbeConnection(m_app.createSession, connectionValues()); });
     // A probe that failed itself goes on as if it had succeeded.
     if (connected || !probed) {
         g.line(140, [&] { showMainWindow(); });
@@ -194,8 +198,8 @@ void Form1::PushButton7_Click()
             throw Failure(QStringLiteral("Object variable not set"));
         session->open(BuildConnectionString(connectionValues()));
         g.setLine(106);
-        m_app.interaction.messageBox(QStringLiteral("Connection successful."), Interaction::StylePlain,
-                                     ApplicationTitle());
+        m_app.interaction.messageBox(QStringLiteral("Connection successful."),
+                                     Interaction::StylePlain, ApplicationTitle());
         g.setLine(108);
         m_pointer.set(WindowPointer::Default);
     } catch (const std::exception&) {
@@ -203,8 +207,8 @@ void Form1::PushButton7_Click()
     }
     if (failed) {
         g.line(112, [&] {
-            m_app.interaction.messageBox(QStringLiteral("Could not connect."), Interaction::StylePlain,
-                                         ApplicationTitle());
+            m_app.interaction.messageBox(QStringLiteral("Could not connect."),
+                                         Interaction::StylePlain, ApplicationTitle());
         });
         g.line(114, [&] { m_pointer.set(WindowPointer::Default); });
     }
@@ -215,24 +219,32 @@ void Form1::PushButton6_Click()
     Guard g(m_app.interaction, Locations::ConnectionHelp);
     QString text;
     g.line(100, [&] { text = ConnectionHelpText(); });
-    g.line(124, [&] { m_app.interaction.messageBox(text, Interaction::StylePlain, ApplicationTitle()); });
+    g.line(124, [&] {
+        m_app.interaction.messageBox(text, Interaction::StylePlain, ApplicationTitle());
+    });
 }
 
 void Form1::PushButton3_Click()
 {
     Guard g(m_app.interaction, Locations::Next);
     bool connected = false;
-    const bool probed = g.line(100, [&] { connected = ProbeConnection(m_app.createSession, connectionValues()); });
+    const bool probed =
+        g.line(100, [&] { connected = ProbeConnection(m_app.createSession, connectionValues()); });
     if (!connected && probed)
         return;
     g.line(102, [&] { showMainWindow(); });
     g.line(104, [&] { hide(); });
-    g.line(106, [&] { m_form2->Form_Load(); });
+    g.line(106, [&] {
+        if (m_form2)
+            m_form2->Form_Load();
+    });
 }
 
 void Form1::closeEvent(QCloseEvent* event)
 {
     event->accept();
+    if (m_form2)
+        m_form2->requestEnd();
     if (m_app.quit)
         m_app.quit();
 }

@@ -8,9 +8,8 @@
 #include "WindowCursor.h"
 #include "WindowPointer.h"
 
-#include <QWidget>
-
 #include <memory>
+#include <QWidget>
 
 class FileListView;
 class Form1;
@@ -49,9 +48,10 @@ public:
     const WindowCursor& windowCursor() const { return m_cursor; }
     const ImportOptionsSource& importOptions() const { return *this; }
     bool isImporting() const { return m_run->isRunning(); }
+    // The program is ending: a run in progress stops at its next yield.
+    void requestEnd() { m_ending = true; }
     // How many times the load sequence has run (a deferred one counts when it runs).
     int loadCount() const { return m_loads; }
-
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -79,7 +79,7 @@ private:
     QPushButton* m_addFiles = nullptr;  // PushButton3
     QPushButton* m_addFolder = nullptr; // PushButton4
     QLabel* m_label1 = nullptr;
-    QLineEdit* m_separator = nullptr;   // Text3
+    QLineEdit* m_separator = nullptr;    // Text3
     QPushButton* m_formatHelp = nullptr; // PushButton6
     QGroupBox* m_frame2 = nullptr;
     QRadioButton* m_option1 = nullptr;
@@ -87,17 +87,19 @@ private:
     QRadioButton* m_option3 = nullptr;
     QRadioButton* m_option4 = nullptr;
     QLabel* m_label5 = nullptr;
-    QLineEdit* m_tableName = nullptr;   // Text2
+    QLineEdit* m_tableName = nullptr; // Text2
     QRadioButton* m_option2 = nullptr;
     QGroupBox* m_frame4 = nullptr;
     QCheckBox* m_check2 = nullptr;
     QLabel* m_label2 = nullptr;
     QListWidget* m_list1 = nullptr;
-    QPushButton* m_start = nullptr;     // PushButton1
-    QPushButton* m_setup = nullptr;     // PushButton5
+    QPushButton* m_start = nullptr; // PushButton1
+    QPushButton* m_setup = nullptr; // PushButton5
 
     std::unique_ptr<ListWidgetTableList> m_tables;
     std::unique_ptr<ImportRun> m_run;
     bool m_loadPending = false;
+    bool m_loading = false;
+    bool m_ending = false;
     int m_loads = 0;
 };

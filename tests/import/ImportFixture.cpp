@@ -1,29 +1,30 @@
 #include "ImportFixture.h"
 
 #include "Guard.h"
+#include "SqliteRows.h"
 
 #include <QRegularExpression>
 
-#include "SqliteRows.h"
-
-
 ImportContext ImportFixture::context()
 {
-    return ImportContext{ui,
-                         options,
-                         tables,
-                         [this] { return int(files.size()); },
-                         [this](int i) {
-                             if (onFileRead)
-                                 onFileRead(i);
-                             return files.value(i);
-                         },
-                         [this] {
-                             return ConnectionSettings{QStringLiteral("file:") + database, QStringLiteral("5000"), {}, {}, {}};
-                         },
-                         defaultSessionFactory(),
-                         &pointer,
-                         env.path(QStringLiteral("temp/upload.txt"))};
+    return ImportContext{
+        ui,
+        options,
+        tables,
+        [this] { return int(files.size()); },
+        [this](int i) {
+            if (onFileRead)
+                onFileRead(i);
+            return files.value(i);
+        },
+        [this] {
+            return ConnectionSettings{
+                QStringLiteral("file:") + database, QStringLiteral("5000"), {}, {}, {}};
+        },
+        defaultSessionFactory(),
+        &pointer,
+        env.path(QStringLiteral("temp/upload.txt")),
+        [this] { return stopRequested; }};
 }
 
 ImportOutcome ImportFixture::run()
@@ -47,20 +48,24 @@ QStringList ImportFixture::rows(const QString& table) const
 QStringList ImportFixture::columns(const QString& table) const
 {
     QStringList names;
-    for (const QString& row : SqliteRows(database, QStringLiteral("PRAGMA table_info([%1])").arg(table)))
+    for (const QString& row :
+         SqliteRows(database, QStringLiteral("PRAGMA table_info([%1])").arg(table)))
         names << row.section(QLatin1Char('|'), 1, 1);
     return names;
 }
 
 QStringList ImportFixture::tablesInDatabase() const
 {
-    return SqliteRows(database, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY rowid"));
+    return SqliteRows(
+        database,
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY rowid"));
 }
 
 void ImportFixture::execute(const QString& sql) const
 {
     DatabaseSession session;
-    session.open(BuildConnectionString({QStringLiteral("file:") + database, QStringLiteral("5000"), {}, {}, {}}));
+    session.open(BuildConnectionString(
+        {QStringLiteral("file:") + database, QStringLiteral("5000"), {}, {}, {}}));
     session.execute(sql);
     session.close();
 }

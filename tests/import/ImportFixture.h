@@ -17,6 +17,7 @@ struct ImportFixture
     WindowPointer pointer;
     QString database = env.path(QStringLiteral("target.db"));
     std::function<void(int)> onFileRead; // called when the run takes entry i's path
+    bool stopRequested = false;
     ImportContext context();
     ImportOutcome run();
     // Writes a data file into the test folder and adds it to the file list.

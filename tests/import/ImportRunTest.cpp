@@ -1,9 +1,9 @@
 #include "Guard.h"
 #include "ImportFixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtTest>
-
 #include <unistd.h>
 
 class ImportRunTest : public QObject
@@ -47,7 +47,8 @@ private slots:
         // The last file created its table, so the skipped second one does not decide.
         QCOMPARE(outcome.closingMessage, QStringLiteral("Done."));
         QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable1", "NewTable3"}));
-        QCOMPARE(f.columns(QStringLiteral("NewTable1")), QStringList({"Name", "EmailAddress", "Zip"}));
+        QCOMPARE(f.columns(QStringLiteral("NewTable1")),
+                 QStringList({"Name", "EmailAddress", "Zip"}));
         QCOMPARE(f.columns(QStringLiteral("NewTable3")), QStringList({"Qtykg", "1stQtr2021"}));
         // The header names the columns and is not a row.
         QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"Peter|p@x|03101"}));
@@ -90,7 +91,8 @@ private slots:
         QCOMPARE(f.ui.prompts().at(3).prompt, QStringLiteral("Enter name for column #4:"));
         QCOMPARE(f.ui.prompts().at(4).prompt, QStringLiteral("Enter name for column #1:"));
         QCOMPARE(f.ui.prompts().at(0).defaultAnswer, QString());
-        QCOMPARE(f.columns(QStringLiteral("NewTable1")), QStringList({"UnitPrice", "b", "Column3", "d"}));
+        QCOMPARE(f.columns(QStringLiteral("NewTable1")),
+                 QStringList({"UnitPrice", "b", "Column3", "d"}));
         // The first line is dropped: only data remains.
         QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|2|3|4"}));
         QCOMPARE(f.rows(QStringLiteral("NewTable2")), QStringList({"y"}));
@@ -118,8 +120,10 @@ private slots:
         f.options.values().separator = QStringLiteral("||");
         f.addFile(QStringLiteral("a.txt"), "a||b||c\nO'Brien||x|y||\n\n||'q'||\"1,2\"\n");
         f.run();
-        // Empty fields are empty texts, a lone "|" is no separator, quotes are data, blank lines no rows.
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"O'Brien|x|y|", "|'q'|\"1,2\""}));
+        // Empty fields are empty texts, a lone "|" is no separator, quotes are data, blank lines no
+        // rows.
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")),
+                 QStringList({"O'Brien|x|y|", "|'q'|\"1,2\""}));
     }
 
     void emptySeparatorGivesTheWholeLine()
@@ -153,9 +157,11 @@ private slots:
     void textInAnEightBitCodePageLosesNoCharacter()
     {
         ImportFixture f;
-        f.addFile(QStringLiteral("a.csv"), "name\nM\xFCller\nGr\xC3\xBC\xC3\x9F" "e\n");
+        f.addFile(QStringLiteral("a.csv"), "name\nM\xFCller\nGr\xC3\xBC\xC3\x9F"
+                                           "e\n");
         f.run();
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({QStringLiteral("Müller"), QStringLiteral("Grüße")}));
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")),
+                 QStringList({QStringLiteral("Müller"), QStringLiteral("Grüße")}));
     }
 
     void headerFieldsWithoutLettersGetNumberedNames()
@@ -163,7 +169,8 @@ private slots:
         ImportFixture f;
         f.addFile(QStringLiteral("a.csv"), "a,,(%),d\n1,2,3,4\n");
         f.run();
-        QCOMPARE(f.columns(QStringLiteral("NewTable1")), QStringList({"a", "Column2", "Column3", "d"}));
+        QCOMPARE(f.columns(QStringLiteral("NewTable1")),
+                 QStringList({"a", "Column2", "Column3", "d"}));
         QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|2|3|4"}));
     }
 
@@ -180,7 +187,8 @@ private slots:
         QCOMPARE(reportedLine(reports.at(0)), 126);
         QVERIFY(reports.at(0).contains(QStringLiteral("gone.csv")));
         QVERIFY(reports.at(0).startsWith(QStringLiteral("The file ")));
-        QVERIFY(reports.at(0).contains(QStringLiteral("\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 126\r\r")));
+        QVERIFY(reports.at(0).contains(
+            QStringLiteral("\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 126\r\r")));
     }
 
     void aRejectedCreateSendsNoRowsAndListsNothing()
@@ -229,7 +237,50 @@ private slots:
         const QStringList reports = f.errorReports();
         QCOMPARE(reports.size(), 2);
         QCOMPARE(reportedLine(reports.at(0)), 240);
-        QVERIFY(reports.at(0).startsWith(QStringLiteral("table NewTable1 has 2 columns but 1 values were supplied")));
+        QVERIFY(reports.at(0).startsWith(
+            QStringLiteral("table NewTable1 has 2 columns but 1 values were supplied")));
+    }
+
+    void rejectedRowsUnderTypedNamesAreReportedAtTheirOwnLine()
+    {
+        ImportFixture f;
+        f.options.values().firstLineHandling = FirstLineHandling::IgnoreWithUserNames;
+        f.addFile(QStringLiteral("a.csv"), "h1,h2\n1,2\n3\n");
+        f.ui.answerPrompt(QStringLiteral("a"));
+        f.ui.answerPrompt(QStringLiteral("b"));
+        f.run();
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|2"}));
+        QCOMPARE(f.errorReports().size(), 1);
+        QCOMPARE(reportedLine(f.errorReports().first()), 300);
+    }
+
+    void aWorkingCopyThatCannotBeRewrittenIsReportedAtItsLine()
+    {
+        ImportFixture f;
+        QDir().mkpath(f.env.path(QStringLiteral("temp/upload.txt.part/blocked")));
+        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
+        f.run();
+        QCOMPARE(f.errorReports().size(), 1);
+        QCOMPARE(reportedLine(f.errorReports().first()), 174);
+        QVERIFY(f.tablesInDatabase().isEmpty());
+    }
+
+    void endingTheProgramStopsTheRunAndKeepsWhatWasSent()
+    {
+        ImportFixture f;
+        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
+        f.addFile(QStringLiteral("b.csv"), "n\n2\n");
+        f.onFileRead = [&](int index) {
+            if (index == 1)
+                f.stopRequested = true; // the user closed a window during the second file
+        };
+        const ImportOutcome outcome = f.run();
+        QVERIFY(outcome.stopped);
+        QVERIFY(outcome.closingMessage.isEmpty());
+        QVERIFY(f.shown().isEmpty());
+        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1"}));
+        QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable1"}));
+        QCOMPARE(f.pointer.value(), WindowPointer::Default);
     }
 
     void optionsChangedDuringTheRunApplyToLaterFiles()
@@ -311,8 +362,11 @@ private slots:
         QCOMPARE(reports.size(), 1);
         QCOMPARE(reportedLine(reports.first()), 352);
         QCOMPARE(f.shown().at(1),
-                 QStringLiteral("The columns in the text file and the columns in the table must be identical.\r\n\r\n") +
-                     bad + QStringLiteral(" was split by ; and has 2 columns. The table Orders has 3 columns."));
+                 QStringLiteral("The columns in the text file and the columns in the table must be "
+                                "identical.\r\n\r\n") +
+                     bad +
+                     QStringLiteral(
+                         " was split by ; and has 2 columns. The table Orders has 3 columns."));
         QCOMPARE(f.tables.items(), QStringList({"Orders"}));
     }
 

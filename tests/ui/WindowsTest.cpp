@@ -42,7 +42,8 @@ private slots:
         QCOMPARE(f.control1<QLineEdit>("Text2")->text(), QStringLiteral("5000"));
         // The fill wrote the changed Port back; the empty boxes saved nothing.
         QCOMPARE(f.store.GetSetting(SettingKeys::Port), QStringLiteral("5000"));
-        for (const QString& key : {SettingKeys::Server, SettingKeys::User, SettingKeys::Password, SettingKeys::Database})
+        for (const QString& key :
+             {SettingKeys::Server, SettingKeys::User, SettingKeys::Password, SettingKeys::Database})
             QVERIFY(!f.store.contains(key));
         QVERIFY(f.ui.messages().isEmpty());
         QCOMPARE(f.control1<QLineEdit>("Text4")->echoMode(), QLineEdit::Password);
@@ -51,7 +52,8 @@ private slots:
     void workingSettingsGoStraightToTheMainWindow()
     {
         WindowsFixture f;
-        f.execute(f.database(), QStringLiteral("CREATE TABLE Orders(a TEXT); CREATE TABLE SysLog(a TEXT)"));
+        f.execute(f.database(),
+                  QStringLiteral("CREATE TABLE Orders(a TEXT); CREATE TABLE SysLog(a TEXT)"));
         f.storeWorkingSettings(f.database());
         Form1& form1 = f.start();
         QVERIFY(!form1.isVisible());
@@ -60,7 +62,8 @@ private slots:
         QCOMPARE(f.form2().loadCount(), 1);
         auto* view = f.control2<QTreeView>("ListView1");
         QCOMPARE(view->model()->columnCount(), 1);
-        QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Text Files"));
+        QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral("Text Files"));
     }
 
     void oneStartInAHundredOpensTheHomePage()
@@ -134,7 +137,8 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(visited, QStringList({"Text2", "Text3", "Text4", "Text5", "PushButton7", "PushButton6", "PushButton3"}));
+        QCOMPARE(visited, QStringList({"Text2", "Text3", "Text4", "Text5", "PushButton7",
+                                       "PushButton6", "PushButton3"}));
         f.control1("Text3")->setFocus();
         QTRY_COMPARE(f.control1<QLineEdit>("Text3")->selectedText(), QStringLiteral("sa"));
     }
@@ -144,7 +148,9 @@ private slots:
         WindowsFixture f;
         Form1& form1 = f.start();
         QList<int> pointerAtMessage;
-        f.ui.onMessage([&](const ScriptedInteraction::Message&) { pointerAtMessage << form1.pointer().value(); });
+        f.ui.onMessage([&](const ScriptedInteraction::Message&) {
+            pointerAtMessage << form1.pointer().value();
+        });
         f.click1("PushButton7");
         QCOMPARE(f.ui.messageTexts().last(), QStringLiteral("Could not connect."));
         QCOMPARE(form1.pointer().value(), WindowPointer::Default);
@@ -203,14 +209,17 @@ private slots:
             "Sybase Adaptive Server Enterprise \u2013 Developer's Edition\r\rvia www.sybase.com\r\r"
             "and downloaded the Sybase 15.01 Client\r\rspecifically\r\rase1501clientwin32.zip\r\r"
             "Make sure you select Custom instead of Typical and Full and make sure\r\r"
-            "ASE Data Providers (ASE ODBC Driver)\r\rare installed during the client installation.\r\r");
+            "ASE Data Providers (ASE ODBC Driver)\r\rare installed during the client "
+            "installation.\r\r");
         QCOMPARE(f.ui.messageTexts().last(), expected);
         f.click2("PushButton6");
-        QCOMPARE(f.ui.messageTexts().last(),
-                 QStringLiteral("Text files should look like this:\r\n\r\nName,State\r\nPeter,NH\r\nJane,MA\r\n\r\n"
-                                "Also, if appending, make sure the number of columns in the text file match the "
-                                "number of columns in the table.\r\n\r\nWhen appending, number of columns and data "
-                                "types (number, decimal, text, etc.) must be identical."));
+        QCOMPARE(
+            f.ui.messageTexts().last(),
+            QStringLiteral(
+                "Text files should look like this:\r\n\r\nName,State\r\nPeter,NH\r\nJane,MA\r\n\r\n"
+                "Also, if appending, make sure the number of columns in the text file match the "
+                "number of columns in the table.\r\n\r\nWhen appending, number of columns and data "
+                "types (number, decimal, text, etc.) must be identical."));
         QCOMPARE(f.ui.messages().last().style, 0);
     }
 
@@ -259,7 +268,8 @@ private slots:
         f.control1<QLineEdit>("Text1")->setText(QStringLiteral("file:") + f.database());
         f.click1("PushButton3");
         Form2& form2 = f.form2();
-        const QString file = f.env.writeFile(QStringLiteral("exports/orders.csv"), "Id,Name\n1,O'Neil\n2,Zoë\n");
+        const QString file =
+            f.env.writeFile(QStringLiteral("exports/orders.csv"), "Id,Name\n1,O'Neil\n2,Zoë\n");
         form2.fileList().AppendPath(file);
         qputenv("TEMP", f.env.tempFolder().toLocal8Bit());
         f.click2("PushButton1");
@@ -279,8 +289,9 @@ private slots:
         WindowsFixture f;
         f.start();
         const char* boxes[] = {"Text1", "Text2", "Text3", "Text4", "Text5"};
-        const QString values[] = {QStringLiteral("127.0.0.1"), server.portText(), server.settings().user,
-                                  server.settings().password, server.settings().databases.first()};
+        const QString values[] = {QStringLiteral("127.0.0.1"), server.portText(),
+                                  server.settings().user, server.settings().password,
+                                  server.settings().databases.first()};
         for (int i = 0; i < 5; ++i)
             f.control1<QLineEdit>(boxes[i])->setText(values[i]);
         f.click1("PushButton7");
@@ -288,7 +299,8 @@ private slots:
         f.click1("PushButton3");
         Form2& form2 = f.form2();
         QVERIFY(form2.isVisible());
-        form2.fileList().AppendPath(f.env.writeFile(QStringLiteral("t.csv"), "City,Zip\nNashua,03060\n"));
+        form2.fileList().AppendPath(
+            f.env.writeFile(QStringLiteral("t.csv"), "City,Zip\nNashua,03060\n"));
         qputenv("TEMP", f.env.tempFolder().toLocal8Bit());
         f.click2("PushButton1");
         qunsetenv("TEMP");
@@ -308,8 +320,8 @@ private slots:
         const QString b = f.env.writeFile(QStringLiteral("in/sub/b.TXT"), "y\n");
         f.env.writeFile(QStringLiteral("in/sub/c.csv"), "z\n");
 
-        f.ui.answerFileDialog(f.env.path(QStringLiteral("in")) + QChar(0) + QStringLiteral("a.txt") + QChar(0) +
-                              QStringLiteral("sub/b.TXT"));
+        f.ui.answerFileDialog(f.env.path(QStringLiteral("in")) + QChar(0) +
+                              QStringLiteral("a.txt") + QChar(0) + QStringLiteral("sub/b.TXT"));
         f.click2("PushButton3");
         QCOMPARE(form2.fileList().count(), 2);
         QCOMPARE(form2.fileList().path(1), b);
@@ -325,7 +337,8 @@ private slots:
 
         // A drop from the file manager: a file and a folder.
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(f.env.path(QStringLiteral("in/sub")))});
+        data.setUrls(
+            {QUrl::fromLocalFile(a), QUrl::fromLocalFile(f.env.path(QStringLiteral("in/sub")))});
         QWidget* viewport = form2.listView().viewport();
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &enter);
@@ -337,9 +350,33 @@ private slots:
 
         QMimeData text;
         text.setText(QStringLiteral("not a file"));
-        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton,
+                                Qt::NoModifier);
         QApplication::sendEvent(viewport, &refused);
         QVERIFY(!refused.isAccepted());
+    }
+
+    void closingAWindowDuringARunEndsIt()
+    {
+        WindowsFixture f;
+        f.storeWorkingSettings(f.database());
+        qputenv("TEMP", f.env.tempFolder().toLocal8Bit());
+        f.start();
+        Form2& form2 = f.form2();
+        for (const char* name : {"a.csv", "b.csv", "c.csv"})
+            form2.fileList().AppendPath(f.env.writeFile(QString::fromLatin1(name), "n\n1\n"));
+        f.ui.onYield([&](int) {
+            if (form2.isImporting() && f.quits == 0)
+                f.form1->close(); // the hidden connection window, closed through the task bar
+        });
+        f.click2("PushButton1");
+        qunsetenv("TEMP");
+        QCOMPARE(f.quits, 1);
+        QVERIFY(!form2.isImporting());
+        QVERIFY(!f.ui.messageTexts().contains(QStringLiteral("Done.")));
+        QVERIFY(f.rows(f.database(),
+                       QStringLiteral("SELECT name FROM sqlite_master WHERE name = 'NewTable3'"))
+                    .isEmpty());
     }
 
     void nothingDoneDuringARunBreaksIt()
@@ -368,9 +405,11 @@ private slots:
         QVERIFY(acted);
         QCOMPARE(form2.fileList().count(), 2);
         QCOMPARE(f.ui.messageTexts().filter(QStringLiteral("Done.")).size(), 1);
-        QCOMPARE(f.rows(f.database(), QStringLiteral("SELECT count(*) FROM NewTable2")), QStringList({"2"}));
+        QCOMPARE(f.rows(f.database(), QStringLiteral("SELECT count(*) FROM NewTable2")),
+                 QStringList({"2"}));
         // The deferred reload ran after the run: the new tables are listed from the database.
-        QCOMPARE(listItems(f.control2<QListWidget>("List1")), QStringList({"Orders", "NewTable1", "NewTable2"}));
+        QCOMPARE(listItems(f.control2<QListWidget>("List1")),
+                 QStringList({"Orders", "NewTable1", "NewTable2"}));
         QVERIFY(form2.isVisible());
     }
 };

@@ -4,13 +4,13 @@
 #include "ImportRun.h"
 #include "SybaseASE.h"
 
+#include <cstdio>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <cstdio>
-
 namespace {
-const char* const Help = R"(Loads delimited text files into database tables, as "Start Importing" does.
+const char* const Help =
+    R"(Loads delimited text files into database tables, as "Start Importing" does.
 
 Connection (as in the connection window):
   --server TEXT      server host, or "file:" and a path for an embedded SQLite database
@@ -53,16 +53,20 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption server(QStringLiteral("server"), {}, QStringLiteral("text"));
-    const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("text"), QStringLiteral("5000"));
+    const QCommandLineOption port(QStringLiteral("port"), {}, QStringLiteral("text"),
+                                  QStringLiteral("5000"));
     const QCommandLineOption user(QStringLiteral("user"), {}, QStringLiteral("text"));
     const QCommandLineOption database(QStringLiteral("database"), {}, QStringLiteral("text"));
     const QCommandLineOption table(QStringLiteral("table"), {}, QStringLiteral("pattern"));
-    const QCommandLineOption columnNames(QStringLiteral("column-names"), {}, QStringLiteral("names"));
+    const QCommandLineOption columnNames(QStringLiteral("column-names"), {},
+                                         QStringLiteral("names"));
     const QCommandLineOption append(QStringLiteral("append"), {}, QStringLiteral("table"));
     const QCommandLineOption skipHeader(QStringLiteral("skip-header"));
-    const QCommandLineOption separator(QStringLiteral("separator"), {}, QStringLiteral("text"), QStringLiteral(","));
+    const QCommandLineOption separator(QStringLiteral("separator"), {}, QStringLiteral("text"),
+                                       QStringLiteral(","));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-    parser.addOptions({server, port, user, database, table, columnNames, append, skipHeader, separator, help});
+    parser.addOptions(
+        {server, port, user, database, table, columnNames, append, skipHeader, separator, help});
     if (!parser.parse(QCoreApplication::arguments()))
         return usage(parser.errorText());
     if (parser.isSet(help)) {
@@ -78,7 +82,8 @@ int main(int argc, char* argv[])
         return usage(QStringLiteral("no files given"));
 
     const ConnectionSettings settings{parser.value(server), parser.value(port), parser.value(user),
-                                      QString::fromLocal8Bit(qgetenv("TESSALOOM_PASSWORD")), parser.value(database)};
+                                      QString::fromLocal8Bit(qgetenv("TESSALOOM_PASSWORD")),
+                                      parser.value(database)};
     QStringList answers;
     ImportOptions values;
     values.separator = parser.value(separator);
@@ -107,11 +112,18 @@ int main(int argc, char* argv[])
         tables.setCurrentIndex(int(tables.items().indexOf(parser.value(append))));
 
     FixedImportOptions options(values, &tables);
-    ImportRun run(ImportContext{console, options, tables, [&] { return int(files.size()); },
-                                [&](int i) { return files.value(i); }, [&] { return settings; }, createSession,
-                                nullptr, QString()});
+    ImportRun run(ImportContext{console,
+                                options,
+                                tables,
+                                [&] { return int(files.size()); },
+                                [&](int i) { return files.value(i); },
+                                [&] { return settings; },
+                                createSession,
+                                nullptr,
+                                QString(),
+                                {}});
     const ImportOutcome outcome = run.start();
-    const bool clean = outcome.closingMessage == QStringLiteral("Done.") && outcome.failuresReported == 0 &&
-                       outcome.filesMismatched == 0;
+    const bool clean = outcome.closingMessage == QStringLiteral("Done.") &&
+                       outcome.failuresReported == 0 && outcome.filesMismatched == 0;
     return clean ? 0 : 1;
 }
