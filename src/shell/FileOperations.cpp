@@ -55,8 +55,11 @@ void deleteOneFile(const QString& path)
         return;
     // A read-only file: some platforms refuse to delete it until it may be written.
     if (info.exists() && !info.isSymLink()) {
-        QFile::setPermissions(path, info.permissions() | QFileDevice::WriteOwner);
-        QFile::remove(path);
+        const QFileDevice::Permissions before = info.permissions();
+        QFile::setPermissions(path, before | QFileDevice::WriteOwner);
+        // A delete that still fails leaves the file as it was found.
+        if (!QFile::remove(path))
+            QFile::setPermissions(path, before);
     }
 }
 } // namespace

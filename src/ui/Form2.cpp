@@ -71,7 +71,9 @@ void Form2::buildControls()
     // Files and folders dragged from the file manager; anything else shows the no-drop pointer.
     m_listView->setDragOverHandler([](const QMimeData& data) { return AcceptsFileDrop(data); });
     m_listView->setDropHandler([this](const QMimeData& data) {
-        AddDroppedPaths(DroppedLocalPaths(data), AppendTo(m_files), m_app.interaction);
+        AddDroppedPaths(DroppedLocalPaths(data), AppendTo(m_files), m_app.interaction,
+                        FolderAccess::system(), ScanPacer::DefaultIntervalMs,
+                        [this] { return m_ending; });
     });
     m_addFiles =
         button("PushButton3", m_frame1, 120, 1520, 2895, 400, QStringLiteral("Add Text File(s)"));
@@ -199,7 +201,9 @@ void Form2::PushButton3_Click()
 
 void Form2::PushButton4_Click()
 {
-    AddAllFilesInFolder(m_app.interaction, m_app.store, m_pointer, AppendTo(m_files));
+    AddAllFilesInFolder(m_app.interaction, m_app.store, m_pointer, AppendTo(m_files),
+                        FolderAccess::system(), ScanPacer::DefaultIntervalMs,
+                        [this] { return m_ending; });
 }
 
 void Form2::PushButton5_Click()

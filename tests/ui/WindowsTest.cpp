@@ -343,8 +343,16 @@ private slots:
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &enter);
         QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        // Even a drop proposed as a move is taken as a copy: the originals must stay.
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                        Qt::ShiftModifier);
         QApplication::sendEvent(viewport, &drop);
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
+        QCOMPARE(form2.fileList().count(), 7);
+        // A source that can only move is refused: taking its files would delete them.
+        QDropEvent moveOnly(QPointF(5, 5), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &moveOnly);
+        QVERIFY(!moveOnly.isAccepted());
         QCOMPARE(form2.fileList().count(), 7);
         QCOMPARE(form2.fileList().path(4), a);
 
@@ -377,6 +385,26 @@ private slots:
         QVERIFY(f.rows(f.database(),
                        QStringLiteral("SELECT name FROM sqlite_master WHERE name = 'NewTable3'"))
                     .isEmpty());
+    }
+
+    void closingAWindowDuringAFolderScanEndsIt()
+    {
+        WindowsFixture f;
+        f.storeWorkingSettings(f.database());
+        for (int i = 0; i < 30; ++i)
+            f.env.writeFile(QStringLiteral("tree/d%1/f.txt").arg(i), "x\n");
+        f.start();
+        Form2& form2 = f.form2();
+        f.ui.answerPrompt(QStringLiteral("txt"));
+        f.ui.answerFolder(f.env.path(QStringLiteral("tree")));
+        f.ui.onYield([&](int) {
+            if (form2.pointer().isBusy() && f.quits == 0)
+                form2.close();
+        });
+        f.click2("PushButton4");
+        QCOMPARE(f.quits, 1);
+        QVERIFY(form2.fileList().count() < 30);
+        QCOMPARE(form2.pointer().value(), WindowPointer::Default);
     }
 
     void nothingDoneDuringARunBreaksIt()

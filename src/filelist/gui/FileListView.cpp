@@ -124,10 +124,26 @@ void FileListView::keyPressEvent(QKeyEvent* event)
     QTreeView::keyPressEvent(event);
 }
 
+namespace {
+// The list only takes the paths: a drop is always a copy, never a move, so the file manager
+// never deletes the originals even when the user asked it to move them. A source that can
+// only move is refused.
+bool acceptAsCopy(QDropEvent* event)
+{
+    if (!(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+} // namespace
+
 void FileListView::dragEnterEvent(QDragEnterEvent* event)
 {
     if (m_dragOver && event->mimeData() && m_dragOver(*event->mimeData()))
-        event->acceptProposedAction();
+        acceptAsCopy(event);
     else
         event->ignore();
 }
@@ -135,7 +151,7 @@ void FileListView::dragEnterEvent(QDragEnterEvent* event)
 void FileListView::dragMoveEvent(QDragMoveEvent* event)
 {
     if (m_dragOver && event->mimeData() && m_dragOver(*event->mimeData()))
-        event->acceptProposedAction();
+        acceptAsCopy(event);
     else
         event->ignore();
 }
@@ -147,8 +163,7 @@ void FileListView::dragLeaveEvent(QDragLeaveEvent* event)
 
 void FileListView::dropEvent(QDropEvent* event)
 {
-    if (m_drop && event->mimeData()) {
-        event->acceptProposedAction();
+    if (m_drop && event->mimeData() && acceptAsCopy(event)) {
         m_drop(*event->mimeData());
         return;
     }

@@ -8,7 +8,7 @@
 
 void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings,
                          WindowPointer& pointer, const AppendStep& append, FolderAccess& access,
-                         int yieldIntervalMs)
+                         int yieldIntervalMs, std::function<bool()> stopRequested)
 {
     Guard guard(interaction, Locations::AddAllFilesInFolder);
 
@@ -41,33 +41,36 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
 
     guard.line(116, [&] { pointer.set(WindowPointer::Busy); });
 
-    ScanPacer pace(interaction, yieldIntervalMs);
+    ScanPacer pace(interaction, yieldIntervalMs, std::move(stopRequested));
     ScanContext context{interaction, access, pace};
     FolderCollection folders;
-    guard.line(118, [&] { folders.append(chosen + NativeSeparator); });
-    guard.line(120, [&] { AddFolder::GetSubDirectories2016(folders, true, context); });
+    try {
+        guard.line(118, [&] { folders.append(chosen + NativeSeparator); });
+        guard.line(120, [&] { AddFolder::GetSubDirectories2016(folders, true, context); });
 
-    const QString pattern = QStringLiteral("*.") + answer;
-    guard.setLine(122);
-    for (const QString& entry : folders.entries()) {
-        const QString folder = entry.chopped(1);
-        QStringList names;
-        int listedAt = 0;
-        if (!guard.line(124, [&] {
-                pace();
-                names = AddFolder::ListFolderFiles(folder, pattern, access);
-                listedAt = pace.yields();
-            }))
-            continue;
-        for (const QString& name : names) {
-            guard.line(126, [&] {
-                pace();
-                const QString path = folder + NativeSeparator + name;
-                if (AddFolder::IsFileToAdd(name, path, access, pace.yields() == listedAt))
-                    append(CleanPath(path));
-            });
+        const QString pattern = QStringLiteral("*.") + answer;
+        guard.setLine(122);
+        for (const QString& entry : folders.entries()) {
+            const QString folder = entry.chopped(1);
+            QStringList names;
+            int listedAt = 0;
+            if (!guard.line(124, [&] {
+                    pace();
+                    names = AddFolder::ListFolderFiles(folder, pattern, access);
+                    listedAt = pace.yields();
+                }))
+                continue;
+            for (const QString& name : names) {
+                guard.line(126, [&] {
+                    pace();
+                    const QString path = folder + NativeSeparator + name;
+                    if (AddFolder::IsFileToAdd(name, path, access, pace.yields() == listedAt))
+                        append(CleanPath(path));
+                });
+            }
         }
-    }
 
+    } catch (const ScanStopped&) {
+    }
     guard.line(128, [&] { pointer.set(WindowPointer::Default); });
 }

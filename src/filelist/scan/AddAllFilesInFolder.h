@@ -17,7 +17,8 @@
 void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings,
                          WindowPointer& pointer, const AppendStep& append,
                          FolderAccess& access = FolderAccess::system(),
-                         int yieldIntervalMs = ScanPacer::DefaultIntervalMs);
+                         int yieldIntervalMs = ScanPacer::DefaultIntervalMs,
+                         std::function<bool()> stopRequested = {});
 
 namespace AddFolderTexts {
 inline const QString ExtensionPrompt =

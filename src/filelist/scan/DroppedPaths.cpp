@@ -27,10 +27,13 @@ DroppedKind kindOf(FolderAccess& access, const QString& path)
     }
 }
 
+// Passes over every failure but the program ending, which stops the whole drop.
 template <typename Body> void quietly(Body&& body)
 {
     try {
         body();
+    } catch (const ScanStopped&) {
+        throw;
     } catch (...) {
     }
 }
@@ -67,10 +70,11 @@ void addFolder(const QString& dropped, const AppendStep& append, ScanContext& co
 } // namespace
 
 void AddDroppedPaths(const QStringList& paths, const AppendStep& append, Interaction& interaction,
-                     FolderAccess& access, int yieldIntervalMs) noexcept
+                     FolderAccess& access, int yieldIntervalMs,
+                     std::function<bool()> stopRequested) noexcept
 {
-    quietly([&] {
-        ScanPacer pace(interaction, yieldIntervalMs);
+    try {
+        ScanPacer pace(interaction, yieldIntervalMs, std::move(stopRequested));
         ScanContext context{interaction, access, pace};
         for (const QString& path : paths) {
             switch (kindOf(access, path)) {
@@ -84,5 +88,7 @@ void AddDroppedPaths(const QStringList& paths, const AppendStep& append, Interac
                 break;
             }
         }
-    });
+    } catch (...) {
+        // Dropping never fails; the program ending stops it where it stands.
+    }
 }

@@ -15,4 +15,5 @@
 // throws.
 void AddDroppedPaths(const QStringList& paths, const AppendStep& append, Interaction& interaction,
                      FolderAccess& access = FolderAccess::system(),
-                     int yieldIntervalMs = ScanPacer::DefaultIntervalMs) noexcept;
+                     int yieldIntervalMs = ScanPacer::DefaultIntervalMs,
+                     std::function<bool()> stopRequested = {}) noexcept;

@@ -2,7 +2,13 @@
 
 #include "Interaction.h"
 
+#include <functional>
 #include <QElapsedTimer>
+
+// The program is ending: the scan stops where it stands.
+struct ScanStopped
+{
+};
 
 // Lets the window's events run at the points where a scan offers to, but not more often
 // than every interval: a scan offers several times per folder and per file, and yielding at
@@ -12,8 +18,10 @@ class ScanPacer
 public:
     static constexpr int DefaultIntervalMs = 10;
 
-    explicit ScanPacer(Interaction& interaction, int intervalMs = DefaultIntervalMs)
-        : m_interaction(interaction), m_intervalMs(intervalMs)
+    explicit ScanPacer(Interaction& interaction, int intervalMs = DefaultIntervalMs,
+                       std::function<bool()> stopRequested = {})
+        : m_interaction(interaction), m_intervalMs(intervalMs),
+          m_stopRequested(std::move(stopRequested))
     {
     }
 
@@ -25,6 +33,9 @@ public:
         ++m_yields;
         if (m_intervalMs > 0)
             m_timer.start();
+        // A window closed while the events ran: the program ends, so the scan does too.
+        if (m_stopRequested && m_stopRequested())
+            throw ScanStopped{};
     }
 
     // How often it has yielded: what was learned about the file system before a yield may
@@ -34,6 +45,7 @@ public:
 private:
     Interaction& m_interaction;
     int m_intervalMs;
+    std::function<bool()> m_stopRequested;
     QElapsedTimer m_timer;
     int m_yields = 0;
 };
