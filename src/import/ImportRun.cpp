@@ -4,10 +4,10 @@
 #include "FieldSplitter.h"
 #include "Guard.h"
 #include "LineReader.h"
+#include "PacedYield.h"
 #include "StatementText.h"
 #include "TextAccess1.h"
 #include "WorkingCopy.h"
-#include "Yielder.h"
 
 namespace {
 const QString Counter = QStringLiteral("[counter]");
@@ -16,12 +16,6 @@ const QString Counter = QStringLiteral("[counter]");
 struct FileAbandoned
 {
 };
-
-// The program is ending: no further step runs.
-struct RunStopped
-{
-};
-using Yielder = BasicYielder<RunStopped>;
 
 QString aboutFile(const QString& description, const QString& path)
 {
@@ -34,7 +28,7 @@ QString aboutFile(const QString& description, const QString& path)
 class ImportRun::FileStep
 {
 public:
-    FileStep(ImportContext& context, Guard& guard, Yielder& yield, DatabaseSession* session,
+    FileStep(ImportContext& context, Guard& guard, PacedYield& yield, DatabaseSession* session,
              int position, int& mismatched)
         : c(context), g(guard), yield(yield), session(session), position(position),
           mismatched(mismatched), workingCopy(context.workingCopyPath)
@@ -59,7 +53,7 @@ public:
             else
                 append();
         } catch (const FileAbandoned&) {
-        } catch (const RunStopped&) {
+        } catch (const ProgramEnding&) {
             // Keep what was sent: closing the session makes it durable.
             if (session)
                 g.run([&] { session->close(); });
@@ -366,7 +360,7 @@ private:
 
     ImportContext& c;
     Guard& g;
-    Yielder& yield;
+    PacedYield& yield;
     DatabaseSession* session;
     const int position;
     int& mismatched;
@@ -396,7 +390,7 @@ ImportOutcome ImportRun::start()
     if (c.workingCopyPath.isEmpty())
         c.workingCopyPath = WorkingCopy::defaultPath();
     Guard g(c.interaction, Locations::StartImporting);
-    Yielder yield(c.interaction, YieldIntervalMs, c.stopRequested);
+    PacedYield yield(c.interaction, YieldIntervalMs, c.stopRequested);
     auto say = [&](int line, const QString& text) {
         g.line(line, [&] {
             outcome.closingMessage = text;
@@ -443,7 +437,7 @@ ImportOutcome ImportRun::start()
                 FileStep(c, g, yield, session.get(), position, outcome.filesMismatched).run();
             g.setLine(364);
         }
-    } catch (const RunStopped&) {
+    } catch (const ProgramEnding&) {
         outcome.stopped = true;
         outcome.failuresReported = g.failures();
         return outcome;

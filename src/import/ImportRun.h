@@ -4,6 +4,7 @@
 #include "DatabaseSession.h"
 #include "ImportOptions.h"
 #include "Interaction.h"
+#include "PacedYield.h"
 #include "TableList.h"
 #include "WindowPointer.h"
 
@@ -49,7 +50,7 @@ public:
     ImportOutcome start();
     bool isRunning() const { return m_running; }
 
-    static constexpr int YieldIntervalMs = 10;
+    static constexpr int YieldIntervalMs = PacedYield::DefaultIntervalMs;
 
 private:
     class FileStep;

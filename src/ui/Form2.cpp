@@ -72,7 +72,7 @@ void Form2::buildControls()
     m_listView->setDragOverHandler([](const QMimeData& data) { return AcceptsFileDrop(data); });
     m_listView->setDropHandler([this](const QMimeData& data) {
         AddDroppedPaths(DroppedLocalPaths(data), AppendTo(m_files), m_app.interaction,
-                        FolderAccess::system(), ScanPacer::DefaultIntervalMs,
+                        FolderAccess::system(), PacedYield::DefaultIntervalMs,
                         [this] { return m_ending; });
     });
     m_addFiles =
@@ -202,7 +202,7 @@ void Form2::PushButton3_Click()
 void Form2::PushButton4_Click()
 {
     AddAllFilesInFolder(m_app.interaction, m_app.store, m_pointer, AppendTo(m_files),
-                        FolderAccess::system(), ScanPacer::DefaultIntervalMs,
+                        FolderAccess::system(), PacedYield::DefaultIntervalMs,
                         [this] { return m_ending; });
 }
 

@@ -23,7 +23,7 @@ struct Scan
 {
     ScriptedInteraction interaction;
     ScriptedFolderAccess access;
-    ScanPacer pace{interaction, 0};
+    PacedYield pace{interaction, 0};
     ScanContext context{interaction, access, pace};
 
     QStringList run(const QString& root, bool recurse = true)

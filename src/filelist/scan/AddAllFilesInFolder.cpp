@@ -41,7 +41,7 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
 
     guard.line(116, [&] { pointer.set(WindowPointer::Busy); });
 
-    ScanPacer pace(interaction, yieldIntervalMs, std::move(stopRequested));
+    PacedYield pace(interaction, yieldIntervalMs, std::move(stopRequested));
     ScanContext context{interaction, access, pace};
     FolderCollection folders;
     try {
@@ -70,7 +70,7 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
             }
         }
 
-    } catch (const ScanStopped&) {
+    } catch (const ProgramEnding&) {
     }
     guard.line(128, [&] { pointer.set(WindowPointer::Default); });
 }

@@ -3,7 +3,7 @@
 #include "AppendStep.h"
 #include "FolderAccess.h"
 #include "Interaction.h"
-#include "ScanPacer.h"
+#include "PacedYield.h"
 #include "SettingsStore.h"
 #include "WindowPointer.h"
 
@@ -17,7 +17,7 @@
 void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings,
                          WindowPointer& pointer, const AppendStep& append,
                          FolderAccess& access = FolderAccess::system(),
-                         int yieldIntervalMs = ScanPacer::DefaultIntervalMs,
+                         int yieldIntervalMs = PacedYield::DefaultIntervalMs,
                          std::function<bool()> stopRequested = {});
 
 namespace AddFolderTexts {

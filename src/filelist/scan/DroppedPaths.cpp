@@ -32,7 +32,7 @@ template <typename Body> void quietly(Body&& body)
 {
     try {
         body();
-    } catch (const ScanStopped&) {
+    } catch (const ProgramEnding&) {
         throw;
     } catch (...) {
     }
@@ -74,7 +74,7 @@ void AddDroppedPaths(const QStringList& paths, const AppendStep& append, Interac
                      std::function<bool()> stopRequested) noexcept
 {
     try {
-        ScanPacer pace(interaction, yieldIntervalMs, std::move(stopRequested));
+        PacedYield pace(interaction, yieldIntervalMs, std::move(stopRequested));
         ScanContext context{interaction, access, pace};
         for (const QString& path : paths) {
             switch (kindOf(access, path)) {

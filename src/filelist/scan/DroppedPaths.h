@@ -3,7 +3,7 @@
 #include "AppendStep.h"
 #include "FolderAccess.h"
 #include "Interaction.h"
-#include "ScanPacer.h"
+#include "PacedYield.h"
 
 #include <QStringList>
 
@@ -15,5 +15,5 @@
 // throws.
 void AddDroppedPaths(const QStringList& paths, const AppendStep& append, Interaction& interaction,
                      FolderAccess& access = FolderAccess::system(),
-                     int yieldIntervalMs = ScanPacer::DefaultIntervalMs,
+                     int yieldIntervalMs = PacedYield::DefaultIntervalMs,
                      std::function<bool()> stopRequested = {}) noexcept;

@@ -2,7 +2,7 @@
 
 #include "FolderAccess.h"
 #include "Interaction.h"
-#include "ScanPacer.h"
+#include "PacedYield.h"
 
 // What one folder scan works with: where failures are reported, the file system it reads
 // and the pace at which it lets the window's events run.
@@ -10,5 +10,5 @@ struct ScanContext
 {
     Interaction& interaction;
     FolderAccess& access;
-    ScanPacer& pace;
+    PacedYield& pace;
 };

@@ -5,21 +5,22 @@
 #include <functional>
 #include <QElapsedTimer>
 
-// The program is ending: the scan stops where it stands.
-struct ScanStopped
+// The program is ending (a window was closed while events ran): long work stops where it stands.
+struct ProgramEnding
 {
 };
 
-// Lets the window's events run at the points where a scan offers to, but not more often
-// than every interval: a scan offers several times per folder and per file, and yielding at
-// each of them would cost more than the scan. An interval of 0 yields at every point.
-class ScanPacer
+// Lets the window's events run at the points where long work offers to, but not more often
+// than every interval: yielding for every row, field or file would cost more than the work
+// itself. An interval of 0 yields at every point. When the events that ran asked the program
+// to end, the yield throws ProgramEnding.
+class PacedYield
 {
 public:
     static constexpr int DefaultIntervalMs = 10;
 
-    explicit ScanPacer(Interaction& interaction, int intervalMs = DefaultIntervalMs,
-                       std::function<bool()> stopRequested = {})
+    explicit PacedYield(Interaction& interaction, int intervalMs = DefaultIntervalMs,
+                        std::function<bool()> stopRequested = {})
         : m_interaction(interaction), m_intervalMs(intervalMs),
           m_stopRequested(std::move(stopRequested))
     {
@@ -31,12 +32,13 @@ public:
             return;
         m_interaction.yield();
         ++m_yields;
-        if (m_intervalMs > 0)
-            m_timer.start();
-        // A window closed while the events ran: the program ends, so the scan does too.
+        m_timer.start();
         if (m_stopRequested && m_stopRequested())
-            throw ScanStopped{};
+            throw ProgramEnding{};
     }
+
+    // The next call yields whatever the time.
+    void now() { m_timer.invalidate(); }
 
     // How often it has yielded: what was learned about the file system before a yield may
     // no longer hold after it, as the window's events may have changed it.
