@@ -131,8 +131,11 @@ void AseConnection::connect(const QString& server, const QString& port, const QS
     const bool connected =
         ct_connect(m_connection, const_cast<char*>(address.constData()), CS_NULLTERM) == CS_SUCCEED;
     m_phase = connected ? Phase::Open : Phase::Idle;
-    if (!connected)
-        fail(QStringLiteral("Could not reach the server %1.").arg(m_address));
+    if (!connected) {
+        // The library's own messages ("Unknown host machine name.") do not say which name.
+        m_messages.prepend(QStringLiteral("The login to the server %1 failed.").arg(m_address));
+        fail(QString());
+    }
     m_connected = true;
     m_charset = std::make_unique<ServerCharset>(FreeTdsInternals::serverCharsetOf(m_connection));
 }
@@ -146,10 +149,8 @@ int AseConnection::timeoutStruck()
         // down and waiting on makes the next wait fail at once instead.
         if (const int socket = FreeTdsInternals::socketOf(m_connection); socket >= 0)
             ::shutdown(socket, SHUT_RDWR);
-        m_messages.prepend(
-            QStringLiteral("The server %1 did not answer the login within %2 seconds.")
-                .arg(m_address)
-                .arg(AseProvider::LoginTimeoutSeconds));
+        m_messages.prepend(QStringLiteral("The server did not answer the login within %1 seconds.")
+                               .arg(AseProvider::LoginTimeoutSeconds));
         return CS_SUCCEED;
     case Phase::Open:
         // Answering CS_FAIL while a command runs ends that wait cleanly: the command fails and
