@@ -122,6 +122,7 @@ private:
             if (!session)
                 throw Failure(QStringLiteral("No database session could be created."));
             session->open(BuildConnectionString(c.connection()));
+            bindsFields = session->bindsRowFields();
         });
     }
 
@@ -242,8 +243,6 @@ private:
         LineReader reader;
         vital(lines.open, [&] { reader.open(workingCopy.path()); });
         QString line;
-        QString statement;
-        QList<QStringView> fields;
         bool first = true;
         for (;;) {
             g.setLine(lines.loop);
@@ -259,34 +258,59 @@ private:
             }
             first = false;
             g.setLine(lines.split);
-            SplitFields(line, c.options.separator(), fields);
-            if (fields.isEmpty())
+            SplitFields(line, c.options.separator(), row.fields);
+            if (row.fields.isEmpty())
                 continue; // a blank line is no row
             g.setLine(lines.head);
-            StatementText::insert(table, fields, statement);
+            buildRow();
             g.setLine(lines.cut);
-            sendRow(lines.execute, statement);
+            sendRow(lines.execute);
         }
+        settleAll(lines.execute);
         g.line(lines.close, [&] { reader.close(); });
     }
 
-    // A rejected row is reported on its own; a lost connection once, for the rest of the file.
-    void sendRow(int line, const QString& statement)
+    // The statement of the current row, unless the session binds the fields itself.
+    void buildRow()
+    {
+        row.table = table;
+        if (!bindsFields)
+            StatementText::insert(table, row.fields, row.text);
+    }
+
+    void sendRow(int line)
     {
         g.setLine(line);
-        try {
-            session->execute(statement);
-        } catch (const Failure& failure) {
-            if (session->isAlive()) {
-                g.report(failure);
-                return;
+        ++row.ticket;
+        session->submitRow(row);
+        settle(line);
+    }
+
+    // Reports the rows whose outcome is known: a rejected row on its own, a lost connection
+    // once, for the rest of the file.
+    void settle(int line)
+    {
+        for (const RowOutcome& outcome : session->takeOutcomes()) {
+            if (outcome.loaded)
+                continue;
+            g.setLine(line);
+            if (!outcome.connectionLost) {
+                g.report(Failure(outcome.description));
+                continue;
             }
             g.report(Failure(aboutFile(
-                failure.description() + QStringLiteral("\r\nThe connection to the database was "
-                                                       "lost; the rest of the file was not sent."),
+                outcome.description + QStringLiteral("\r\nThe connection to the database was "
+                                                     "lost; the rest of the file was not sent."),
                 path)));
             throw FileAbandoned{};
         }
+    }
+
+    // Ends every row still held by the session, so each is reported before the file ends.
+    void settleAll(int line)
+    {
+        vital(line, [&] { session->flushRows(); });
+        settle(line);
     }
 
     void append()
@@ -334,8 +358,6 @@ private:
         LineReader reader;
         vital(324, [&] { reader.open(workingCopy.path()); });
         QString line;
-        QString statement;
-        QList<QStringView> fields;
         for (;;) {
             g.setLine(326);
             g.setLine(328);
@@ -345,16 +367,17 @@ private:
             if (!more)
                 break;
             g.setLine(332);
-            SplitFields(line, c.options.separator(), fields);
-            if (fields.isEmpty())
+            SplitFields(line, c.options.separator(), row.fields);
+            if (row.fields.isEmpty())
                 continue;
             g.setLine(334);
             // The selection is read afresh for every row: changing it sends the rest elsewhere.
             table = c.tables.currentText();
-            StatementText::insert(table, fields, statement);
+            buildRow();
             g.setLine(346);
-            sendRow(352, statement);
+            sendRow(352);
         }
+        settleAll(352);
         g.line(356, [&] { reader.close(); });
     }
 
@@ -368,6 +391,8 @@ private:
     WorkingCopy::Prepared prepared;
     QString path;
     QString table;
+    RowStatement row;
+    bool bindsFields = false;
 };
 
 ImportRun::ImportRun(ImportContext context) : m_context(std::move(context)) {}
