@@ -116,7 +116,8 @@ public:
                 append();
         } catch (const FileAbandoned&) {
         } catch (const ProgramEnding&) {
-            stopped();
+            if (!stopHandled)
+                stopped();
             // Keep what was sent: closing the session makes it durable.
             if (session)
                 g.run([&] { session->close(); });
@@ -417,7 +418,7 @@ private:
         for (;;) {
             g.setLine(lines.loop);
             g.setLine(lines.yield);
-            yield();
+            pause();
             bool more = false;
             vital(lines.read, [&] { more = records.next(record); });
             if (!more)
@@ -438,6 +439,19 @@ private:
         settleAll(lines.execute);
         source = nullptr;
         g.line(lines.close, [&] { reader.close(); });
+    }
+
+    // Yields between rows; when the program ends there, the rows are settled while their
+    // reader is still open.
+    void pause()
+    {
+        try {
+            yield();
+        } catch (const ProgramEnding&) {
+            stopped();
+            stopHandled = true;
+            throw;
+        }
     }
 
     void beginRows(RecordReader& records)
@@ -582,7 +596,7 @@ private:
         for (;;) {
             g.setLine(326);
             g.setLine(328);
-            yield();
+            pause();
             bool more = false;
             vital(330, [&] { more = records.next(record); });
             if (!more)
@@ -622,6 +636,7 @@ private:
 
     std::deque<Pending> pending;
     bool rowsBegun = false;
+    bool stopHandled = false;
     RecordReader* source = nullptr; // the rows being read, to list what was not sent
     qint64 lineOffset = 0;          // file line = working-copy line + offset
     qint64 rowLine = 0;             // the file line of the row in hand

@@ -29,7 +29,7 @@ ImportContext ImportFixture::context()
 
 ImportOutcome ImportFixture::run()
 {
-    ImportRun run(context());
+    ImportRun run(context(), runner);
     return run.start();
 }
 

@@ -18,6 +18,7 @@ struct ImportFixture
     QString database = env.path(QStringLiteral("target.db"));
     std::function<void(int)> onFileRead; // called when the run takes entry i's path
     bool stopRequested = false;
+    RunnerOptions runner;
     ImportContext context();
     ImportOutcome run();
     // Writes a data file into the test folder and adds it to the file list.
