@@ -33,5 +33,14 @@ struct ImportFixture
     QStringList errorReports() const;
 };
 
+// What a run listed as not loaded, one "path|line|reason|text" per entry.
+struct ListedRows : RejectedRows
+{
+    QStringList entries;
+    void row(const QString& path, qint64 line, const QString& reason, const QString& text) override;
+    void file(const QString& path, const QString& reason) override;
+    QStringList lines() const; // the line number of each entry
+};
+
 // "at line N" of a report text, or -1.
 int reportedLine(const QString& report);

@@ -7,27 +7,6 @@
 #include <QtTest>
 
 namespace {
-// What a run listed as not loaded, one "path|line|reason|text" per entry.
-struct Listed : RejectedRows
-{
-    QStringList entries;
-    void row(const QString& path, qint64 line, const QString& reason, const QString& text) override
-    {
-        entries << QStringList{path, QString::number(line), reason, text}.join(QLatin1Char('|'));
-    }
-    void file(const QString& path, const QString& reason) override
-    {
-        entries << QStringList{path, QStringLiteral("0"), reason, QString()}.join(QLatin1Char('|'));
-    }
-    QStringList lines() const
-    {
-        QStringList numbers;
-        for (const QString& e : entries)
-            numbers << e.section(QLatin1Char('|'), 1, 1);
-        return numbers;
-    }
-};
-
 QByteArray utf16le(const QString& text)
 {
     return QByteArray("\xFF\xFE") +
@@ -44,7 +23,7 @@ private slots:
     void rejectedRowsAreListedWithTheFilesLineNumbers()
     {
         ImportFixture f;
-        Listed listed;
+        ListedRows listed;
         f.runner.rejected = &listed;
         const QString path = f.addFile(QStringLiteral("a.csv"), "a,b\n1,2\n\n3,4,5\n6,7\n");
         f.run();
@@ -61,7 +40,7 @@ private slots:
     void quotedFieldsLoadExactlyAndLinesCountTheFile()
     {
         ImportFixture f;
-        Listed listed;
+        ListedRows listed;
         f.runner.rejected = &listed;
         f.runner.quote = u'"';
         f.options.values().separator = QStringLiteral(";;");
@@ -115,7 +94,7 @@ private slots:
     void namesThatBreakOutOfTheirBracketsAreRefused()
     {
         ImportFixture f;
-        Listed listed;
+        ListedRows listed;
         f.runner.rejected = &listed;
         f.execute(QStringLiteral("CREATE TABLE victim (v TEXT)"));
         f.options.values().tableName = QStringLiteral("x](a TEXT); DROP TABLE victim;--");
@@ -161,7 +140,7 @@ private slots:
     void filesNotLoadedAtAllAreListedOnce()
     {
         ImportFixture f;
-        Listed listed;
+        ListedRows listed;
         f.runner.rejected = &listed;
         f.files << f.env.path(QStringLiteral("data/gone.csv"));
         f.addFile(QStringLiteral("ok.csv"), "k\nv\n");
@@ -175,7 +154,7 @@ private slots:
     void aStoppedRunSaysWhatWasLoadedAndListsTheRest()
     {
         ImportFixture f;
-        Listed listed;
+        ListedRows listed;
         ImportProgress progress;
         f.runner.rejected = &listed;
         f.runner.progress = &progress;

@@ -5,8 +5,10 @@
 #include "SybaseASE.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <QtTest>
+#include <sqlite3.h>
 
 namespace {
 ConnectionSettings sandboxSettings(const SandboxServer& server)
@@ -75,7 +77,8 @@ private slots:
         for (int i = 0; i < 200; ++i)
             many += QByteArray::number(i) + '\n';
         f.addFile(QStringLiteral("a.csv"), many);
-        ImportRun run(context);
+        ListedRows listed;
+        ImportRun run(context, RunnerOptions{{}, {}, &listed, nullptr});
         run.start();
         const QStringList reports = f.errorReports();
         // One report: how many rows were loaded, and from which line on nothing was sent.
@@ -92,6 +95,48 @@ private slots:
         QTRY_COMPARE(SqliteRows(server.databaseFile(QStringLiteral("testdb")),
                                 QStringLiteral("SELECT count(*) FROM NewTable1")),
                      QStringList{QString::number(loaded)});
+        // Every row not loaded is listed, from that line on.
+        QCOMPARE(listed.entries.size(), 200 - loaded);
+        QCOMPARE(listed.lines().first().toInt(), loaded + 2);
+        QCOMPARE(listed.lines().last().toInt(), 201);
+    }
+
+    void namesThatBreakOutOfTheirBracketsAreRefused()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        const QString db = server.databaseFile(QStringLiteral("testdb"));
+        const QString evil = QStringLiteral("t]; DROP TABLE victim; SELECT * FROM [t");
+        {
+            sqlite3* handle = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(db).constData(), &handle), SQLITE_OK);
+            const QByteArray sql =
+                "CREATE TABLE victim (v TEXT); CREATE TABLE \"" + evil.toUtf8() + "\" (v TEXT);";
+            QCOMPARE(sqlite3_exec(handle, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(handle);
+        }
+        ImportFixture f;
+        ImportContext context = f.context();
+        context.connection = [&] { return sandboxSettings(server); };
+        f.addFile(QStringLiteral("a.csv"), "v\n1\n");
+        f.options.values().tableName = QStringLiteral("x](a TEXT); DROP TABLE victim;--");
+        ImportRun(context).start();
+        {
+            Guard load(f.ui, Locations::MainLoad);
+            load.line(118, [&] {
+                FillTableList(f.tables, defaultSessionFactory(), sandboxSettings(server), f.ui);
+            });
+        }
+        QVERIFY(f.tables.items().contains(evil));
+        f.tables.setCurrentIndex(int(f.tables.items().indexOf(evil)));
+        f.options.values().mode = ImportMode::AppendToExisting;
+        ImportRun(context).start();
+        const QStringList reports = f.errorReports();
+        QCOMPARE(reports.size(), 2);
+        for (const QString& report : reports)
+            QVERIFY2(report.contains(QStringLiteral("holds \"]\"")), qPrintable(report));
+        QVERIFY(SqliteRows(db, QStringLiteral("SELECT name FROM sqlite_master"))
+                    .contains(QStringLiteral("victim")));
     }
 };
 
