@@ -34,6 +34,28 @@ void DatabaseSession::execute(const QString& statement)
     provider().execute(statement);
 }
 
+void DatabaseSession::submitRow(const RowStatement& row)
+{
+    provider().submitRow(row);
+}
+
+std::vector<RowOutcome> DatabaseSession::takeOutcomes()
+{
+    if (!m_provider)
+        return {};
+    return m_provider->takeOutcomes();
+}
+
+void DatabaseSession::flushRows()
+{
+    provider().flushRows();
+}
+
+bool DatabaseSession::bindsRowFields()
+{
+    return provider().bindsRowFields();
+}
+
 void DatabaseSession::track(const std::shared_ptr<Cursor>& cursor)
 {
     std::erase_if(m_cursors, [](const std::weak_ptr<Cursor>& c) { return c.expired(); });
@@ -92,7 +114,8 @@ QString ResultSet::value(const QString& field) const
 {
     const Cursor& c = cursor();
     if (m_atEnd)
-        throw Failure(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+        throw Failure(
+            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
     const qsizetype index = c.fieldNames().indexOf(field);
     if (index < 0)
         throw Failure(QStringLiteral("Item cannot be found in the collection corresponding to the "
@@ -103,7 +126,8 @@ QString ResultSet::value(const QString& field) const
 void ResultSet::moveNext()
 {
     if (cursor(), m_atEnd)
-        throw Failure(QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+        throw Failure(
+            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
     m_atEnd = !m_cursor->next();
 }
 

@@ -2,10 +2,9 @@
 
 #include "SessionProvider.h"
 
-#include <QString>
-
 #include <functional>
 #include <memory>
+#include <QString>
 #include <vector>
 
 // A database session opened with a connection string. The provider is chosen from the
@@ -29,7 +28,17 @@ public:
     // False once the session's connection is known to be lost.
     bool isAlive() const { return m_provider && m_provider->isAlive(); }
     // Runs one statement text at once; a rejection is a Failure with the server's text.
+    // Rows held back by submitRow() are sent and ended first.
     void execute(const QString& statement);
+    // Hands over one row's INSERT. The provider may answer it later; every row gets one
+    // outcome, in submission order, through takeOutcomes().
+    void submitRow(const RowStatement& row);
+    // The outcomes that are final now.
+    std::vector<RowOutcome> takeOutcomes();
+    // Sends and ends every row held back; afterwards each submitted row has its outcome.
+    void flushRows();
+    // True when rows need no statement text: the provider binds the fields itself.
+    bool bindsRowFields();
     // Closes the session and every result set opened on it. Throws only when work that was
     // reported as done could not be kept (the embedded database's final commit failed).
     void close();
@@ -50,7 +59,8 @@ class ResultSet
 public:
     // Opens "source" (a SELECT text) on the session. The cursor type and lock type are
     // accepted as callers pass them (3 and -1); rows are always read forward.
-    void open(const QString& source, DatabaseSession& session, int cursorType = 3, int lockType = -1);
+    void open(const QString& source, DatabaseSession& session, int cursorType = 3,
+              int lockType = -1);
     // The tables schema (schema number 20): fields TABLE_TYPE and TABLE_NAME.
     void openTablesSchema(DatabaseSession& session);
 

@@ -1,10 +1,12 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "RowStatement.h"
 
 #include <memory>
 #include <optional>
+#include <QString>
+#include <QStringList>
+#include <vector>
 
 // Rows of one result, read forward. A cursor can be closed by its session at any time;
 // after that it is at its end.
@@ -35,4 +37,17 @@ public:
     virtual void close() = 0;
     // False once the connection to the server is known to be lost: nothing sent can succeed.
     virtual bool isAlive() const { return true; }
+
+    // Rows: a provider may hold submitted rows back (batches, transactions) and answer them
+    // later. Every row gets exactly one outcome, in submission order; flushRows() sends and
+    // ends everything held, so that afterwards every submitted row has its outcome.
+    // By default a row is executed at once.
+    virtual void submitRow(const RowStatement& row);
+    virtual std::vector<RowOutcome> takeOutcomes();
+    virtual void flushRows() {}
+    // True when submitRow() needs no text: the provider binds the fields itself.
+    virtual bool bindsRowFields() const { return false; }
+
+protected:
+    std::vector<RowOutcome> m_outcomes;
 };

@@ -5,6 +5,7 @@
 #include "TestEnvironment.h"
 #include "WorkingCopyClaim.h"
 
+#include <cstdio>
 #include <memory>
 #include <QFile>
 #include <QFileInfo>
@@ -206,6 +207,36 @@ private slots:
                         {mine + QStringLiteral("|%1|%2").arg(lines).arg(lines * (lines + 1) / 2)}));
             }
         }
+    }
+
+    void anEntryThatCannotBeRemovedIsTheReasonGiven()
+    {
+        TestEnvironment env;
+        // What stands at the path cannot be removed (a folder here, as in a read-only temporary
+        // folder): that is the reason, not the "File exists" of creating the copy after it.
+        env.writeFile(QStringLiteral("temp/upload.txt/keep"), "x");
+        WorkingCopy copy(env.path(QStringLiteral("temp/upload.txt")));
+        try {
+            copy.copyFrom(env.writeFile(QStringLiteral("a.txt"), "x\n"));
+            QFAIL("copied over a folder");
+        } catch (const Failure& f) {
+            QVERIFY2(!f.description().contains(QStringLiteral("File exists")),
+                     qPrintable(f.description()));
+            QVERIFY(f.description().contains(copy.path()));
+        }
+    }
+
+    void standardInputIsCopiedWhateverItIs()
+    {
+        TestEnvironment env;
+        WorkingCopy copy(env.path(QStringLiteral("temp/upload.txt")));
+        const QString source = env.writeFile(QStringLiteral("in.txt"), "from stdin\n");
+        // Standard input is a file here; the point is that "-" names it.
+        QVERIFY(std::freopen(QFile::encodeName(source).constData(), "r", stdin));
+        copy.copyFrom(QStringLiteral("-"));
+        QFile out(copy.path());
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(out.readAll(), QByteArray("from stdin\n"));
     }
 
     void aMissingTempFolderIsAClearFailure()

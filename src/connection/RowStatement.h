@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+// One row's INSERT as the import run hands it to a session. The text is exact; the table and
+// fields it was built from let a provider bind the values instead of parsing the text back.
+// The field views are only valid during the call that receives them.
+struct RowStatement
+{
+    std::int64_t ticket = 0; // the caller's tag; outcomes carry it back
+    QString text;            // empty when the provider binds fields (bindsRowFields())
+    QString table;
+    QList<QStringView> fields;
+};
+
+// What became of one submitted row, final: loaded means committed, or as durable as the
+// provider makes any row.
+struct RowOutcome
+{
+    std::int64_t ticket = 0;
+    bool loaded = false;
+    bool connectionLost = false; // not loaded because the connection went
+    QString description;         // the database's own text when not loaded
+};
