@@ -100,9 +100,11 @@ void writeUtf8(Output& out, const QString& line, QByteArray& bytes)
 
 QString WorkingCopy::defaultPath()
 {
-    const QByteArray temp = qgetenv("TEMP");
-    if (!temp.isEmpty())
-        return QDir(QFile::decodeName(temp)).filePath(QStringLiteral("upload.txt"));
+    for (const char* variable : {"TEMP", "TMPDIR"}) {
+        const QByteArray temp = qgetenv(variable);
+        if (!temp.isEmpty())
+            return QDir(QFile::decodeName(temp)).filePath(QStringLiteral("upload.txt"));
+    }
     QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     if (folder.isEmpty())
         folder = QDir::homePath() + QStringLiteral("/.cache");
