@@ -20,11 +20,13 @@ const char* const Help =
 
 Connection (as in the connection window):
   --server TEXT      server host, or "file:" and a path for an embedded SQLite database
-  --port TEXT        server port (default 5000)
+  --port TEXT        server port (default 5000); an empty port ("") hands the server
+                     name to FreeTDS alone, so a freetds.conf entry of that name resolves
   --user TEXT        login name
   --database TEXT    database
   The password is read from the environment variable TESSALOOM_PASSWORD, never from the
-  command line.
+  command line. TESSALOOM_COMMAND_TIMEOUT: seconds a statement may wait (default 60, 0 for
+  no limit).
 
 What to do:
   --table PATTERN    new-table mode: one table per file, "[counter]" replaced by the file's
