@@ -487,7 +487,8 @@ private:
     {
         g.setLine(line);
         ++row.ticket;
-        pending.push_back(Pending{row.ticket, rowLine, record});
+        // The text is kept only where it will be listed: a long row is not held twice.
+        pending.push_back(Pending{row.ticket, rowLine, o.rejected ? record : QString()});
         session->submitRow(row);
         if (o.progress)
             ++o.progress->rows;
