@@ -281,6 +281,10 @@ private:
     void sendRow(int line)
     {
         g.setLine(line);
+        if (!storageFailure.isEmpty()) {
+            ++unsentRows; // read on only to count what was not loaded
+            return;
+        }
         ++row.ticket;
         session->submitRow(row);
         settle(line);
@@ -291,8 +295,15 @@ private:
     void settle(int line)
     {
         for (const RowOutcome& outcome : session->takeOutcomes()) {
-            if (outcome.loaded)
+            if (outcome.loaded) {
+                ++loadedRows;
                 continue;
+            }
+            if (outcome.storageFailed || !storageFailure.isEmpty()) {
+                if (storageFailure.isEmpty())
+                    storageFailure = outcome.description;
+                continue;
+            }
             g.setLine(line);
             if (!outcome.connectionLost) {
                 g.report(Failure(outcome.description));
@@ -311,6 +322,17 @@ private:
     {
         vital(line, [&] { session->flushRows(); });
         settle(line);
+        if (storageFailure.isEmpty())
+            return;
+        // The database could not keep rows: one report for the file, saying what is in the table.
+        g.setLine(line);
+        g.report(
+            Failure(storageFailure +
+                    QStringLiteral("\r\nOf the file %1, %L2 row(s) were loaded and %L3 were not.")
+                        .arg(path)
+                        .arg(loadedRows)
+                        .arg(row.ticket - loadedRows + unsentRows)));
+        throw FileAbandoned{};
     }
 
     void append()
@@ -393,6 +415,9 @@ private:
     QString table;
     RowStatement row;
     bool bindsFields = false;
+    std::int64_t loadedRows = 0;
+    std::int64_t unsentRows = 0;
+    QString storageFailure; // the database's text once it could not keep rows of this file
 };
 
 ImportRun::ImportRun(ImportContext context) : m_context(std::move(context)) {}

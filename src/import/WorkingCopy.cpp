@@ -32,7 +32,7 @@ int createExclusive(const QString& path)
 class Output
 {
 public:
-    explicit Output(int fd) : m_fd(fd) { m_buffer.reserve(1 << 18); }
+    explicit Output(int fd) : m_fd(fd) { m_buffer.reserve(2 * FlushSize); }
     ~Output()
     {
         if (m_fd >= 0)
@@ -41,7 +41,29 @@ public:
     void write(const char* data, size_t length)
     {
         m_buffer.append(data, qsizetype(length));
-        if (m_buffer.size() >= (1 << 18))
+        if (m_buffer.size() >= FlushSize)
+            flush();
+    }
+    // The line as UTF-8 and CR LF, encoded straight into the buffer.
+    void writeLine(QStringView line)
+    {
+        const qsizetype at = m_buffer.size();
+        m_buffer.resize(at + line.size() + 2);
+        char* out = m_buffer.data() + at;
+        const char16_t* in = line.utf16();
+        qsizetype i = 0;
+        for (; i < line.size() && in[i] < 0x80; ++i)
+            *out++ = char(in[i]);
+        if (i < line.size()) {
+            // Rarer text through Qt's own conversion, as the rows are read back with it.
+            m_buffer.resize(at + i);
+            m_buffer.append(line.mid(i).toUtf8());
+            m_buffer.append("\r\n", 2);
+        } else {
+            *out++ = '\r';
+            *out = '\n';
+        }
+        if (m_buffer.size() >= FlushSize)
             flush();
     }
     void flush()
@@ -58,7 +80,8 @@ public:
             p += put;
             left -= put;
         }
-        m_buffer.clear();
+        // Emptied, not freed: the next lines reuse the same memory.
+        m_buffer.resize(0);
     }
     void finish()
     {
@@ -72,6 +95,7 @@ public:
     }
 
 private:
+    static constexpr qsizetype FlushSize = 1 << 18;
     int m_fd;
     QByteArray m_buffer;
 };
@@ -157,7 +181,6 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
                           .arg(partial, systemError()));
     Output out(fd);
     QString line;
-    QByteArray bytes;
     int counter = 0;
     for (;;) {
         onLine();
@@ -167,9 +190,7 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
         const bool keep = !(counter == 0 && skipsFirstLine());
         if (keep) {
             step(Step::Write);
-            bytes = line.toUtf8();
-            bytes += "\r\n";
-            out.write(bytes.constData(), size_t(bytes.size()));
+            out.writeLine(line);
         }
         if (counter == 0) {
             prepared.firstLine = line;
