@@ -5,23 +5,30 @@
 
 sqlite3_stmt* BoundInserts::bind(const QString& table, const QList<QStringView>& fields)
 {
-    if (table.contains(u']') || !encode(fields, m_bytes, m_ends))
+    if (!encode(fields, m_bytes, m_ends))
+        return nullptr;
+    return bindEncoded(table, m_bytes.data(), m_ends.data(), int(m_ends.size()));
+}
+
+sqlite3_stmt* BoundInserts::bindEncoded(const QString& table, const char* bytes,
+                                        const std::uint32_t* ends, int valueCount)
+{
+    if (table.contains(u']'))
         return nullptr;
     // A run sends row after row of one shape: skip the look-up when it repeats.
-    if (!m_last || fields.size() != m_lastCount || table != m_lastTable) {
-        m_last = prepared(table, fields.size());
+    if (!m_last || valueCount != m_lastCount || table != m_lastTable) {
+        m_last = prepared(table, valueCount);
         m_lastTable = table;
-        m_lastCount = fields.size();
+        m_lastCount = valueCount;
     }
     if (!m_last)
         return nullptr;
-    size_t start = 0;
-    for (size_t i = 0; i < m_ends.size(); ++i) {
+    std::uint32_t start = 0;
+    for (int i = 0; i < valueCount; ++i) {
         // The bytes outlive the step, so SQLite need not copy them. A zero length with a
         // pointer that is not null binds an empty text, not NULL, as '' does.
-        sqlite3_bind_text(m_last, int(i + 1), m_bytes.data() + start, int(m_ends[i] - start),
-                          SQLITE_STATIC);
-        start = m_ends[i];
+        sqlite3_bind_text(m_last, i + 1, bytes + start, int(ends[i] - start), SQLITE_STATIC);
+        start = ends[i];
     }
     return m_last;
 }
@@ -62,7 +69,7 @@ sqlite3_stmt* BoundInserts::prepared(const QString& table, qsizetype valueCount)
 }
 
 bool BoundInserts::encode(const QList<QStringView>& fields, std::string& bytes,
-                          std::vector<size_t>& ends)
+                          std::vector<std::uint32_t>& ends)
 {
     ends.clear();
     size_t used = 0;
@@ -90,7 +97,7 @@ bool BoundInserts::encode(const QList<QStringView>& fields, std::string& bytes,
             std::copy_n(rest.constData(), rest.size(), bytes.data() + used);
             used += size_t(rest.size());
         }
-        ends.push_back(used);
+        ends.push_back(std::uint32_t(used));
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -25,6 +26,12 @@ public:
     // the INSERT cannot be prepared: the caller then runs the text, which gives SQLite's own
     // description. The values stay valid until the next call.
     sqlite3_stmt* bind(const QString& table, const QList<QStringView>& fields);
+    // The same for values already encoded: ends[i] is where value i ends, counted from bytes.
+    sqlite3_stmt* bindEncoded(const QString& table, const char* bytes, const std::uint32_t* ends,
+                              int valueCount);
+    // The values of the last bind(), as encode() packed them.
+    const std::string& bytes() const { return m_bytes; }
+    const std::vector<std::uint32_t>& ends() const { return m_ends; }
     // Ready for the next row, after bind() and a step.
     static void reset(sqlite3_stmt* statement);
     void clear();
@@ -33,7 +40,7 @@ public:
     // other from the start of bytes (which only grows); ends[i] is where field i ends. False
     // when a field holds U+0000, which the text cannot carry.
     static bool encode(const QList<QStringView>& fields, std::string& bytes,
-                       std::vector<size_t>& ends);
+                       std::vector<std::uint32_t>& ends);
 
 private:
     sqlite3_stmt* prepared(const QString& table, qsizetype valueCount);
@@ -44,7 +51,7 @@ private:
     QString m_lastTable;
     qsizetype m_lastCount = -1;
     std::string m_bytes;
-    std::vector<size_t> m_ends;
+    std::vector<std::uint32_t> m_ends;
 };
 
 // The exact text the import run sends for a row: INSERT INTO [table] VALUES('a','b'); with every

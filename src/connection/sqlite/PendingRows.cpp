@@ -1,22 +1,38 @@
 #include "PendingRows.h"
 
-void PendingRows::succeeded(std::int64_t ticket)
+void PendingRows::succeeded(std::int64_t ticket, const QString& table, const std::string& bytes,
+                            const std::vector<std::uint32_t>& ends, bool asText)
 {
-    ++m_count;
-    if (!m_entries.empty()) {
-        Entry& last = m_entries.back();
-        if (!last.isRejection && last.first + last.count == ticket) {
-            ++last.count;
-            return;
-        }
+    Entry entry;
+    entry.ticket = ticket;
+    entry.asText = asText;
+    // A run sends to one table, or to the few the user selects while it runs.
+    qsizetype index =
+        m_tables.empty() || m_tables.back() != table ? -1 : qsizetype(m_tables.size() - 1);
+    for (size_t i = 0; index < 0 && i < m_tables.size(); ++i)
+        if (m_tables[i] == table)
+            index = qsizetype(i);
+    if (index < 0) {
+        m_tables.push_back(table);
+        index = qsizetype(m_tables.size() - 1);
     }
-    m_entries.push_back({ticket, 1, QString(), false});
+    entry.table = std::uint16_t(index);
+    entry.bytesStart = std::uint32_t(m_bytes.size());
+    entry.firstEnd = std::uint32_t(m_ends.size());
+    entry.valueCount = std::uint32_t(ends.size());
+    const size_t used = ends.empty() ? 0 : ends.back();
+    m_bytes.append(bytes.data(), used);
+    m_ends.insert(m_ends.end(), ends.begin(), ends.end());
+    m_entries.push_back(std::move(entry));
 }
 
 void PendingRows::rejected(std::int64_t ticket, const QString& description)
 {
-    ++m_count;
-    m_entries.push_back({ticket, 1, description, true});
+    Entry entry;
+    entry.ticket = ticket;
+    entry.rejection = description;
+    entry.isRejection = true;
+    m_entries.push_back(std::move(entry));
 }
 
 void PendingRows::committed(std::vector<RowOutcome>& outcomes)
@@ -31,22 +47,22 @@ void PendingRows::lost(const QString& description, std::vector<RowOutcome>& outc
 
 void PendingRows::release(std::vector<RowOutcome>& outcomes, bool keptOnes, const QString& lostText)
 {
-    outcomes.reserve(outcomes.size() + size_t(m_count));
-    for (const Entry& entry : m_entries) {
-        for (std::int64_t i = 0; i < entry.count; ++i) {
-            RowOutcome outcome;
-            outcome.ticket = entry.first + i;
-            if (entry.isRejection) {
-                outcome.description = entry.rejection;
-            } else if (keptOnes) {
-                outcome.loaded = true;
-            } else {
-                outcome.description = lostText;
-                outcome.storageFailed = true;
-            }
-            outcomes.push_back(std::move(outcome));
+    outcomes.reserve(outcomes.size() + m_entries.size());
+    for (Entry& entry : m_entries) {
+        RowOutcome outcome;
+        outcome.ticket = entry.ticket;
+        if (entry.isRejection) {
+            outcome.description = std::move(entry.rejection);
+        } else if (keptOnes) {
+            outcome.loaded = true;
+        } else {
+            outcome.description = lostText;
+            outcome.storageFailed = true;
         }
+        outcomes.push_back(std::move(outcome));
     }
     m_entries.clear();
-    m_count = 0;
+    m_tables.clear();
+    m_bytes.clear();
+    m_ends.clear();
 }

@@ -241,25 +241,31 @@ void SqliteProvider::submitRow(const RowStatement& row)
             return;
         }
     }
-    if (!m_inTransaction) {
-        if (runPlain(m_db, "BEGIN") != SQLITE_OK) {
-            answerAlone(row.ticket, errorText(m_db));
-            return;
-        }
-        m_inTransaction = true;
-        m_transactionAge.start();
+    if (!beginRows()) {
+        answerAlone(row.ticket, errorText(m_db));
+        return;
     }
     QString error;
     const int rc = runRow(row, error);
     if (rc != SQLITE_OK)
         rowFailed(row, rc, error);
-    else
-        m_pending.succeeded(row.ticket);
     // The clock is read now and then only: a row costs less than reading it.
-    if (m_inTransaction && (m_pending.count() >= MaxRowsPerTransaction ||
-                            ((++m_rowsSinceClockCheck & 63) == 0 &&
-                             m_transactionAge.elapsed() >= RowCommitIntervalMs)))
+    if (m_inTransaction &&
+        (m_pending.count() >= MaxRowsPerTransaction || m_pending.heldBytes() >= MaxHeldBytes ||
+         ((++m_rowsSinceClockCheck & 63) == 0 &&
+          m_transactionAge.elapsed() >= RowCommitIntervalMs)))
         endRows();
+}
+
+bool SqliteProvider::beginRows()
+{
+    if (m_inTransaction)
+        return true;
+    if (runPlain(m_db, "BEGIN") != SQLITE_OK)
+        return false;
+    m_inTransaction = true;
+    m_transactionAge.start();
+    return true;
 }
 
 int SqliteProvider::runRow(const RowStatement& row, QString& error)
@@ -269,11 +275,45 @@ int SqliteProvider::runRow(const RowStatement& row, QString& error)
         if (rc != SQLITE_DONE)
             error = errorText(m_db);
         BoundInserts::reset(st);
-        return rc == SQLITE_DONE ? SQLITE_OK : rc;
+        if (rc != SQLITE_DONE)
+            return rc;
+        m_pending.succeeded(row.ticket, row.table, m_inserts.bytes(), m_inserts.ends(), false);
+        return SQLITE_OK;
     }
     // What cannot be bound runs as its text, with the text's own outcome.
-    const QString text = row.text.isEmpty() ? RowInsertText(row.table, row.fields) : row.text;
-    return runText(text.toUtf8(), error);
+    const QByteArray text =
+        (row.text.isEmpty() ? RowInsertText(row.table, row.fields) : row.text).toUtf8();
+    const int rc = runText(text, error);
+    if (rc == SQLITE_OK)
+        m_pending.succeeded(row.ticket, row.table,
+                            std::string(text.constData(), size_t(text.size())),
+                            {std::uint32_t(text.size())}, true);
+    return rc;
+}
+
+bool SqliteProvider::runAgain()
+{
+    if (!beginRows())
+        return false;
+    const bool done = m_pending.runAgain([&](const PendingRows::Kept& kept) {
+        QString error;
+        if (kept.asText)
+            return runText(QByteArray::fromRawData(kept.bytes, qsizetype(kept.ends[0])), error) ==
+                   SQLITE_OK;
+        sqlite3_stmt* st =
+            m_inserts.bindEncoded(kept.table, kept.bytes, kept.ends, kept.valueCount);
+        if (!st)
+            return false;
+        const int rc = sqlite3_step(st);
+        BoundInserts::reset(st);
+        return rc == SQLITE_DONE;
+    });
+    if (!done) {
+        if (!sqlite3_get_autocommit(m_db))
+            runPlain(m_db, "ROLLBACK");
+        m_inTransaction = false;
+    }
+    return done;
 }
 
 void SqliteProvider::rowFailed(const RowStatement& row, int code, const QString& error)
@@ -283,14 +323,14 @@ void SqliteProvider::rowFailed(const RowStatement& row, int code, const QString&
         m_pending.rejected(row.ticket, error);
         return;
     }
-    // The disk is full or the database went wrong: what succeeded before is kept if it still
-    // can be, and this row ends the caller's rows.
+    // The disk is full or the database went wrong: the rows before are kept if they still can
+    // be, and this row ends the caller's rows.
     if (rolledBack) {
         m_inTransaction = false;
-        m_pending.lost(error, m_outcomes);
-    } else {
-        endRows();
+        if (!m_pending.isEmpty() && !runAgain())
+            m_pending.lost(error, m_outcomes);
     }
+    endRows();
     answerAlone(row.ticket, error);
 }
 
@@ -307,21 +347,27 @@ void SqliteProvider::endRows()
 {
     if (m_pending.isEmpty())
         return;
-    for (int attempt = 0; attempt < 2; ++attempt) {
+    for (int attempt = 0;; ++attempt) {
         if (runPlain(m_db, "COMMIT") == SQLITE_OK) {
             m_inTransaction = false;
             m_pending.committed(m_outcomes);
             return;
         }
-        if (sqlite3_get_autocommit(m_db))
-            break; // SQLite gave the transaction up
+        const QString text = errorText(m_db);
+        const bool rolledBack = sqlite3_get_autocommit(m_db) != 0;
+        if (rolledBack)
+            m_inTransaction = false;
+        // One more try; when SQLite gave the transaction up, its rows are run again first.
+        if (attempt == 1 || (rolledBack && !runAgain())) {
+            loseRows(text);
+            return;
+        }
     }
-    loseRows(errorText(m_db));
 }
 
 void SqliteProvider::loseRows(const QString& description)
 {
-    if (!sqlite3_get_autocommit(m_db))
+    if (m_inTransaction && !sqlite3_get_autocommit(m_db))
         runPlain(m_db, "ROLLBACK");
     m_inTransaction = false;
     m_pending.lost(description, m_outcomes);

@@ -22,10 +22,11 @@ struct sqlite3_stmt;
 // lost: a reported success is never dropped silently.
 //
 // Rows are bound to an INSERT prepared once per table and held in transactions of their own,
-// committed about a second (or MaxRowsPerTransaction rows) apart and whenever the caller needs
-// them ended. A row's outcome is given only when its transaction ends, so nothing is kept to
-// run again: when a transaction cannot be committed after one more try, its rows are answered
-// as not loaded with the database's own text, marked as rows the database could not keep.
+// committed about a second apart (sooner when they hold many rows or bytes) and whenever the
+// caller needs them ended. A row's outcome is given only when its transaction ends. When SQLite
+// rolls a transaction back, its rows are run again from the compact copy held for that; when it
+// cannot be committed after one more try, its rows are answered as not loaded with the
+// database's own text, marked as rows the database could not keep.
 class SqliteProvider : public SessionProvider
 {
 public:
@@ -46,8 +47,9 @@ public:
     // and memory does not depend on how fast statements arrive.
     static constexpr size_t MaxStatementsPerTransaction = 5000;
     static constexpr int RowCommitIntervalMs = 1000;
-    // Bounds the outcomes handed over at once when a transaction of rows ends.
+    // Bound what a transaction holds to be run again and the outcomes handed over at its end.
     static constexpr std::int64_t MaxRowsPerTransaction = 1 << 16;
+    static constexpr size_t MaxHeldBytes = 8 << 20;
 
 private:
     explicit SqliteProvider(sqlite3* db);
@@ -62,7 +64,11 @@ private:
     void commit();
     void recoverRolledBack();
 
+    bool beginRows();
+    // Runs a row; one that succeeds is held for its transaction's end.
     int runRow(const RowStatement& row, QString& error);
+    // Runs the held rows again in a new transaction after SQLite rolled theirs back.
+    bool runAgain();
     void rowFailed(const RowStatement& row, int code, const QString& error);
     // Commits the rows' transaction, trying once more; when that fails too, its rows are lost.
     void endRows();
