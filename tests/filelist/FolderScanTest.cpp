@@ -221,6 +221,35 @@ private slots:
         std::remove(odd.constData());
     }
 
+    // One read gives what the two listings give, in the same order, for every kind of entry.
+    void oneReadAgreesWithBothListings()
+    {
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"a.txt", "B.TXT", "c.csv", ".h.txt", "sub/", "dir.txt/", "what?.txt"});
+        QVERIFY(QFile::link(env.path("t/sub"), env.path("t/to-sub.txt")));
+        QVERIFY(QFile::link(env.path("t/a.txt"), env.path("t/to-file.txt")));
+        QVERIFY(QFile::link(env.path("t/missing"), env.path("t/dangling.txt")));
+        QCOMPARE(::mkfifo(QFile::encodeName(env.path("t/pipe.txt")).constData(), 0600), 0);
+        const QByteArray odd = QFile::encodeName(tree) + "/x\xfe.txt";
+        std::fclose(std::fopen(odd.constData(), "w"));
+        FolderAccess& real = FolderAccess::system();
+        for (const char* text : {"*.txt", "*.*", "*.csv"}) {
+            const NamePattern pattern{QString::fromLatin1(text)};
+            const FolderAccess::Listing listing = real.list(tree + u'/', &pattern);
+            QVERIFY(listing.filesListed);
+            QCOMPARE(listing.fileNames, real.fileNames(tree + u'/', pattern));
+            const QList<FolderAccess::SubFolder> expected = real.subFolders(tree + u'/');
+            QCOMPARE(listing.subFolders.size(), expected.size());
+            for (qsizetype i = 0; i < expected.size(); ++i)
+                QVERIFY(listing.subFolders[i].name == expected[i].name &&
+                        listing.subFolders[i].link == expected[i].link);
+        }
+        QCOMPARE(real.list(tree + u'/', nullptr).fileNames, QStringList());
+        std::remove(odd.constData());
+        QVERIFY_THROWS_EXCEPTION(Failure, real.list(env.path("gone/"), nullptr));
+    }
+
     // The scan's own existence test answers as the shared helper does.
     void fileExistsAgreesWithTheSharedHelper()
     {

@@ -23,16 +23,17 @@ void PendingRows::succeeded(std::int64_t ticket, const QString& table, const std
     const size_t used = ends.empty() ? 0 : ends.back();
     m_bytes.append(bytes.data(), used);
     m_ends.insert(m_ends.end(), ends.begin(), ends.end());
-    m_entries.push_back(std::move(entry));
+    m_entries.push_back(entry);
 }
 
 void PendingRows::rejected(std::int64_t ticket, const QString& description)
 {
     Entry entry;
     entry.ticket = ticket;
-    entry.rejection = description;
+    entry.firstEnd = std::uint32_t(m_rejections.size());
     entry.isRejection = true;
-    m_entries.push_back(std::move(entry));
+    m_rejections.push_back(description);
+    m_entries.push_back(entry);
 }
 
 void PendingRows::committed(std::vector<RowOutcome>& outcomes)
@@ -48,11 +49,11 @@ void PendingRows::lost(const QString& description, std::vector<RowOutcome>& outc
 void PendingRows::release(std::vector<RowOutcome>& outcomes, bool keptOnes, const QString& lostText)
 {
     outcomes.reserve(outcomes.size() + m_entries.size());
-    for (Entry& entry : m_entries) {
+    for (const Entry& entry : m_entries) {
         RowOutcome outcome;
         outcome.ticket = entry.ticket;
         if (entry.isRejection) {
-            outcome.description = std::move(entry.rejection);
+            outcome.description = std::move(m_rejections[entry.firstEnd]);
         } else if (keptOnes) {
             outcome.loaded = true;
         } else {
@@ -65,4 +66,5 @@ void PendingRows::release(std::vector<RowOutcome>& outcomes, bool keptOnes, cons
     m_tables.clear();
     m_bytes.clear();
     m_ends.clear();
+    m_rejections.clear();
 }

@@ -44,13 +44,13 @@ public:
     void lost(const QString& description, std::vector<RowOutcome>& outcomes);
 
 private:
+    // 24 bytes a row; a rejection's text is kept apart, as rejections are few.
     struct Entry
     {
         std::int64_t ticket = 0;
-        QString rejection; // the row's own failure; null for a row that succeeded
-        std::uint32_t firstEnd = 0;
-        std::uint32_t valueCount = 0;
+        std::uint32_t firstEnd = 0; // or, for a rejection, its place in m_rejections
         std::uint32_t bytesStart = 0;
+        std::uint32_t valueCount = 0;
         std::uint16_t table = 0;
         bool asText = false;
         bool isRejection = false;
@@ -61,6 +61,7 @@ private:
     std::vector<QString> m_tables; // the few tables rows went to
     std::string m_bytes;
     std::vector<std::uint32_t> m_ends; // relative to each row's bytesStart
+    std::vector<QString> m_rejections;
 };
 
 template <typename Run> bool PendingRows::runAgain(Run&& run) const

@@ -146,6 +146,32 @@ QStringList FolderAccess::fileNames(const QString& folder, const NamePattern& pa
     return found;
 }
 
+FolderAccess::Listing FolderAccess::list(const QString& folder, const NamePattern* pattern)
+{
+    Listing listing;
+    if (!pattern) {
+        listing.subFolders = subFolders(folder);
+        return listing;
+    }
+    const bool usableFolder = usableText(folder);
+    forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
+        QString name = decodedName(entry->d_name);
+        // The type is known from the entry itself for most names; a look-up is needed only for
+        // links and file systems that do not say, and then only for names that can count.
+        const bool candidate = usableFolder && pattern->matches(name) && usableText(name);
+        if (!candidate && entry->d_type != DT_DIR && entry->d_type != DT_LNK &&
+            entry->d_type != DT_UNKNOWN)
+            return;
+        const EntryKind kind = kindOf(dir, entry);
+        if (kind == EntryKind::Folder || kind == EntryKind::FolderLink)
+            listing.subFolders.append({std::move(name), kind == EntryKind::FolderLink});
+        else if (candidate && kind == EntryKind::File)
+            listing.fileNames.append(std::move(name));
+    });
+    listing.filesListed = true;
+    return listing;
+}
+
 std::optional<int> FolderAccess::attributesOf(const QString& path)
 {
     return FileAttributesOf(path);

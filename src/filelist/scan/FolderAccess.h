@@ -39,6 +39,16 @@ public:
     // would cost more than the listing.
     virtual QStringList fileNames(const QString& folder, const NamePattern& pattern);
 
+    struct Listing
+    {
+        QList<SubFolder> subFolders;
+        QStringList fileNames;
+        bool filesListed = false; // false: the file names were not read with the sub-folders
+    };
+    // One read of folder: its sub-folders as subFolders() gives them and, when a pattern is
+    // given, the names fileNames() gives for it, each entry classified as it is read.
+    virtual Listing list(const QString& folder, const NamePattern* pattern);
+
     // The attribute bits of FileAttributesOf, or nothing when the entry cannot be read.
     virtual std::optional<int> attributesOf(const QString& path);
     // FileExists, answered with a single look-up.

@@ -9,6 +9,18 @@ QStringList AddFolder::ListFolderFiles(const QString& folder, const QString& pat
     return access.fileNames(inside, NamePattern(pattern));
 }
 
+QStringList AddFolder::ListScannedFolderFiles(const QString& folder, FolderListings& listings,
+                                              FolderAccess& access, bool& keptFromScan)
+{
+    const QString inside = folder.endsWith(NativeSeparator) ? folder : folder + NativeSeparator;
+    if (std::optional<QStringList> kept = listings.take(inside)) {
+        keptFromScan = true;
+        return std::move(*kept);
+    }
+    keptFromScan = false;
+    return access.fileNames(inside, listings.pattern());
+}
+
 bool AddFolder::IsFileToAdd(const QString& name, const QString& path, FolderAccess& access,
                             bool knownToExist)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FolderAccess.h"
+#include "FolderListings.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,11 @@ inline constexpr int HiddenArchiveFile = 34;
 // folder when it has none at its end. Listing failures pass to the caller.
 QStringList ListFolderFiles(const QString& folder, const QString& pattern,
                             FolderAccess& access = FolderAccess::system());
+
+// ListFolderFiles for a folder of a scan: the names kept from the scan's own read of it when
+// there are (keptFromScan then says so), otherwise read now.
+QStringList ListScannedFolderFiles(const QString& folder, FolderListings& listings,
+                                   FolderAccess& access, bool& keptFromScan);
 
 // Whether a listed file goes into the file list: its name does not begin with "~", it exists
 // and its attribute value is not exactly HiddenArchiveFile. When ListFolderFiles has just

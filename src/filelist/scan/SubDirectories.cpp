@@ -89,7 +89,14 @@ void AddFolder::GetSubDirectories2016(FolderCollection& folders, bool recurse, S
         guard.setLine(110);
         QList<FolderAccess::SubFolder> subFolders;
         try {
-            subFolders = access.subFolders(folder);
+            if (context.listings) {
+                FolderAccess::Listing listing = access.list(folder, &context.listings->pattern());
+                subFolders = std::move(listing.subFolders);
+                if (listing.filesListed)
+                    context.listings->keep(folder, std::move(listing.fileNames));
+            } else {
+                subFolders = access.subFolders(folder);
+            }
         } catch (const Failure& failure) {
             if (failure.number() == FolderAccess::PermissionDenied ||
                 failure.number() == FolderAccess::PathNotFound) {
