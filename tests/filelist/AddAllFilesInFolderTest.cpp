@@ -149,6 +149,9 @@ private slots:
         QCOMPARE(press.access.reads.size(), 6); // the chosen folder and five below it
         for (auto it = press.access.reads.cbegin(); it != press.access.reads.cend(); ++it)
             QVERIFY2(it.value() == 1, qPrintable(it.key()));
+        // Nor are a folder's attributes asked for again at every level above it.
+        for (const QString& folder : press.access.reads.keys())
+            QCOMPARE(press.access.attributeReads.value(folder), 1);
     }
 
     void busyWhileScanning()

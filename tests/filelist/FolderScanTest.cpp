@@ -1,3 +1,4 @@
+#include "FileAttributes.h"
 #include "FolderFiles.h"
 #include "Guard.h"
 #include "NamePattern.h"
@@ -267,6 +268,30 @@ private slots:
                          FileExists(env.path(path)),
                      qPrintable(path));
         QVERIFY(!FolderAccess::system().fileExists(QString()));
+    }
+
+    // The scan's own attribute look-up answers as the shared helper does.
+    void attributesAgreeWithTheSharedHelper()
+    {
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"f.txt", ".hidden.txt", "d/", ".dotdir/", "ro.txt", "rod/"});
+        QFile::setPermissions(env.path("t/ro.txt"), QFileDevice::ReadOwner);
+        QFile::setPermissions(env.path("t/rod"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QVERIFY(QFile::link(env.path("t/f.txt"), env.path("t/link")));
+        QVERIFY(QFile::link(env.path("t/d"), env.path("t/.dirlink")));
+        QVERIFY(QFile::link(env.path("t/gone"), env.path("t/.dangling")));
+        QCOMPARE(::mkfifo(QFile::encodeName(env.path("t/pipe")).constData(), 0600), 0);
+        const QStringList paths{"t/f.txt",     "t/.hidden.txt", "t/d",    "t/d/",      "t/.dotdir",
+                                "t/.dotdir/",  "t/ro.txt",      "t/rod/", "t/link",    "t/.dirlink",
+                                "t/.dirlink/", "t/.dangling",   "t/pipe", "t/missing", "t/f.txt/"};
+        for (const QString& path : paths)
+            QVERIFY2(FolderAccess::system().attributesOf(env.path(path)) ==
+                         FileAttributesOf(env.path(path)),
+                     qPrintable(path));
+        QVERIFY(!FolderAccess::system().attributesOf(QString()));
+        QFile::setPermissions(env.path("t/rod"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ExeOwner);
     }
 };
 

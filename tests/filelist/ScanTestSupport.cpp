@@ -58,6 +58,7 @@ QStringList ScriptedFolderAccess::fileNames(const QString& folder, const NamePat
 
 std::optional<int> ScriptedFolderAccess::attributesOf(const QString& path)
 {
+    ++attributeReads[path];
     if (attributes.contains(path))
         return attributes.value(path);
     return FolderAccess::attributesOf(path);

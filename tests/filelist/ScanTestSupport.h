@@ -29,6 +29,7 @@ public:
     QSet<QString> inventedExisting;
     // How often each folder's entries were read, by any of the three listings.
     QHash<QString, int> reads;
+    QHash<QString, int> attributeReads;
 };
 
 // Creates the files and folders ("name/" for a folder) below root; files hold their name.

@@ -172,9 +172,34 @@ FolderAccess::Listing FolderAccess::list(const QString& folder, const NamePatter
     return listing;
 }
 
+// FileAttributesOf's answer from one lstat (and a stat for a link), without QFileInfo: a scan
+// asks it for every folder twice.
 std::optional<int> FolderAccess::attributesOf(const QString& path)
 {
-    return FileAttributesOf(path);
+    if (path.isEmpty())
+        return std::nullopt;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info;
+    if (::lstat(name.constData(), &info) != 0)
+        return std::nullopt;
+    int bits = 0;
+    if (S_ISLNK(info.st_mode)) {
+        bits |= FileAttribute::ReparsePoint;
+        if (::stat(name.constData(), &info) != 0)
+            info.st_mode = 0; // a dangling link: nothing more can be learned about it
+    }
+    // The name is what follows the last separator; a path ending in one has none.
+    if (path.sliced(path.lastIndexOf(u'/') + 1).startsWith(u'.'))
+        bits |= FileAttribute::Hidden;
+    if (info.st_mode == 0)
+        return bits;
+    if (S_ISDIR(info.st_mode))
+        bits |= FileAttribute::Directory;
+    else if (S_ISREG(info.st_mode))
+        bits |= FileAttribute::Archive;
+    if (!(info.st_mode & S_IWUSR))
+        bits |= FileAttribute::ReadOnly;
+    return bits;
 }
 
 // FileExists's answer with one stat and no QFileInfo, for a file met during a scan.

@@ -8,9 +8,11 @@
 #include <QString>
 #include <QStringList>
 
-// The file names a scan found while it read each folder for its sub-folders, so that no folder
-// is read twice: the names ListFolderFiles would give for that folder and pattern, kept until
-// its files are added. Only the matching names are kept, no more than the scan adds.
+// What a scan learned about its folders, so that none is read twice: the file names found while
+// a folder was read for its sub-folders (the names ListFolderFiles would give for it and the
+// pattern, kept until its files are added; only the matching names, no more than the scan adds),
+// and each folder's attribute value, which the level-by-level collection asks for once at every
+// level above the folder.
 class FolderListings
 {
 public:
@@ -22,7 +24,19 @@ public:
     // out; nothing when that folder was not read with its sub-folders.
     std::optional<QStringList> take(const QString& folder);
 
+    // The attribute value of path as first read in this scan.
+    template <typename Read> std::optional<int> attributes(const QString& path, Read&& read)
+    {
+        const auto found = m_attributes.constFind(path);
+        if (found != m_attributes.cend())
+            return *found;
+        const std::optional<int> value = read();
+        m_attributes.insert(path, value);
+        return value;
+    }
+
 private:
     NamePattern m_pattern;
+    QHash<QString, std::optional<int>> m_attributes;
     QHash<QString, QStringList> m_kept;
 };

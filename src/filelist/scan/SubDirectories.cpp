@@ -9,10 +9,12 @@
 namespace {
 
 // IsFolder's answer from the attributes it reads; failures count as "not a folder".
-std::optional<int> folderAttributes(FolderAccess& access, const QString& path)
+std::optional<int> folderAttributes(ScanContext& context, const QString& path)
 {
     try {
-        const std::optional<int> bits = access.attributesOf(path);
+        const auto read = [&] { return context.access.attributesOf(path); };
+        const std::optional<int> bits =
+            context.listings ? context.listings->attributes(path, read) : read();
         if (bits && (*bits & FileAttribute::Directory) != 0)
             return bits;
     } catch (const std::exception&) {
@@ -71,7 +73,7 @@ void AddFolder::GetSubDirectories2016(FolderCollection& folders, bool recurse, S
         const QString folder = folders.at(index++);
 
         guard.setLine(104);
-        const std::optional<int> attributes = folderAttributes(access, folder);
+        const std::optional<int> attributes = folderAttributes(context, folder);
         if (!attributes)
             continue;
         guard.setLine(106);
@@ -127,7 +129,7 @@ void AddFolder::GetSubDirectories2016(FolderCollection& folders, bool recurse, S
 
     guard.setLine(116);
     for (const QString& sub : next.entries()) {
-        const std::optional<int> attributes = folderAttributes(access, sub);
+        const std::optional<int> attributes = folderAttributes(context, sub);
         if (!attributes)
             continue;
         guard.line(118, [&] {
