@@ -227,11 +227,15 @@ private slots:
     {
         TestEnvironment env;
         const QString tree = env.path("t");
-        makeTree(tree, {"a.txt", "B.TXT", "c.csv", ".h.txt", "sub/", "dir.txt/", "what?.txt"});
+        makeTree(tree,
+                 {"a.txt", "B.TXT", "c.csv", ".h.txt", "sub/", "dir.txt/", "what?.txt", ".ro/"});
+        QFile::setPermissions(env.path("t/.ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         QVERIFY(QFile::link(env.path("t/sub"), env.path("t/to-sub.txt")));
         QVERIFY(QFile::link(env.path("t/a.txt"), env.path("t/to-file.txt")));
         QVERIFY(QFile::link(env.path("t/missing"), env.path("t/dangling.txt")));
+        QVERIFY(QFile::link(env.path("t/a.txt"), env.path("t/.hidden-link.txt")));
         QCOMPARE(::mkfifo(QFile::encodeName(env.path("t/pipe.txt")).constData(), 0600), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(env.path("t/.pipe.txt")).constData(), 0600), 0);
         const QByteArray odd = QFile::encodeName(tree) + "/x\xfe.txt";
         std::fclose(std::fopen(odd.constData(), "w"));
         FolderAccess& real = FolderAccess::system();
@@ -240,15 +244,23 @@ private slots:
             const FolderAccess::Listing listing = real.list(tree + u'/', &pattern);
             QVERIFY(listing.filesListed);
             QCOMPARE(listing.fileNames, real.fileNames(tree + u'/', pattern));
+            for (const QString& name : listing.fileAttributes.keys())
+                QCOMPARE(listing.fileAttributes.value(name), real.attributesOf(tree + u'/' + name));
+            QCOMPARE(listing.fileAttributes.contains(".h.txt"), pattern.matches(u".h.txt"));
             const QList<FolderAccess::SubFolder> expected = real.subFolders(tree + u'/');
             QCOMPARE(listing.subFolders.size(), expected.size());
-            for (qsizetype i = 0; i < expected.size(); ++i)
-                QVERIFY(listing.subFolders[i].name == expected[i].name &&
-                        listing.subFolders[i].link == expected[i].link);
+            for (qsizetype i = 0; i < expected.size(); ++i) {
+                const FolderAccess::SubFolder& sub = listing.subFolders[i];
+                QVERIFY(sub.name == expected[i].name && sub.link == expected[i].link);
+                // What it learned of each sub-folder is what a look-up of its entry gives.
+                QCOMPARE(sub.attributes, real.attributesOf(tree + u'/' + sub.name + u'/'));
+            }
         }
         QCOMPARE(real.list(tree + u'/', nullptr).fileNames, QStringList());
         std::remove(odd.constData());
         QVERIFY_THROWS_EXCEPTION(Failure, real.list(env.path("gone/"), nullptr));
+        QFile::setPermissions(env.path("t/.ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ExeOwner);
     }
 
     // The scan's own existence test answers as the shared helper does.

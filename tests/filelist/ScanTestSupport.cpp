@@ -27,21 +27,29 @@ QList<FolderAccess::SubFolder> ScriptedFolderAccess::subFolders(const QString& f
 FolderAccess::Listing ScriptedFolderAccess::list(const QString& folder, const NamePattern* pattern)
 {
     if (!pattern)
-        return {subFolders(folder), {}, false};
+        return {subFolders(folder), {}, false, {}};
     ++reads[folder];
     if (subFolderFailures.contains(folder))
         throw *subFolderFailures.constFind(folder);
     if (inventedFiles.contains(folder)) {
         QStringList names = inventedFiles.value(folder);
         names.sort();
-        return {{}, names, true};
+        return {{}, names, true, {}};
     }
     Listing listing = FolderAccess::list(folder, pattern);
     std::sort(listing.subFolders.begin(), listing.subFolders.end(), byName);
+    for (SubFolder& sub : listing.subFolders) {
+        const QString path = folder + sub.name + u'/';
+        if (attributes.contains(path))
+            sub.attributes = attributes.value(path);
+    }
     listing.fileNames.sort();
+    for (auto it = listing.fileAttributes.begin(); it != listing.fileAttributes.end(); ++it)
+        if (attributes.contains(folder + it.key()))
+            it.value() = attributes.value(folder + it.key());
     // A file listing that fails is left to fail when the files are asked for.
     if (fileFailures.contains(folder))
-        listing = {listing.subFolders, {}, false};
+        listing = {listing.subFolders, {}, false, {}};
     return listing;
 }
 

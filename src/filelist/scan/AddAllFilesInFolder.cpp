@@ -68,7 +68,8 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
                     const QString path = folder + NativeSeparator + name;
                     // A name the scan's read found exists as of that read, as for find.
                     if (AddFolder::IsFileToAdd(name, path, access,
-                                               keptFromScan || pace.yields() == listedAt))
+                                               keptFromScan || pace.yields() == listedAt,
+                                               listings.knownAttributes(path)))
                         append(CleanPath(path));
                 });
             }

@@ -3,6 +3,7 @@
 #include "NamePattern.h"
 
 #include <optional>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,9 @@ public:
     {
         QString name;
         bool link = false; // reached through a symbolic link
+        // What attributesOf() gives for its entry in a scan (name and separator after the
+        // folder), when the listing learned it; list() does, subFolders() does not.
+        std::optional<int> attributes;
     };
 
     virtual ~FolderAccess() = default;
@@ -44,6 +48,8 @@ public:
         QList<SubFolder> subFolders;
         QStringList fileNames;
         bool filesListed = false; // false: the file names were not read with the sub-folders
+        // What attributesOf() gives for folder + name, for the listed names it learned it of.
+        QHash<QString, std::optional<int>> fileAttributes;
     };
     // One read of folder: its sub-folders as subFolders() gives them and, when a pattern is
     // given, the names fileNames() gives for it, each entry classified as it is read.

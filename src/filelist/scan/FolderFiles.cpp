@@ -22,7 +22,7 @@ QStringList AddFolder::ListScannedFolderFiles(const QString& folder, FolderListi
 }
 
 bool AddFolder::IsFileToAdd(const QString& name, const QString& path, FolderAccess& access,
-                            bool knownToExist)
+                            bool knownToExist, std::optional<int> knownAttributes)
 {
     if (name.startsWith(u'~'))
         return false;
@@ -32,6 +32,7 @@ bool AddFolder::IsFileToAdd(const QString& name, const QString& path, FolderAcce
     // FileAttributes.h); the look-up is spared for all others, most files of a tree.
     if (!name.startsWith(u'.'))
         return true;
-    const std::optional<int> attributes = access.attributesOf(path);
+    const std::optional<int> attributes =
+        knownToExist && knownAttributes ? knownAttributes : access.attributesOf(path);
     return attributes && *attributes != HiddenArchiveFile;
 }

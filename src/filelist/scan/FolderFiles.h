@@ -25,8 +25,9 @@ QStringList ListScannedFolderFiles(const QString& folder, FolderListings& listin
 // Whether a listed file goes into the file list: its name does not begin with "~", it exists
 // and its attribute value is not exactly HiddenArchiveFile. When ListFolderFiles has just
 // found it (no yield since), its existence is known and not asked again: on a large tree
-// that second look-up costs a fifth of the scan.
+// that second look-up costs a fifth of the scan. The same holds for an attribute value the
+// scan's read of the folder learned.
 bool IsFileToAdd(const QString& name, const QString& path, FolderAccess& access,
-                 bool knownToExist = false);
+                 bool knownToExist = false, std::optional<int> knownAttributes = std::nullopt);
 
 } // namespace AddFolder

@@ -24,7 +24,13 @@ public:
     // out; nothing when that folder was not read with its sub-folders.
     std::optional<QStringList> take(const QString& folder);
 
-    // The attribute value of path as first read in this scan.
+    void rememberAttributes(const QString& path, int value) { m_attributes.insert(path, value); }
+    // The attribute value of path when this scan learned it; nothing otherwise.
+    std::optional<int> knownAttributes(const QString& path) const
+    {
+        return m_attributes.value(path, std::nullopt);
+    }
+    // The attribute value of path as first learned in this scan.
     template <typename Read> std::optional<int> attributes(const QString& path, Read&& read)
     {
         const auto found = m_attributes.constFind(path);

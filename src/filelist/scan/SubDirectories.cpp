@@ -94,8 +94,13 @@ void AddFolder::GetSubDirectories2016(FolderCollection& folders, bool recurse, S
             if (context.listings) {
                 FolderAccess::Listing listing = access.list(folder, &context.listings->pattern());
                 subFolders = std::move(listing.subFolders);
-                if (listing.filesListed)
+                if (listing.filesListed) {
+                    for (auto it = listing.fileAttributes.cbegin();
+                         it != listing.fileAttributes.cend(); ++it)
+                        if (it.value())
+                            context.listings->rememberAttributes(folder + it.key(), *it.value());
                     context.listings->keep(folder, std::move(listing.fileNames));
+                }
             } else {
                 subFolders = access.subFolders(folder);
             }
@@ -119,7 +124,10 @@ void AddFolder::GetSubDirectories2016(FolderCollection& folders, bool recurse, S
                     return;
                 if (sub.link && leadsBack(access, folder, sub.name))
                     return;
-                next.append(folder + sub.name + NativeSeparator);
+                const QString path = folder + sub.name + NativeSeparator;
+                if (context.listings && sub.attributes)
+                    context.listings->rememberAttributes(path, *sub.attributes);
+                next.append(path);
             });
         }
     }
