@@ -52,7 +52,10 @@ bool isPortNumber(const QString& port)
 }
 } // namespace
 
-AseConnection::AseConnection() = default;
+AseConnection::AseConnection(int rowsPerBatch)
+    : m_rows(*this, AseRowBatcher::Limits{rowsPerBatch > 0 ? rowsPerBatch : DefaultRowsPerBatch})
+{
+}
 
 AseConnection::~AseConnection()
 {
@@ -142,6 +145,8 @@ CS_COMMAND* AseConnection::send(const QString& statement)
 {
     if (!m_connected)
         throw Failure(QStringLiteral("Operation is not allowed when the object is closed."));
+    if (m_broken)
+        throw Failure(QStringLiteral("The connection to the server was lost."));
     finishPending();
     m_messages.clear();
     CS_COMMAND* cmd = nullptr;
@@ -183,6 +188,7 @@ void AseConnection::dropCommand(CS_COMMAND* cmd)
 
 void AseConnection::execute(const QString& statement)
 {
+    m_rows.flush();
     CS_COMMAND* cmd = send(statement);
     bool failed = false;
     CS_INT resultType = 0;
@@ -214,6 +220,7 @@ void AseConnection::execute(const QString& statement)
 
 std::shared_ptr<Cursor> AseConnection::query(const QString& statement)
 {
+    m_rows.flush();
     CS_COMMAND* cmd = send(statement);
     auto cursor = std::make_shared<AseCursor>(*this, cmd);
     cursor->start();
@@ -243,7 +250,7 @@ std::shared_ptr<Cursor> AseConnection::tablesSchema()
 
 bool AseConnection::isAlive() const
 {
-    if (!m_connected || !m_connection)
+    if (!m_connected || !m_connection || m_broken)
         return false;
     CS_INT status = 0;
     if (ct_con_props(m_connection, CS_GET, CS_CON_STATUS, &status, CS_UNUSED, nullptr) != CS_SUCCEED)
@@ -253,6 +260,9 @@ bool AseConnection::isAlive() const
 
 void AseConnection::close()
 {
+    // What was sent is committed before the connection goes.
+    if (m_connected)
+        m_rows.flush();
     finishPending();
     if (m_connection) {
         if (m_connected) {

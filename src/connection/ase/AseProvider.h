@@ -14,6 +14,8 @@ public:
     static constexpr int LoginTimeoutSeconds = 5;
     static constexpr int CommandTimeoutSeconds = 60;
 
-    // Throws Failure with the server's or the client library's messages.
-    static std::unique_ptr<SessionProvider> open(const ConnectionString& parts);
+    // Throws Failure with the server's or the client library's messages. rowsPerBatch: rows
+    // per round trip (0: the default; 1: each alone, without transactions).
+    static std::unique_ptr<SessionProvider> open(const ConnectionString& parts,
+                                                 int rowsPerBatch = 0);
 };

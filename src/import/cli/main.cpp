@@ -29,6 +29,8 @@ What to do:
   --append TABLE     append every file to the existing table TABLE
   --skip-header      append mode: the first line of each file is a header and is dropped
   --separator TEXT   the field separator (default ",")
+  --batch N          Sybase ASE: rows sent per round trip, inside transactions (default 1000);
+                     1 sends each row alone, without a transaction
 
 Every message the window would show is printed as one line: its title, a colon, then its
 text with line breaks shown as "\n"; error reports go to stderr, the rest to stdout.
@@ -64,9 +66,10 @@ int main(int argc, char* argv[])
     const QCommandLineOption skipHeader(QStringLiteral("skip-header"));
     const QCommandLineOption separator(QStringLiteral("separator"), {}, QStringLiteral("text"),
                                        QStringLiteral(","));
+    const QCommandLineOption batch(QStringLiteral("batch"), {}, QStringLiteral("n"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-    parser.addOptions(
-        {server, port, user, database, table, columnNames, append, skipHeader, separator, help});
+    parser.addOptions({server, port, user, database, table, columnNames, append, skipHeader,
+                       separator, batch, help});
     if (!parser.parse(QCoreApplication::arguments()))
         return usage(parser.errorText());
     if (parser.isSet(help)) {
@@ -77,6 +80,13 @@ int main(int argc, char* argv[])
         return usage(QStringLiteral("--append cannot be combined with --table or --column-names"));
     if (!parser.isSet(append) && parser.isSet(skipHeader))
         return usage(QStringLiteral("--skip-header belongs to --append"));
+    int rowsPerBatch = 0;
+    if (parser.isSet(batch)) {
+        bool ok = false;
+        rowsPerBatch = parser.value(batch).toInt(&ok);
+        if (!ok || rowsPerBatch < 1)
+            return usage(QStringLiteral("--batch wants a number of rows, 1 or more"));
+    }
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
         return usage(QStringLiteral("no files given"));
@@ -100,7 +110,11 @@ int main(int argc, char* argv[])
 
     ConsoleInteraction console(answers);
     MemoryTableList tables;
-    const SessionFactory createSession = defaultSessionFactory();
+    const SessionFactory createSession = [rowsPerBatch] {
+        auto session = std::make_unique<DatabaseSession>();
+        session->setRowsPerBatch(rowsPerBatch);
+        return session;
+    };
     {
         // The table list is filled first, as the main window's load does.
         Guard load(console, Locations::MainLoad);
