@@ -1,4 +1,6 @@
 # Debian 12 packages the project needs to build, test and run. Sourced by the other scripts.
+# desktop-file-utils, appstream and man-db check the installed desktop entry, metadata and man
+# pages; dpkg-dev and file let CPack work out the .deb's library dependencies.
 TESSALOOM_PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools
@@ -6,6 +8,8 @@ TESSALOOM_PACKAGES=(
   libsqlite3-dev sqlite3
   fonts-liberation
   xvfb xauth time bc
+  desktop-file-utils appstream man-db
+  dpkg-dev file
 )
 
 # Installs whatever is missing; a second call with everything present does nothing.

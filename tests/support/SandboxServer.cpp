@@ -24,6 +24,15 @@ SandboxServer::SandboxServer(Settings settings) : m_settings(std::move(settings)
                           QStringLiteral("--password"), m_settings.password};
     for (const QString& name : m_settings.databases)
         arguments << QStringLiteral("--database") << name;
+    if (!m_settings.charset.isEmpty())
+        arguments << QStringLiteral("--charset") << m_settings.charset;
+    if (m_settings.loginTimeoutSeconds > 0)
+        arguments << QStringLiteral("--login-timeout")
+                  << QString::number(m_settings.loginTimeoutSeconds);
+    if (m_settings.silentAfter >= 0)
+        arguments << QStringLiteral("--silent-after") << QString::number(m_settings.silentAfter);
+    if (!m_settings.abortTranContaining.isEmpty())
+        arguments << QStringLiteral("--abort-tran-containing") << m_settings.abortTranContaining;
     arguments << m_settings.faultSwitches;
 
     // Ends the server with the test process, however that ends.

@@ -17,8 +17,12 @@ public:
         QString user = QStringLiteral("tester");
         QString password = QStringLiteral("sandbox-pw");
         QStringList databases{QStringLiteral("testdb")};
-        QString dataDir;           // empty: a temporary folder removed afterwards
-        QStringList faultSwitches; // e.g. {"--close-after", "3"}
+        QString dataDir;             // empty: a temporary folder removed afterwards
+        QStringList faultSwitches;   // e.g. {"--close-after", "3"}
+        QString charset;             // empty: the server's default, utf8
+        int loginTimeoutSeconds = 0; // 0: the server's default
+        int silentAfter = -1;        // statements answered before it stops answering
+        QString abortTranContaining; // statements that fail as deadlock victims
     };
 
     SandboxServer();

@@ -1,6 +1,7 @@
 // The sandbox checked by clients others wrote: FreeTDS's tsql (libtds) and bsqldb (DB-Library),
 // with a private freetds.conf and home so nothing depends on this machine's FreeTDS setup.
 #include "SandboxServer.h"
+#include "SqliteRows.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -34,6 +35,8 @@ public:
         env.insert(QStringLiteral("FREETDSCONF"), m_home.filePath(QStringLiteral("freetds.conf")));
         env.insert(QStringLiteral("TDSVER"), QStringLiteral("5.0"));
         env.remove(QStringLiteral("TDSDUMP"));
+        // FreeTDS converts between the locale's character set and the server's.
+        env.insert(QStringLiteral("LC_ALL"), m_locale);
         env.remove(QStringLiteral("FREETDS"));
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(m_home.path());
@@ -78,8 +81,11 @@ public:
                     QStringLiteral("-D"), QStringLiteral("testdb"), QStringLiteral("-i"), file});
     }
 
+    void setLocale(const QString& locale) { m_locale = locale; }
+
 private:
     QTemporaryDir m_home;
+    QString m_locale = QStringLiteral("C");
 };
 
 QStringList lines(const QString& text)
@@ -175,6 +181,127 @@ private slots:
         QVERIFY2(missing.err.contains(QStringLiteral("Msg 208")) &&
                      missing.err.contains(QStringLiteral("nowhere not found")),
                  qPrintable(missing.err));
+    }
+
+    void valuesAreKeptInTheServersCharacterSet_data()
+    {
+        QTest::addColumn<QString>("charset");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("storedHex");
+        const QString zurich = QStringLiteral("Zürich");
+        const QString euro = QStringLiteral("Zürich €");
+        QTest::newRow("utf8") << "utf8" << euro << "5AC3BC7269636820E282AC";
+        QTest::newRow("iso_1") << "iso_1" << zurich << "5AFC72696368";
+        QTest::newRow("iso15") << "iso15" << euro << "5AFC7269636820A4";
+        QTest::newRow("cp850") << "cp850" << zurich << "5A8172696368";
+        QTest::newRow("cp1252") << "cp1252" << euro << "5AFC726963682080";
+        QTest::newRow("roman8") << "roman8" << zurich << "5ACF72696368";
+    }
+
+    void valuesAreKeptInTheServersCharacterSet()
+    {
+        QFETCH(QString, charset);
+        QFETCH(QString, value);
+        QFETCH(QString, storedHex);
+        SandboxServer::Settings settings;
+        settings.charset = charset;
+        SandboxServer server(settings);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        FreeTdsTools tools;
+        tools.setLocale(QStringLiteral("C.UTF-8"));
+        const Run r = tools.tsql(server, server.settings().password,
+                                 "create table city (name varchar(40) null)\ngo\n"
+                                 "insert into city values ('" +
+                                     value.toUtf8() +
+                                     "')\ngo\n"
+                                     "select name from city\ngo\nexit\n");
+        QVERIFY2(r.exitCode == 0 && !r.err.contains(QStringLiteral("Msg ")), qPrintable(r.err));
+        QVERIFY2(lines(r.out).contains(value), qPrintable(r.out));
+        // The client converted to the announced set, and converts back when reading.
+        QVERIFY(server.stop()); // the file is read once the server has let go of it
+        QCOMPARE(SqliteRows(server.databaseFile(QStringLiteral("testdb")),
+                            QStringLiteral("select hex(name) from city")),
+                 QStringList{storedHex});
+    }
+
+    void tsqlSeesEachStatementOfABatchAnswered()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        const FreeTdsTools tools;
+        const Run r = tools.tsql(server, server.settings().password,
+                                 "create table t (a int null)\ngo\n"
+                                 "insert into t values (1)\n"
+                                 "insert into t values (1, 2)\n"
+                                 "insert into t values (3)\n"
+                                 "select count(*) from t\ngo\n"
+                                 "insert into t values (4)\n"
+                                 "\n"
+                                 "selec 5\ngo\n"
+                                 "select count(*) from t\ngo\nexit\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        // The failed insert stopped only itself; the misspelt batch ran nothing.
+        QCOMPARE(lines(r.out), (QStringList{QStringLiteral("2"), QStringLiteral("2")}));
+        QVERIFY2(
+            r.err.contains(QStringLiteral("Msg 213 (severity 16, state 1) from sandbox Line 2")),
+            qPrintable(r.err));
+        QVERIFY2(
+            r.err.contains(QStringLiteral("Msg 102 (severity 15, state 1) from sandbox Line 3")),
+            qPrintable(r.err));
+    }
+
+    void bsqldbRunsTransactionsAsAseDoes()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        const FreeTdsTools tools;
+        const Run r = tools.bsqldb(server, server.settings().password,
+                                   "create table t (a int null)\ngo\n"
+                                   "begin tran\n"
+                                   "insert into t values (1)\n"
+                                   "insert into t values (2)\n"
+                                   "select @@trancount\n"
+                                   "rollback tran\ngo\n"
+                                   "begin tran\n"
+                                   "begin tran\n"
+                                   "insert into t values (3)\n"
+                                   "commit tran\n"
+                                   "select @@trancount\n"
+                                   "commit tran\n"
+                                   "select @@trancount, count(*) from t\ngo\n"
+                                   "begin tran\n"
+                                   "create table u (a int null)\ngo\n");
+        QStringList rows = lines(r.out);
+        for (QString& row : rows)
+            row = row.simplified(); // bsqldb pads columns with blanks
+        QCOMPARE(rows,
+                 (QStringList{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("0 1")}));
+        QVERIFY2(r.err.contains(QStringLiteral("Msg 2762")) &&
+                     r.err.contains(QStringLiteral(
+                         "The 'CREATE TABLE' command is not allowed within a multi-statement "
+                         "transaction in the 'testdb' database.")),
+                 qPrintable(r.err));
+        // bsqldb left with the last transaction open: it was rolled back, u never made.
+        const Run check = tools.tsql(server, server.settings().password,
+                                     "select count(*) from sysobjects where name = 'u'\n"
+                                     "select @@trancount\ngo\nexit\n");
+        QCOMPARE(lines(check.out), (QStringList{QStringLiteral("0"), QStringLiteral("0")}));
+    }
+
+    void aClientThatLeavesMidTransactionLosesItsWork()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        const FreeTdsTools tools;
+        tools.tsql(server, server.settings().password,
+                   "create table t (a int null)\ngo\n"
+                   "set chained on\ngo\n"
+                   "insert into t values (1)\ngo\nexit\n");
+        tools.tsql(server, server.settings().password,
+                   "begin tran\ninsert into t values (2)\ngo\nexit\n");
+        const Run r =
+            tools.tsql(server, server.settings().password, "select count(*) from t\ngo\nexit\n");
+        QCOMPARE(lines(r.out), QStringList{QStringLiteral("0")});
     }
 };
 

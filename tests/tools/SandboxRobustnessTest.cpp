@@ -244,6 +244,48 @@ private slots:
         QVERIFY(stillServes(dropping));
     }
 
+    void aSilentServerKeepsTheConnectionAndIgnoresCancels()
+    {
+        SandboxServer::Settings settings;
+        settings.silentAfter = 2;
+        SandboxServer server(settings);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        RawTdsClient client(server.port());
+        QVERIFY(client.login(User, Password));
+        QCOMPARE(RawTdsClient::lastDoneStatus(client.batch("select 1 select 2")), 0x10);
+        QVERIFY(client.batch("select 3", 1000).isEmpty());
+        QVERIFY(client.sendPacket(0x06, {}));
+        QVERIFY(client.readReply(1000).isEmpty());
+        QVERIFY(!client.closedByServer(500));
+        // Its statements are its own: another client is served.
+        QVERIFY(stillServes(server));
+        QVERIFY2(server.stop(), "a silent session kept the server from stopping");
+    }
+
+    void connectionsThatNeverLogInAreDropped()
+    {
+        SandboxServer::Settings settings;
+        settings.loginTimeoutSeconds = 1;
+        SandboxServer server(settings);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        // More idle connections than the server takes at once, and one that stalls mid-login.
+        std::vector<std::unique_ptr<RawTdsClient>> idle;
+        for (int i = 0; i < 300; ++i)
+            idle.push_back(std::make_unique<RawTdsClient>(server.port()));
+        RawTdsClient stalled(server.port());
+        QVERIFY(
+            stalled.sendPacket(0x02, RawTdsClient::loginRecord(User, Password).left(100), 0x00));
+        for (auto& c : idle)
+            QVERIFY(c->closedByServer(10000));
+        QVERIFY(stalled.closedByServer(10000));
+        QVERIFY(stillServes(server));
+        // A client that has logged in may idle longer than the login timeout.
+        RawTdsClient patient(server.port());
+        QVERIFY(patient.login(User, Password));
+        QVERIFY(!patient.closedByServer(1500));
+        QCOMPARE(RawTdsClient::lastDoneStatus(patient.batch("select 1")), 0x10);
+    }
+
     void servesManyClientsAtOnce()
     {
         constexpr int Clients = 100;

@@ -13,8 +13,8 @@ namespace {
 QStringList split(const char* batch)
 {
     QStringList out;
-    for (std::string_view s : splitBatch(batch))
-        out << QString::fromUtf8(s.data(), qsizetype(s.size()));
+    for (const BatchStatement& s : splitBatch(batch))
+        out << QString::fromUtf8(s.text.data(), qsizetype(s.text.size()));
     return out;
 }
 
@@ -78,6 +78,12 @@ private slots:
             << QStringList{"select [use], \"select\" from [drop table]"};
         QTest::newRow("comments") << "select 1 -- use x\n/* ; drop */ select 2"
                                   << QStringList{"select 1 -- use x\n/* ; drop */", "select 2"};
+        QTest::newRow("insert select, then select")
+            << "insert into t select a from u select * from t"
+            << QStringList{"insert into t select a from u", "select * from t"};
+        QTest::newRow("option then statement")
+            << "set chained on insert into t values (1)"
+            << QStringList{"set chained on", "insert into t values (1)"};
         QTest::newRow("empty") << " ;; \n" << QStringList{};
         QTest::newRow("unterminated") << "select 'abc" << QStringList{"select 'abc"};
     }
@@ -87,6 +93,47 @@ private slots:
         QFETCH(QString, batch);
         QFETCH(QStringList, statements);
         QCOMPARE(split(batch.toUtf8().constData()), statements);
+    }
+
+    void statementsKnowTheirLineAndTheirTextAsReceived()
+    {
+        const std::vector<BatchStatement> s =
+            splitBatch("select 1;\n\n  insert into t values ('a;\nb');\n select 2 ;");
+        QCOMPARE(s.size(), size_t(3));
+        QCOMPARE(s[0].line, 1);
+        QCOMPARE(s[1].line, 3);
+        QCOMPARE(s[2].line, 5); // the line break inside the string counts
+        QCOMPARE(std::string(s[0].received), std::string("select 1;"));
+        QCOMPARE(std::string(s[1].text), std::string("insert into t values ('a;\nb')"));
+        QCOMPARE(std::string(s[1].received), std::string("insert into t values ('a;\nb');"));
+        QCOMPARE(std::string(s[2].received), std::string("select 2 ;"));
+    }
+
+    void classifiesTransactionsAndWhatTheyRefuse()
+    {
+        QCOMPARE(classify("begin tran").kind, Translation::BeginTran);
+        QCOMPARE(classify("begin transaction load").kind, Translation::BeginTran);
+        QCOMPARE(classify("commit").kind, Translation::CommitTran);
+        QCOMPARE(classify("rollback work").kind, Translation::RollbackTran);
+        QVERIFY(classify("set chained on").chainedOn);
+        QCOMPARE(classify("set chained off").kind, Translation::SetChained);
+        QVERIFY(!classify("set chained off").chainedOn);
+        QCOMPARE(classify("set textsize 100").kind, Translation::Ignored);
+        QCOMPARE(classify("create unique clustered index i on t (a)").ddlCommand,
+                 std::string("CREATE INDEX"));
+        QCOMPARE(classify("drop proc p").ddlCommand, std::string("DROP PROCEDURE"));
+        QCOMPARE(classify("truncate table t").neverInTransaction, std::string("TRUNCATE TABLE"));
+        QCOMPARE(classify("use db").neverInTransaction, std::string("USE"));
+        QVERIFY(classify("insert into t values (1)").ddlCommand.empty());
+        QVERIFY(classify("update t set a = 1").beginsChainedTransaction);
+        QVERIFY(!classify("create table t (a int)").beginsChainedTransaction);
+        QCOMPARE(classify("create table t (a int, b numeric(10, 2) null, primary key (a))")
+                     .createdColumns,
+                 size_t(2));
+        QCOMPARE(sqlOf("truncate table [x y]"), "delete from [x y]");
+        SessionGlobals nested;
+        nested.tranCount = 2;
+        QCOMPARE(translate("select @@trancount", nested).sql, std::string("select 2"));
     }
 
     void rewritesWhatSqliteLacks()
@@ -99,9 +146,6 @@ private slots:
         QCOMPARE(sqlOf("select isnull(a, 'x'), len(b) from t"),
                  "select ifnull(a, 'x'), length(b) from t");
         QCOMPARE(sqlOf("select getdate()"), "select datetime('now','localtime')");
-        QCOMPARE(sqlOf("begin tran"), "BEGIN");
-        QCOMPARE(sqlOf("commit transaction"), "COMMIT");
-        QCOMPARE(sqlOf("rollback tran"), "ROLLBACK");
     }
 
     void createTableTakesAsesNullMode()

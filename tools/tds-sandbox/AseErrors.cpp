@@ -120,4 +120,39 @@ ServerMessage unsupported(std::string_view what)
     return make(50002, 16, "The sandbox does not support " + std::string(what) + ".");
 }
 
+ServerMessage notAllowedInTransactionHere(std::string_view command, std::string_view database)
+{
+    return make(2762, 16,
+                "The '" + std::string(command) +
+                    "' command is not allowed within a multi-statement transaction in the '" +
+                    std::string(database) + "' database.");
+}
+
+ServerMessage notAllowedInTransaction(std::string_view command)
+{
+    return make(226, 16,
+                std::string(command) + " command not allowed within multi-statement transaction.");
+}
+
+ServerMessage deadlockVictim(int spid)
+{
+    return make(1205, 13,
+                "Your server command (family id #0, process id #" + std::to_string(spid) +
+                    ") encountered a deadlock situation. Please re-run your command.");
+}
+
+ServerMessage identifierTooLong(std::string_view name, size_t limit)
+{
+    return make(103, 15,
+                "The identifier that starts with '" + std::string(name.substr(0, limit)) +
+                    "' is too long. Maximum length is " + std::to_string(limit) + ".");
+}
+
+ServerMessage tooManyColumns(size_t columns)
+{
+    return make(1702, 16,
+                "Create table failed because the table would have " + std::to_string(columns) +
+                    " columns; the maximum is " + std::to_string(MaxColumns) + ".");
+}
+
 } // namespace sandbox

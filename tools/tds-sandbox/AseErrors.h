@@ -17,4 +17,15 @@ ServerMessage databaseExists(std::string_view name);      // 1801
 ServerMessage rejectedStatement(std::string_view needle); // the --reject-containing switch
 ServerMessage unsupported(std::string_view what);
 
+// Transactions and limits.
+ServerMessage notAllowedInTransactionHere(std::string_view command,
+                                          std::string_view database); // 2762
+ServerMessage notAllowedInTransaction(std::string_view command);      // 226
+ServerMessage deadlockVictim(int spid);                               // 1205
+ServerMessage identifierTooLong(std::string_view name, size_t limit); // 103
+ServerMessage tooManyColumns(size_t columns);
+
+// The most columns a table may have.
+constexpr size_t MaxColumns = 1024;
+
 } // namespace sandbox

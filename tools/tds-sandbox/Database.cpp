@@ -3,6 +3,7 @@
 #include "AseErrors.h"
 #include "SqlLexer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <sqlite3.h>
 
@@ -28,6 +29,26 @@ bool looksLikeAlias(const char* name)
             return false;
     }
     return true;
+}
+
+bool isSyntaxFailure(std::string_view text)
+{
+    return text.find("syntax error") != std::string_view::npos ||
+           text.substr(0, 18) == "unrecognized token" || text == "incomplete input";
+}
+
+// What follows the first statement in a text, blanks skipped; empty or ";" when nothing does.
+const char* afterStatement(const char* tail)
+{
+    while (tail && *tail && std::isspace(static_cast<unsigned char>(*tail)))
+        ++tail;
+    return tail;
+}
+
+ServerMessage secondStatement(const char* tail, const std::string& original)
+{
+    return aseMessageFor(
+        std::string("near \"") + std::string(tail).substr(0, 20) + "\": syntax error", original);
 }
 
 std::string firstWord(const std::string& sql)
@@ -90,6 +111,39 @@ bool Database::inTransaction() const
     return m_db && !sqlite3_get_autocommit(m_db);
 }
 
+std::optional<ServerMessage> Database::syntaxError(const std::string& sql,
+                                                   const std::string& original) const
+{
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    std::optional<ServerMessage> error;
+    long offset = -1;
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), int(sql.size()), &stmt, &tail) != SQLITE_OK) {
+        const char* text = sqlite3_errmsg(m_db);
+        if (isSyntaxFailure(text)) {
+            error = aseMessageFor(text, original);
+            offset = sqlite3_error_offset(m_db);
+        }
+    } else if (stmt && (tail = afterStatement(tail)) && *tail && *tail != ';') {
+        error = secondStatement(tail, original);
+        offset = tail - sql.c_str();
+    }
+    sqlite3_finalize(stmt);
+    // The line within the statement where SQLite stopped; the rewriting keeps line breaks.
+    if (error && offset > 0 && size_t(offset) <= sql.size())
+        error->line = uint16_t(
+            1 + std::min<long>(std::count(sql.begin(), sql.begin() + offset, '\n'), 60000));
+    return error;
+}
+
+bool Database::execute(const char* sql, ServerMessage* error)
+{
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    *error = aseMessageFor(sqlite3_errmsg(m_db), sql);
+    return false;
+}
+
 StatementOutcome Database::run(const std::string& sql, const std::string& original,
                                const std::function<bool()>& cancelled)
 {
@@ -104,14 +158,11 @@ StatementOutcome Database::run(const std::string& sql, const std::string& origin
     if (!stmt)
         return out; // only a comment
     // The splitter leaves one statement per text; anything after it is a second one.
-    while (tail && *tail && std::isspace(static_cast<unsigned char>(*tail)))
-        ++tail;
+    tail = afterStatement(tail);
     if (tail && *tail && *tail != ';') {
         sqlite3_finalize(stmt);
         out.failed = true;
-        out.error = aseMessageFor(std::string("near \"") + std::string(tail).substr(0, 20) +
-                                      "\": syntax error",
-                                  original);
+        out.error = secondStatement(tail, original);
         return out;
     }
     const int columns = sqlite3_column_count(stmt);

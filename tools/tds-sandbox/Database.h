@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,13 @@ public:
     StatementOutcome run(const std::string& sql, const std::string& original,
                          const std::function<bool()>& cancelled);
     bool inTransaction() const;
+    // Compiles a translated statement without running it: ASE's 102 when SQLite cannot
+    // parse it, nothing otherwise (a missing table is found only when it runs). The
+    // message's line counts from the statement's first line.
+    std::optional<ServerMessage> syntaxError(const std::string& sql,
+                                             const std::string& original) const;
+    // BEGIN, COMMIT, ROLLBACK. False with the ASE message on failure.
+    bool execute(const char* sql, ServerMessage* error);
 
     static bool isValidName(const std::string& name);
 

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 
+#include <array>
 #include <charconv>
 #include <string_view>
 
@@ -17,18 +18,39 @@ bool toInt(std::string_view text, int low, int high, int* out)
     *out = v;
     return true;
 }
+constexpr std::array<std::string_view, 6> Charsets = {"utf8",  "iso_1",  "iso15",
+                                                      "cp850", "cp1252", "roman8"};
 } // namespace
+
+bool isKnownCharset(const std::string& name)
+{
+    for (std::string_view known : Charsets)
+        if (name == known)
+            return true;
+    return false;
+}
 
 const char* usage()
 {
     return "usage: tds-sandbox --data DIR --user U --password P [--port N] [--database NAME ...]\n"
-           "                   [--refuse-logins] [--close-after N] [--delay-ms D] "
-           "[--reject-containing TEXT]\n"
+           "                   [--charset NAME] [--login-timeout SECONDS]\n"
+           "                   [--refuse-logins] [--close-after N] [--silent-after N] "
+           "[--delay-ms D]\n"
+           "                   [--reject-containing TEXT] [--abort-tran-containing TEXT]\n"
            "Serves TDS 5.0 on 127.0.0.1:N (0 picks a free port; the port is the first line "
            "printed).\n"
            "Each database is the SQLite file DIR/NAME.db; logins start in DIR/master.db.\n"
-           "--close-after counts every statement, those of the client's own login batch too;\n"
-           "--delay-ms delays every reply, the login's too.\n";
+           "--charset: utf8 (default), iso_1, iso15, cp850, cp1252 or roman8, announced\n"
+           "  at login; values are stored as the client sends them, in that set.\n"
+           "--login-timeout (default 30) closes connections that have not logged in by then.\n"
+           "Fault switches:\n"
+           "--close-after and --silent-after count every statement, those of the client's own\n"
+           "  login batch too; after that many the connection is dropped, or kept open with\n"
+           "  nothing answered any more, cancels included.\n"
+           "--delay-ms delays every reply, the login's too.\n"
+           "--reject-containing fails each statement whose text contains TEXT (ASE's runtime\n"
+           "  error: the batch goes on); --abort-tran-containing fails it as a deadlock victim\n"
+           "  (1205): the open transaction is rolled back and the rest of the batch is not run.\n";
 }
 
 std::optional<Options> parseOptions(int argc, char** argv, std::string* error)
@@ -68,6 +90,28 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string* error)
         } else if (arg == "--delay-ms") {
             if (!toInt(value(), 0, 600000, &o.delayMs)) {
                 *error = "--delay-ms wants milliseconds";
+                return std::nullopt;
+            }
+        } else if (arg == "--silent-after") {
+            if (!toInt(value(), 0, 1 << 30, &o.silentAfter)) {
+                *error = "--silent-after wants a count";
+                return std::nullopt;
+            }
+        } else if (arg == "--login-timeout") {
+            if (!toInt(value(), 1, 3600, &o.loginTimeoutSeconds)) {
+                *error = "--login-timeout wants seconds from 1 to 3600";
+                return std::nullopt;
+            }
+        } else if (arg == "--charset") {
+            o.charset = value();
+            if (!isKnownCharset(o.charset)) {
+                *error = "unknown character set: " + o.charset;
+                return std::nullopt;
+            }
+        } else if (arg == "--abort-tran-containing") {
+            o.abortTranContaining = value();
+            if (o.abortTranContaining.empty()) {
+                *error = "--abort-tran-containing wants a text";
                 return std::nullopt;
             }
         } else if (arg == "--reject-containing") {

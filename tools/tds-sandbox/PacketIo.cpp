@@ -10,7 +10,18 @@ namespace sandbox {
 
 namespace {
 constexpr int TickMs = 200;
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until `deadline`, rounded up: a wait of poll's whole milliseconds
+// never ends before the deadline, so no loop spins through the last fraction.
+long long msUntil(Clock::time_point deadline)
+{
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero())
+        return 0;
+    return std::chrono::ceil<std::chrono::milliseconds>(left).count();
 }
+} // namespace
 
 PacketChannel::PacketChannel(int fd, const std::atomic<bool>& stopping)
     : m_fd(fd), m_stopping(stopping)
@@ -19,16 +30,18 @@ PacketChannel::PacketChannel(int fd, const std::atomic<bool>& stopping)
 
 PacketChannel::Wait PacketChannel::waitReadable(int timeoutMs)
 {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::optional<Clock::time_point> deadline = m_deadline;
+    if (timeoutMs >= 0) {
+        const auto own = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        deadline = deadline ? std::min(*deadline, own) : own;
+    }
     for (;;) {
         if (m_stopping.load())
             return Wait::Stop;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (timeoutMs >= 0 && left <= 0)
+        const long long left = deadline ? msUntil(*deadline) : TickMs;
+        if (left <= 0)
             return Wait::Timeout;
-        const int tick = timeoutMs < 0 ? TickMs : int(std::min<long long>(left, TickMs));
+        const int tick = int(std::min<long long>(left, TickMs));
         pollfd p{m_fd, POLLIN, 0};
         const int rc = ::poll(&p, 1, tick);
         if (rc > 0)
@@ -145,15 +158,14 @@ bool PacketChannel::attentionArrived()
 
 bool PacketChannel::waitUnlessCancelled(int ms)
 {
-    using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
-    while (Clock::now() < deadline) {
+    for (long long left = msUntil(deadline); left > 0; left = msUntil(deadline)) {
         if (attentionArrived() || m_broken || m_stopping.load())
             return m_attentionPending;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        // attentionArrived() has read all that was there, so this sleeps until the client
+        // sends more, the tick ends or the delay does.
         pollfd p{m_fd, POLLIN, 0};
-        ::poll(&p, 1, int(std::clamp<long long>(left, 0, TickMs)));
+        ::poll(&p, 1, int(std::min<long long>(left, TickMs)));
     }
     return attentionArrived();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -47,6 +48,13 @@ public:
     // Waits up to ms, returning early (true) when the client cancels.
     bool waitUnlessCancelled(int ms);
 
+    // Every wait ends by this time at the latest (the connection then counts as broken);
+    // nullopt waits as long as the client idles.
+    void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline)
+    {
+        m_deadline = deadline;
+    }
+
     bool send(uint8_t type, const std::vector<uint8_t>& bytes);
     bool broken() const { return m_broken; }
 
@@ -67,6 +75,7 @@ private:
     bool m_attentionPending = false;
     std::deque<Message> m_queued;
     uint8_t m_packetNumber = 0;
+    std::optional<std::chrono::steady_clock::time_point> m_deadline;
 };
 
 } // namespace sandbox

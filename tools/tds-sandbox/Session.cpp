@@ -2,15 +2,13 @@
 
 #include "AseErrors.h"
 #include "Login.h"
-#include "ResultFormat.h"
 
-#include <filesystem>
+#include <chrono>
 #include <sys/socket.h>
 
 namespace sandbox {
 
 namespace {
-constexpr std::string_view ServerName = "sandbox";
 constexpr std::string_view DefaultDatabase = "master";
 
 namespace token {
@@ -30,27 +28,31 @@ uint32_t le32(const std::vector<uint8_t>& p, size_t at)
 Session::Session(int fd, const Options& options, int spid, const std::atomic<bool>& stopping)
     : m_fd(fd), m_options(options), m_channel(fd, stopping)
 {
-    m_globals.spid = spid;
-}
-
-std::string Session::databasePath(const std::string& name) const
-{
-    return (std::filesystem::path(m_options.dataDir) / (name + ".db")).string();
-}
-
-uint16_t Session::transactionBit() const
-{
-    return m_database.inTransaction() ? done::InTransaction : 0;
+    m_state.globals.spid = spid;
 }
 
 void Session::run()
 {
+    // A connection that never logs in must not hold its place for ever.
+    m_channel.setDeadline(std::chrono::steady_clock::now() +
+                          std::chrono::seconds(m_options.loginTimeoutSeconds));
     if (login()) {
+        m_channel.setDeadline(std::nullopt);
         while (auto message = m_channel.read())
             if (!serveMessage(*message))
                 break;
+        if (m_silent)
+            staySilent();
     }
+    // Whatever the client left open is rolled back, as ASE does when a client goes.
+    endSession(m_state);
     ::shutdown(m_fd, SHUT_RDWR);
+}
+
+void Session::staySilent()
+{
+    while (m_channel.read()) {
+    }
 }
 
 void Session::reply(TokenWriter& out)
@@ -80,7 +82,8 @@ bool Session::login()
     const bool accepted = !m_options.refuseLogins && !record->encrypted && !record->user.empty() &&
                           record->user == m_options.user && record->password == m_options.password;
     std::string error;
-    if (accepted && !m_database.open(databasePath(std::string(DefaultDatabase)), true, &error)) {
+    if (accepted && !m_state.database.open(databasePath(m_options, std::string(DefaultDatabase)),
+                                           true, &error)) {
         replyError(
             unsupported("logins while the default database cannot be opened (" + error + ")"));
         return false;
@@ -93,10 +96,10 @@ bool Session::login()
         reply(out);
         return false; // closing at once spares the client a long wait for its logout answer
     }
-    m_databaseName = DefaultDatabase;
-    out.envChange(1, m_databaseName, "");
+    m_state.databaseName = DefaultDatabase;
+    out.envChange(1, m_state.databaseName, "");
     out.envChange(2, "us_english", "");
-    out.envChange(3, "utf8", "");
+    out.envChange(3, m_options.charset, "");
     out.envChange(4, "512", "512");
     out.loginAck(true);
     if (!record->capabilities.empty())
@@ -165,94 +168,14 @@ bool Session::serveBatch(std::string_view batch)
         reply(out);
         return !m_channel.broken();
     }
-    const std::vector<std::string_view> statements = splitBatch(batch);
     TokenWriter out;
-    if (statements.empty())
-        out.done(0);
-    auto cancelled = [this] { return m_channel.attentionArrived(); };
-    for (size_t i = 0; i < statements.size(); ++i) {
-        const uint16_t more = i + 1 < statements.size() ? done::More : 0;
-        if (m_options.closeAfter >= 0 && m_statementsRun >= m_options.closeAfter)
-            return false; // the fault switch: drop the connection with this batch unanswered
-        ++m_statementsRun;
-        if (cancelled())
-            break;
-        const std::string statement(statements[i]);
-        if (!m_options.rejectContaining.empty() &&
-            statement.find(m_options.rejectContaining) != std::string::npos) {
-            out.message(rejectedStatement(m_options.rejectContaining), ServerName);
-            out.done(done::Error | transactionBit());
-            break;
-        }
-        const Translation t = translate(statement, m_globals);
-        bool failed = false;
-        switch (t.kind) {
-        case Translation::Ignored:
-            out.done(more | transactionBit());
-            break;
-        case Translation::Use: {
-            std::string error;
-            if (!Database::isValidName(t.database) ||
-                !std::filesystem::exists(databasePath(t.database))) {
-                out.message(noSuchDatabase(t.database), ServerName);
-                failed = true;
-            } else if (!m_database.open(databasePath(t.database), false, &error)) {
-                out.message(unsupported("opening " + t.database + ": " + error), ServerName);
-                failed = true;
-            } else {
-                out.envChange(1, t.database, m_databaseName);
-                m_databaseName = t.database;
-                out.done(more);
-            }
-            break;
-        }
-        case Translation::CreateDatabase: {
-            std::string error;
-            Database created;
-            if (!Database::isValidName(t.database)) {
-                out.message(aseMessageFor("near \"" + t.database + "\": syntax error", statement),
-                            ServerName);
-                failed = true;
-            } else if (std::filesystem::exists(databasePath(t.database))) {
-                out.message(databaseExists(t.database), ServerName);
-                failed = true;
-            } else if (!created.open(databasePath(t.database), true, &error)) {
-                out.message(unsupported("creating " + t.database + ": " + error), ServerName);
-                failed = true;
-            } else {
-                out.done(more);
-            }
-            break;
-        }
-        case Translation::Sql: {
-            StatementOutcome r = m_database.run(t.sql, statement, cancelled);
-            if (r.cancelled)
-                break;
-            if (r.failed) {
-                out.message(r.error, ServerName);
-                m_globals.error = r.error.number;
-                failed = true;
-                break;
-            }
-            if (r.hasRows) {
-                const std::vector<ColumnFormat> formats = chooseFormats(r.columns, r.rows);
-                writeRowFormat(out, r.columns, formats);
-                for (const auto& row : r.rows)
-                    writeRow(out, row, formats);
-            }
-            m_globals.error = 0;
-            m_globals.rowCount = r.count;
-            m_globals.inTransaction = m_database.inTransaction();
-            out.done(uint16_t(more | (r.countValid ? done::CountValid : 0) | transactionBit()),
-                     uint32_t(r.count));
-            break;
-        }
-        }
-        if (failed) {
-            // Like a batch ASE aborts: the statements after the failing one are not run.
-            out.done(done::Error | transactionBit());
-            break;
-        }
+    const BatchEnd end =
+        runBatch(batch, m_state, m_options, out, [this] { return m_channel.attentionArrived(); });
+    if (end == BatchEnd::Drop)
+        return false; // the fault switch: drop the connection with this batch unanswered
+    if (end == BatchEnd::Silent) {
+        m_silent = true;
+        return false;
     }
     if (m_channel.attentionArrived()) {
         m_channel.read();

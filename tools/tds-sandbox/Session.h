@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Database.h"
+#include "BatchRunner.h"
 #include "Options.h"
 #include "PacketIo.h"
-#include "SqlTranslation.h"
 
 #include <atomic>
 #include <string>
@@ -25,16 +24,14 @@ private:
     bool serveBatch(std::string_view batch);
     void reply(TokenWriter& out);
     void replyError(const ServerMessage& message);
-    std::string databasePath(const std::string& name) const;
-    uint16_t transactionBit() const;
+    // Reads and ignores everything, cancels too, until the client goes away.
+    void staySilent();
 
     int m_fd;
     const Options& m_options;
     PacketChannel m_channel;
-    Database m_database;
-    std::string m_databaseName;
-    SessionGlobals m_globals;
-    int m_statementsRun = 0;
+    SessionState m_state;
+    bool m_silent = false;
 };
 
 } // namespace sandbox

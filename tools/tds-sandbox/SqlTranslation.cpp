@@ -31,6 +31,8 @@ bool continuesStatement(const Statement& current, const SqlToken& word)
     const std::string first = lowerAscii(current.words.front()->text);
     const std::string next = lowerAscii(word.text);
     const SqlToken& previous = *current.words.back();
+    if (first == "set")
+        return false; // "set chained on insert ...": the option's "on" binds nothing
     if (previous.kind == SqlToken::Word && bindingWords.count(lowerAscii(previous.text)))
         return true;
     if (first == "create" && current.words.size() >= 2) {
@@ -41,8 +43,9 @@ bool continuesStatement(const Statement& current, const SqlToken& word)
     if (first == "grant" || first == "revoke")
         return true;
     if (next == "select" && first == "insert") {
+        // Only the first select is the insert's source; another one is a new statement.
         for (const SqlToken* t : current.words)
-            if (t->is("values"))
+            if (t->is("values") || t->is("select"))
                 return false;
         return true;
     }
@@ -78,17 +81,24 @@ std::string quoted(std::string_view text)
 const std::map<std::string, std::string, std::less<>> renamedFunctions = {
     {"isnull", "ifnull"}, {"len", "length"}, {"char_length", "length"}, {"datalength", "length"}};
 
-// Positions (token indexes) in CREATE TABLE's column list where " NOT NULL" goes.
-std::set<size_t> nullModeInsertions(const std::vector<SqlToken>& tokens)
+// The items of CREATE TABLE's list: columns and table constraints.
+struct CreateTableItem
 {
-    std::set<size_t> at;
+    bool isColumn = false;
+    bool declaresNullMode = false; // NULL, NOT NULL or IDENTITY written
+    size_t lastToken = 0;
+};
+
+std::vector<CreateTableItem> createTableItems(const std::vector<SqlToken>& tokens)
+{
+    std::vector<CreateTableItem> items;
     std::vector<size_t> significant;
     for (size_t i = 0; i < tokens.size(); ++i)
         if (tokens[i].isSignificant())
             significant.push_back(i);
     if (significant.size() < 4 || !tokens[significant[0]].is("create") ||
         !tokens[significant[1]].is("table"))
-        return at;
+        return items;
     size_t open = 0;
     for (size_t k = 2; k < significant.size(); ++k) {
         if (tokens[significant[k]].text == "(") {
@@ -96,40 +106,64 @@ std::set<size_t> nullModeInsertions(const std::vector<SqlToken>& tokens)
             break;
         }
         if (tokens[significant[k]].is("as"))
-            return at;
+            return items;
     }
     if (!open)
-        return at;
+        return items;
     int depth = 0;
-    bool columnItem = false, sawNull = false, itemStarted = false;
-    size_t lastInItem = open;
+    bool started = false;
+    CreateTableItem item;
+    item.lastToken = open;
     for (size_t i = open + 1; i < tokens.size(); ++i) {
         const SqlToken& t = tokens[i];
         if (!t.isSignificant())
             continue;
         if (depth == 0 && (t.text == "," || t.text == ")")) {
-            if (itemStarted && columnItem && !sawNull)
-                at.insert(lastInItem + 1);
+            if (started)
+                items.push_back(item);
             if (t.text == ")")
                 break;
-            itemStarted = columnItem = sawNull = false;
+            started = false;
+            item = CreateTableItem{};
             continue;
         }
-        if (!itemStarted) {
-            itemStarted = true;
-            columnItem = !(t.is("constraint") || t.is("primary") || t.is("unique") ||
-                           t.is("check") || t.is("foreign") || t.is("index"));
+        if (!started) {
+            started = true;
+            item.isColumn = !(t.is("constraint") || t.is("primary") || t.is("unique") ||
+                              t.is("check") || t.is("foreign") || t.is("index"));
         }
         if (t.text == "(")
             ++depth;
         else if (t.text == ")")
             --depth;
         else if (depth == 0 && (t.is("null") || t.is("identity")))
-            sawNull = true;
-        lastInItem = i;
+            item.declaresNullMode = true;
+        item.lastToken = i;
     }
+    return items;
+}
+
+// Positions (token indexes) in CREATE TABLE's column list where " NOT NULL" goes.
+std::set<size_t> nullModeInsertions(const std::vector<SqlToken>& tokens)
+{
+    std::set<size_t> at;
+    for (const CreateTableItem& item : createTableItems(tokens))
+        if (item.isColumn && !item.declaresNullMode)
+            at.insert(item.lastToken + 1);
     return at;
 }
+
+std::string upperAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// Objects whose CREATE and DROP need "ddl in tran" inside a transaction.
+const std::set<std::string, std::less<>> ddlObjects = {
+    "default", "index", "procedure", "proc", "rule", "schema", "table", "trigger", "view"};
 
 bool isGlobalVariable(const SqlToken& t)
 {
@@ -146,7 +180,7 @@ std::string globalValue(const SqlToken& t, const SessionGlobals& g)
     if (name == "@@error")
         return std::to_string(g.error);
     if (name == "@@trancount")
-        return g.inTransaction ? "1" : "0";
+        return std::to_string(g.tranCount);
     if (name == "@@identity")
         return "last_insert_rowid()";
     if (name == "@@version")
@@ -157,17 +191,24 @@ std::string globalValue(const SqlToken& t, const SessionGlobals& g)
 }
 } // namespace
 
-std::vector<std::string_view> splitBatch(std::string_view batch)
+std::vector<BatchStatement> splitBatch(std::string_view batch)
 {
-    std::vector<std::string_view> out;
+    std::vector<BatchStatement> out;
     const std::vector<SqlToken> tokens = lexSql(batch);
     Statement current;
     size_t start = 0;
+    size_t linesCounted = 0; // newlines before `countedUpTo`
+    size_t countedUpTo = 0;
     int depth = 0;
-    auto finish = [&](size_t end) {
+    // `end` is where the text ends, `receivedEnd` where the client's statement ends.
+    auto finish = [&](size_t end, size_t receivedEnd) {
         const std::string_view piece = trimmed(batch.substr(start, end - start));
-        if (!piece.empty() && !current.words.empty())
-            out.push_back(piece);
+        if (!piece.empty() && !current.words.empty()) {
+            const size_t at = size_t(piece.data() - batch.data());
+            for (; countedUpTo < at; ++countedUpTo)
+                linesCounted += batch[countedUpTo] == '\n';
+            out.push_back({piece, batch.substr(at, receivedEnd - at), int(linesCounted + 1)});
+        }
         current = Statement{};
     };
     size_t offset = 0;
@@ -181,20 +222,39 @@ std::vector<std::string_view> splitBatch(std::string_view batch)
         else if (t.kind == SqlToken::Symbol && t.text == ")" && depth > 0)
             --depth;
         if (depth == 0 && t.kind == SqlToken::Symbol && t.text == ";") {
-            finish(here);
+            finish(here, offset);
             start = offset;
             continue;
         }
         if (depth == 0 && t.kind == SqlToken::Word && statementStarters.count(lowerAscii(t.text)) &&
             !continuesStatement(current, t)) {
-            finish(here);
+            finish(here, here);
             start = here;
         }
         if (depth == 0)
             current.words.push_back(&t);
     }
-    finish(batch.size());
+    finish(batch.size(), batch.size());
     return out;
+}
+
+std::string_view overlongName(std::string_view statement, size_t* limit)
+{
+    constexpr size_t Plain = 255, Delimited = 253;
+    for (const SqlToken& t : lexSql(statement)) {
+        if (t.kind == SqlToken::Word && t.text.size() > Plain) {
+            *limit = Plain;
+            return t.text;
+        }
+        if (t.kind == SqlToken::QuotedName && t.text.size() > Delimited + 2) {
+            const std::string_view inner = t.text.substr(1, t.text.size() - 2);
+            if (inner.size() > Delimited) {
+                *limit = Delimited;
+                return inner;
+            }
+        }
+    }
+    return {};
 }
 
 std::string unquoteName(std::string_view name)
@@ -208,47 +268,89 @@ std::string unquoteName(std::string_view name)
     return std::string(name);
 }
 
-Translation translate(std::string_view statement, const SessionGlobals& globals)
+Translation classify(std::string_view statement)
 {
     const std::vector<SqlToken> tokens = lexSql(statement);
-    std::vector<size_t> words;
-    for (size_t i = 0; i < tokens.size(); ++i)
-        if (tokens[i].isSignificant())
-            words.push_back(i);
+    std::vector<const SqlToken*> words;
+    for (const SqlToken& t : tokens)
+        if (t.isSignificant())
+            words.push_back(&t);
     Translation result;
     if (words.empty()) {
         result.kind = Translation::Ignored;
         return result;
     }
-    const SqlToken& first = tokens[words[0]];
-    auto word = [&](size_t k) -> const SqlToken* {
-        return k < words.size() ? &tokens[words[k]] : nullptr;
-    };
+    auto word = [&](size_t k) -> const SqlToken* { return k < words.size() ? words[k] : nullptr; };
+    auto is = [&](size_t k, std::string_view keyword) { return word(k) && word(k)->is(keyword); };
+    const SqlToken& first = *words[0];
 
     if (first.is("use") && word(1)) {
         result.kind = Translation::Use;
         result.database = unquoteName(word(1)->text);
+        result.neverInTransaction = "USE";
         return result;
     }
-    if (first.is("create") && word(1) && word(1)->is("database") && word(2)) {
+    if (first.is("create") && is(1, "database") && word(2)) {
         result.kind = Translation::CreateDatabase;
         result.database = unquoteName(word(2)->text);
+        result.neverInTransaction = "CREATE DATABASE";
         return result;
     }
-    // Session options (textsize, nocount, chained ...) have no SQLite counterpart.
     if (first.is("set")) {
+        if (is(1, "chained") && (is(2, "on") || is(2, "off"))) {
+            result.kind = Translation::SetChained;
+            result.chainedOn = is(2, "on");
+            return result;
+        }
+        // Other session options (textsize, nocount ...) have no SQLite counterpart.
         result.kind = Translation::Ignored;
         return result;
     }
     if (first.is("begin") || first.is("commit") || first.is("rollback")) {
-        const bool transactionWord =
-            !word(1) || word(1)->is("tran") || word(1)->is("transaction") || word(1)->is("work");
-        if (transactionWord) {
-            result.sql = first.is("begin") ? "BEGIN" : first.is("commit") ? "COMMIT" : "ROLLBACK";
+        if (!word(1) || is(1, "tran") || is(1, "transaction") || is(1, "work")) {
+            result.kind = first.is("begin")    ? Translation::BeginTran
+                          : first.is("commit") ? Translation::CommitTran
+                                               : Translation::RollbackTran;
             return result;
         }
     }
+    result.beginsChainedTransaction =
+        first.is("select") || first.is("insert") || first.is("update") || first.is("delete");
+    if (first.is("create") || first.is("drop")) {
+        size_t k = 1;
+        while (first.is("create") &&
+               (is(k, "unique") || is(k, "clustered") || is(k, "nonclustered")))
+            ++k;
+        if (word(k) && word(k)->kind == SqlToken::Word) {
+            const std::string object = lowerAscii(word(k)->text);
+            if (object == "database")
+                result.neverInTransaction = upperAscii(first.text) + " DATABASE";
+            else if (ddlObjects.count(object))
+                result.ddlCommand = upperAscii(first.text) + " " +
+                                    upperAscii(object == "proc" ? "procedure" : object);
+        }
+    } else if (first.is("grant") || first.is("revoke")) {
+        result.ddlCommand = upperAscii(first.text);
+    } else if (first.is("alter") || first.is("truncate")) {
+        result.neverInTransaction =
+            upperAscii(first.text) + (word(1) ? " " + upperAscii(word(1)->text) : std::string());
+    }
+    if (first.is("create") && is(1, "table"))
+        for (const CreateTableItem& item : createTableItems(tokens))
+            result.createdColumns += item.isColumn ? 1 : 0;
+    return result;
+}
 
+Translation translate(std::string_view statement, const SessionGlobals& globals)
+{
+    Translation result = classify(statement);
+    if (result.kind != Translation::Sql)
+        return result;
+    const std::vector<SqlToken> tokens = lexSql(statement);
+
+    size_t firstSignificant = 0;
+    while (firstSignificant < tokens.size() && !tokens[firstSignificant].isSignificant())
+        ++firstSignificant;
     const std::set<size_t> notNullAt = nullModeInsertions(tokens);
     std::string sql;
     sql.reserve(statement.size() + 16);
@@ -270,6 +372,11 @@ Translation translate(std::string_view statement, const SessionGlobals& globals)
         } else if (t.is("dbo") && next && next->text == "." &&
                    !(previous && previous->text == ".")) {
             i = nextIndex; // owner prefix: SQLite would read it as a schema name
+            continue;
+        } else if (t.is("truncate") && i == firstSignificant && next && next->is("table")) {
+            sql += "delete from"; // SQLite has no TRUNCATE; the table is emptied the same
+            i = nextIndex;
+            previous = next;
             continue;
         } else if (t.kind == SqlToken::Word && next && next->text == "(" &&
                    renamedFunctions.count(lowerAscii(t.text))) {

@@ -7,9 +7,17 @@
 
 namespace sandbox {
 
+// One statement of a batch. Both texts point into the batch.
+struct BatchStatement
+{
+    std::string_view text;     // trimmed, without the semicolon that ended it
+    std::string_view received; // as the client wrote it, that semicolon included
+    int line = 1;              // where it starts in the batch, counted from 1
+};
+
 // Splits a language batch into its statements the way ASE reads one: at semicolons and
 // where a new statement begins without one ("select @@spid use [db]").
-std::vector<std::string_view> splitBatch(std::string_view batch);
+std::vector<BatchStatement> splitBatch(std::string_view batch);
 
 // What the session knows when it rewrites @@ globals.
 struct SessionGlobals
@@ -17,7 +25,7 @@ struct SessionGlobals
     int spid = 0;
     int64_t rowCount = 0;
     int error = 0;
-    bool inTransaction = false;
+    int tranCount = 0;
 };
 
 // One statement, classified and rewritten for SQLite.
@@ -28,12 +36,32 @@ struct Translation
         Sql,
         Use,
         CreateDatabase,
-        Ignored
+        Ignored,
+        BeginTran,
+        CommitTran,
+        RollbackTran,
+        SetChained
     };
     Kind kind = Sql;
-    std::string sql;      // for Sql
-    std::string database; // for Use and CreateDatabase
+    std::string sql;        // for Sql
+    std::string database;   // for Use and CreateDatabase
+    bool chainedOn = false; // for SetChained
+    // Commands ASE refuses inside a transaction, upper case ("CREATE TABLE"): those a
+    // database may allow with "ddl in tran" (2762), and those it never allows (226).
+    std::string ddlCommand;
+    std::string neverInTransaction;
+    // select, insert, update, delete: in chained mode they begin a transaction.
+    bool beginsChainedTransaction = false;
+    size_t createdColumns = 0; // columns of a CREATE TABLE
 };
+
+// Reads only what a statement is, before it runs: the same fields as translate() except
+// the rewritten text.
+Translation classify(std::string_view statement);
+
+// The first name longer than ASE allows (255 bytes, 253 between brackets or quotes), or
+// empty. A name that long makes the whole batch fail before any of it runs.
+std::string_view overlongName(std::string_view statement, size_t* limit);
 
 // Rewrites ASE syntax SQLite lacks: '' as one blank, @@ globals, dbo. owners, a few
 // function names, "tran", and the null mode of columns in CREATE TABLE (NOT NULL unless

@@ -84,8 +84,8 @@ void TokenWriter::message(const ServerMessage& m, std::string_view serverName)
     u16(uint16_t(text.size()));
     bytes(text);
     shortString(serverName);
-    u8(0);  // procedure name
-    u16(1); // line
+    u8(0); // procedure name
+    u16(m.line);
 }
 
 void TokenWriter::done(uint16_t status, uint32_t count, uint16_t transactionState)

@@ -21,7 +21,8 @@ struct ServerMessage
     int32_t number = 0;
     uint8_t state = 1;
     uint8_t severity = 16;
-    std::string text; // ends with "\n" as ASE's do
+    std::string text;  // ends with "\n" as ASE's do
+    uint16_t line = 1; // of the statement within its batch
 };
 
 // Builds the reply tokens of one server message; integers little-endian.

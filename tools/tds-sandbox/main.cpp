@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +21,11 @@ void onStopSignal(int)
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--help") {
+            std::fputs(sandbox::usage(), stdout);
+            return 0;
+        }
     std::string error;
     const auto options = sandbox::parseOptions(argc, argv, &error);
     if (!options) {

@@ -43,6 +43,11 @@ std::optional<qint64> AseConnection::firstValue(CS_COMMAND* cmd)
     return first;
 }
 
+std::optional<QString> AseConnection::refusal(const QString& statement)
+{
+    return m_charset->refusal(statement);
+}
+
 BatchAnswer AseConnection::exchange(const QStringList& statements)
 {
     BatchAnswer batch;
@@ -102,7 +107,6 @@ BatchAnswer AseConnection::exchange(const QStringList& statements)
     const bool ended = rc == CS_END_RESULTS;
     if (!ended)
         ct_cancel(nullptr, cmd, CS_CANCEL_ALL);
-    endCommandDeadline();
     dropCommand(cmd);
     if (!ended) {
         // The client gives up on this batch: nothing more is sent on this connection, so an

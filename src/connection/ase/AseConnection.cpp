@@ -3,10 +3,12 @@
 #include "AseCursor.h"
 #include "AseProvider.h"
 #include "Failure.h"
+#include "FreeTdsInternals.h"
 #include "RowsCursor.h"
 #include "SocketWatchdog.h"
 
 #include <ctpublic.h>
+#include <sys/socket.h>
 
 namespace {
 AseConnection* owner(CS_CONNECTION* con)
@@ -25,13 +27,17 @@ QString trimmedMessage(const char* text, CS_INT length)
     return s;
 }
 
+// FreeTDS passes its own message numbers through; this one says a wait ran out.
+constexpr CS_INT TimeoutMessage = 20003;
+
 CS_RETCODE CS_PUBLIC clientMessage(CS_CONTEXT*, CS_CONNECTION* con, CS_CLIENTMSG* msg)
 {
-    if (AseConnection* self = owner(con))
-        self->addMessage(trimmedMessage(msg->msgstring, msg->msgstringlen));
-    // A timeout must end the wait, not extend it: failing here marks the command as failed.
-    // On a timeout, keep waiting: the library's own cancel path can wait for a silent server
-    // without end. The socket watchdog ends the wait instead, by closing the socket.
+    AseConnection* self = owner(con);
+    if (!self)
+        return CS_SUCCEED;
+    if (msg->msgnumber == TimeoutMessage)
+        return self->timeoutStruck();
+    self->addMessage(trimmedMessage(msg->msgstring, msg->msgstringlen));
     return CS_SUCCEED;
 }
 
@@ -77,18 +83,23 @@ void AseConnection::connect(const QString& server, const QString& port, const QS
 {
     if (server.isEmpty())
         throw Failure(QStringLiteral("No server name was given."));
-    if (!isPortNumber(port))
+    if (!port.isEmpty() && !isPortNumber(port))
         throw Failure(QStringLiteral("The port \"%1\" is not a TCP port number.").arg(port));
+    m_commandTimeout = AseProvider::commandTimeoutSeconds();
     if (cs_ctx_alloc(CS_VERSION_100, &m_context) != CS_SUCCEED || !m_context)
         throw Failure(QStringLiteral("The Client-Library context cannot be created."));
     if (ct_init(m_context, CS_VERSION_100) != CS_SUCCEED)
         throw Failure(QStringLiteral("The Client-Library cannot be initialised."));
-    ct_callback(m_context, nullptr, CS_SET, CS_CLIENTMSG_CB, reinterpret_cast<CS_VOID*>(&clientMessage));
-    ct_callback(m_context, nullptr, CS_SET, CS_SERVERMSG_CB, reinterpret_cast<CS_VOID*>(&serverMessage));
+    ct_callback(m_context, nullptr, CS_SET, CS_CLIENTMSG_CB,
+                reinterpret_cast<CS_VOID*>(&clientMessage));
+    ct_callback(m_context, nullptr, CS_SET, CS_SERVERMSG_CB,
+                reinterpret_cast<CS_VOID*>(&serverMessage));
     CS_INT loginTimeout = AseProvider::LoginTimeoutSeconds;
-    CS_INT commandTimeout = AseProvider::CommandTimeoutSeconds;
     ct_config(m_context, CS_SET, CS_LOGIN_TIMEOUT, &loginTimeout, CS_UNUSED, nullptr);
-    ct_config(m_context, CS_SET, CS_TIMEOUT, &commandTimeout, CS_UNUSED, nullptr);
+    if (m_commandTimeout > 0) {
+        CS_INT commandTimeout = m_commandTimeout;
+        ct_config(m_context, CS_SET, CS_TIMEOUT, &commandTimeout, CS_UNUSED, nullptr);
+    }
 
     if (ct_con_alloc(m_context, &m_connection) != CS_SUCCEED)
         throw Failure(QStringLiteral("The Client-Library connection cannot be created."));
@@ -99,39 +110,64 @@ void AseConnection::connect(const QString& server, const QString& port, const QS
     const QByteArray passwordBytes = password.toUtf8();
     const QByteArray databaseBytes = database.toUtf8();
     const QByteArray appName("Tessaloom");
-    ct_con_props(m_connection, CS_SET, CS_USERNAME, const_cast<char*>(userBytes.constData()), CS_NULLTERM, nullptr);
-    ct_con_props(m_connection, CS_SET, CS_PASSWORD, const_cast<char*>(passwordBytes.constData()), CS_NULLTERM, nullptr);
-    ct_con_props(m_connection, CS_SET, CS_APPNAME, const_cast<char*>(appName.constData()), CS_NULLTERM, nullptr);
+    ct_con_props(m_connection, CS_SET, CS_USERNAME, const_cast<char*>(userBytes.constData()),
+                 CS_NULLTERM, nullptr);
+    ct_con_props(m_connection, CS_SET, CS_PASSWORD, const_cast<char*>(passwordBytes.constData()),
+                 CS_NULLTERM, nullptr);
+    ct_con_props(m_connection, CS_SET, CS_APPNAME, const_cast<char*>(appName.constData()),
+                 CS_NULLTERM, nullptr);
     CS_INT tdsVersion = CS_TDS_50;
     ct_con_props(m_connection, CS_SET, CS_TDS_VERSION, &tdsVersion, CS_UNUSED, nullptr);
     if (!database.isEmpty())
-        ct_con_props(m_connection, CS_SET, CS_DATABASE, const_cast<char*>(databaseBytes.constData()),
-                     CS_NULLTERM, nullptr);
+        ct_con_props(m_connection, CS_SET, CS_DATABASE,
+                     const_cast<char*>(databaseBytes.constData()), CS_NULLTERM, nullptr);
+    // The library would otherwise take the client's side from the process locale: under
+    // LC_ALL=C it reads our UTF-8 as Latin-1 and the server stores every accent doubled. Set
+    // here, it wins over freetds.conf and the environment.
+    char clientCharset[] = "UTF-8";
+    ct_con_props(m_connection, CS_SET, CS_CLIENTCHARSET, clientCharset, CS_NULLTERM, nullptr);
 
-    CS_LOCALE* locale = nullptr;
-    if (cs_loc_alloc(m_context, &locale) == CS_SUCCEED) {
-        char charset[] = "UTF-8";
-        cs_locale(m_context, CS_SET, locale, CS_SYB_CHARSET, charset, CS_NULLTERM, nullptr);
-        ct_con_props(m_connection, CS_SET, CS_LOC_PROP, locale, CS_UNUSED, nullptr);
-        cs_loc_drop(m_context, locale);
-    }
-
-    const QByteArray address = (server + QLatin1Char(':') + port).toUtf8();
+    m_address = port.isEmpty() ? server : server + QLatin1Char(':') + port;
+    const QByteArray address = m_address.toUtf8();
     m_messages.clear();
-    m_watchdog = std::make_unique<SocketWatchdog>(port.toInt());
-    m_watchdog->arm(std::chrono::seconds(AseProvider::LoginTimeoutSeconds));
-    const bool connected = ct_connect(m_connection, const_cast<char*>(address.constData()), CS_NULLTERM) == CS_SUCCEED;
-    const bool timedOut = m_watchdog->disarm();
-    if (connected && !timedOut)
-        m_watchdog->adoptNewSocket();
-    if (!connected || timedOut) {
-        if (timedOut)
-            m_messages.prepend(QStringLiteral("The server %1 did not answer the login within %2 seconds.")
-                                   .arg(QString::fromUtf8(address))
-                                   .arg(AseProvider::LoginTimeoutSeconds));
-        fail(QStringLiteral("Could not reach the server %1.").arg(QString::fromUtf8(address)));
+    m_phase = Phase::Login;
+    const bool connected =
+        ct_connect(m_connection, const_cast<char*>(address.constData()), CS_NULLTERM) == CS_SUCCEED;
+    m_phase = connected ? Phase::Open : Phase::Idle;
+    if (!connected) {
+        // The library's own messages ("Unknown host machine name.") do not say which name.
+        m_messages.prepend(QStringLiteral("The login to the server %1 failed.").arg(m_address));
+        fail(QString());
     }
     m_connected = true;
+    m_charset = std::make_unique<ServerCharset>(FreeTdsInternals::serverCharsetOf(m_connection));
+}
+
+int AseConnection::timeoutStruck()
+{
+    switch (m_phase) {
+    case Phase::Login:
+        // Failing the wait here would enter the library's cancel path, which during a login
+        // logs out and waits for the silent server again, without end. Shutting the socket
+        // down and waiting on makes the next wait fail at once instead.
+        if (const int socket = FreeTdsInternals::socketOf(m_connection); socket >= 0)
+            ::shutdown(socket, SHUT_RDWR);
+        m_messages.prepend(QStringLiteral("The server did not answer the login within %1 seconds.")
+                               .arg(AseProvider::LoginTimeoutSeconds));
+        return CS_SUCCEED;
+    case Phase::Open:
+        // Answering CS_FAIL while a command runs ends that wait cleanly: the command fails and
+        // the library gives the connection up.
+        m_messages.prepend(
+            QStringLiteral(
+                "The server did not answer within %1 seconds; the connection was closed.")
+                .arg(m_commandTimeout));
+        return CS_FAIL;
+    case Phase::Idle:
+    case Phase::Closing:
+        break;
+    }
+    return CS_SUCCEED; // closing is bounded by the socket watchdog
 }
 
 void AseConnection::finishPending()
@@ -147,33 +183,20 @@ CS_COMMAND* AseConnection::send(const QString& statement)
         throw Failure(QStringLiteral("Operation is not allowed when the object is closed."));
     if (m_broken)
         throw Failure(QStringLiteral("The connection to the server was lost."));
+    m_charset->check(statement);
     finishPending();
     m_messages.clear();
     CS_COMMAND* cmd = nullptr;
     if (ct_cmd_alloc(m_connection, &cmd) != CS_SUCCEED)
         fail(QStringLiteral("The command cannot be created: the connection is lost."));
     const QByteArray text = statement.toUtf8();
-    armCommandDeadline();
-    if (ct_command(cmd, CS_LANG_CMD, const_cast<char*>(text.constData()), CS_INT(text.size()), CS_UNUSED) != CS_SUCCEED ||
+    if (ct_command(cmd, CS_LANG_CMD, const_cast<char*>(text.constData()), CS_INT(text.size()),
+                   CS_UNUSED) != CS_SUCCEED ||
         ct_send(cmd) != CS_SUCCEED) {
-        endCommandDeadline();
         dropCommand(cmd);
         fail(QStringLiteral("The statement could not be sent: the connection is lost."));
     }
     return cmd;
-}
-
-void AseConnection::armCommandDeadline()
-{
-    if (m_watchdog)
-        m_watchdog->arm(std::chrono::seconds(AseProvider::CommandTimeoutSeconds));
-}
-
-void AseConnection::endCommandDeadline()
-{
-    if (m_watchdog && m_watchdog->disarm())
-        m_messages.prepend(QStringLiteral("The server did not answer within %1 seconds; the connection was closed.")
-                               .arg(AseProvider::CommandTimeoutSeconds));
 }
 
 void AseConnection::dropCommand(CS_COMMAND* cmd)
@@ -212,7 +235,6 @@ void AseConnection::execute(const QString& statement)
         failed = true;
         ct_cancel(nullptr, cmd, CS_CANCEL_ALL);
     }
-    endCommandDeadline();
     dropCommand(cmd);
     if (failed || !m_messages.isEmpty())
         fail(QStringLiteral("The server rejected the statement."));
@@ -244,8 +266,8 @@ std::shared_ptr<Cursor> AseConnection::tablesSchema()
         listed.push_back({tableType, name});
     }
     rows->close();
-    return std::make_shared<RowsCursor>(QStringList{QStringLiteral("TABLE_TYPE"), QStringLiteral("TABLE_NAME")},
-                                        std::move(listed));
+    return std::make_shared<RowsCursor>(
+        QStringList{QStringLiteral("TABLE_TYPE"), QStringLiteral("TABLE_NAME")}, std::move(listed));
 }
 
 bool AseConnection::isAlive() const
@@ -253,7 +275,8 @@ bool AseConnection::isAlive() const
     if (!m_connected || !m_connection || m_broken)
         return false;
     CS_INT status = 0;
-    if (ct_con_props(m_connection, CS_GET, CS_CON_STATUS, &status, CS_UNUSED, nullptr) != CS_SUCCEED)
+    if (ct_con_props(m_connection, CS_GET, CS_CON_STATUS, &status, CS_UNUSED, nullptr) !=
+        CS_SUCCEED)
         return false;
     return !(status & CS_CONSTAT_DEAD);
 }
@@ -266,15 +289,18 @@ void AseConnection::close()
     finishPending();
     if (m_connection) {
         if (m_connected) {
-            armCommandDeadline();
+            m_phase = Phase::Closing;
+            SocketWatchdog watchdog(FreeTdsInternals::socketOf(m_connection),
+                                    std::chrono::seconds(AseProvider::LoginTimeoutSeconds));
             if (ct_close(m_connection, CS_UNUSED) != CS_SUCCEED)
                 ct_close(m_connection, CS_FORCE_CLOSE);
-            endCommandDeadline();
+            watchdog.stop();
         }
         ct_con_drop(m_connection);
         m_connection = nullptr;
     }
     m_connected = false;
+    m_phase = Phase::Idle;
     if (m_context) {
         ct_exit(m_context, CS_FORCE_EXIT);
         cs_ctx_drop(m_context);

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "AseRowBatcher.h"
+#include "ServerCharset.h"
 #include "SessionProvider.h"
 #include "StatementChannel.h"
 
+#include <memory>
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
-class SocketWatchdog;
 struct _cs_context;
 struct _cs_connection;
 struct _cs_command;
@@ -23,7 +22,8 @@ public:
     explicit AseConnection(int rowsPerBatch = DefaultRowsPerBatch);
     ~AseConnection() override;
 
-    // Throws Failure.
+    // An empty port hands the server name to FreeTDS alone, so a freetds.conf or interfaces
+    // entry of that name resolves with its own host, port and settings. Throws Failure.
     void connect(const QString& server, const QString& port, const QString& user,
                  const QString& password, const QString& database);
 
@@ -38,25 +38,40 @@ public:
 
     static constexpr int DefaultRowsPerBatch = 1000;
 
+    // The character set the server announced at login; every statement is checked against it
+    // before it is sent.
+    const ServerCharset& serverCharset() const { return *m_charset; }
+
     // Called by the message callbacks.
     void addMessage(const QString& text) { m_messages << text; }
+    // The library's own timeout struck; returns the callback's answer (see the .cpp).
+    int timeoutStruck();
 
 private:
     friend class AseCursor;
+    enum class Phase
+    {
+        Idle,
+        Login,
+        Open,
+        Closing
+    };
+
     [[noreturn]] void fail(const QString& fallback);
     _cs_command* send(const QString& statement);
     void finishPending();
     void dropCommand(_cs_command* cmd);
-    // Bounds one exchange with the server (see SocketWatchdog).
-    void armCommandDeadline();
-    void endCommandDeadline();
     BatchAnswer exchange(const QStringList& statements) override;
+    std::optional<QString> refusal(const QString& statement) override;
     std::optional<qint64> firstValue(_cs_command* cmd);
 
     _cs_context* m_context = nullptr;
     _cs_connection* m_connection = nullptr;
     bool m_connected = false;
-    std::unique_ptr<SocketWatchdog> m_watchdog;
+    Phase m_phase = Phase::Idle;
+    QString m_address;
+    int m_commandTimeout = 0;
+    std::unique_ptr<ServerCharset> m_charset = std::make_unique<ServerCharset>();
     QStringList m_messages;
     std::weak_ptr<Cursor> m_pending;
     bool m_broken = false; // a batch got no complete answer: nothing more goes out

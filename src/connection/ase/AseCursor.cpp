@@ -3,11 +3,13 @@
 #include "AseConnection.h"
 #include "Failure.h"
 
+#include <algorithm>
 #include <ctpublic.h>
 
-#include <algorithm>
-
-AseCursor::AseCursor(AseConnection& connection, CS_COMMAND* cmd) : m_connection(connection), m_cmd(cmd) {}
+AseCursor::AseCursor(AseConnection& connection, CS_COMMAND* cmd)
+    : m_connection(connection), m_cmd(cmd)
+{
+}
 
 AseCursor::~AseCursor()
 {
@@ -16,12 +18,6 @@ AseCursor::~AseCursor()
 
 void AseCursor::start()
 {
-    // The command was sent with the connection's deadline armed; end it however this returns.
-    struct EndDeadline
-    {
-        AseConnection& c;
-        ~EndDeadline() { c.endCommandDeadline(); }
-    } end{m_connection};
     CS_INT resultType = 0;
     CS_RETCODE rc;
     bool failed = false;
@@ -33,7 +29,8 @@ void AseCursor::start()
             for (CS_INT i = 0; i < count; ++i) {
                 CS_DATAFMT format{};
                 ct_describe(m_cmd, i + 1, &format);
-                m_names << QString::fromUtf8(format.name, std::clamp<CS_INT>(format.namelen, 0, CS_MAX_NAME));
+                m_names << QString::fromUtf8(format.name,
+                                             std::clamp<CS_INT>(format.namelen, 0, CS_MAX_NAME));
                 m_columns[size_t(i)].maxLength = format.maxlength;
             }
             m_hasRows = true;
@@ -76,9 +73,7 @@ bool AseCursor::next()
     if (!m_bound)
         bindColumns();
     CS_INT rows = 0;
-    m_connection.armCommandDeadline();
     const CS_RETCODE rc = ct_fetch(m_cmd, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows);
-    m_connection.endCommandDeadline();
     if (rc == CS_SUCCEED || rc == CS_ROW_FAIL) {
         m_onRow = true;
         return true;

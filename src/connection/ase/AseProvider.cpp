@@ -1,6 +1,21 @@
 #include "AseProvider.h"
 
 #include "AseConnection.h"
+#include "Failure.h"
+
+int AseProvider::commandTimeoutSeconds()
+{
+    const QByteArray text = qgetenv(CommandTimeoutVariable);
+    if (text.isEmpty())
+        return DefaultCommandTimeoutSeconds;
+    bool ok = false;
+    const int seconds = text.trimmed().toInt(&ok);
+    if (!ok || seconds < 0)
+        throw Failure(
+            QStringLiteral("%1 is \"%2\", not a number of seconds.")
+                .arg(QLatin1String(CommandTimeoutVariable), QString::fromLocal8Bit(text)));
+    return seconds;
+}
 
 std::unique_ptr<SessionProvider> AseProvider::open(const ConnectionString& parts, int rowsPerBatch)
 {

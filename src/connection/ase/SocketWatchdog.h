@@ -3,45 +3,32 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <set>
 #include <thread>
 
-// Client-Library cannot always be stopped by its own timeouts: when a TDS 5.0 server never
-// answers, its cancel path waits for the silent server again and again. This watchdog bounds
-// every wait instead. While armed, if the deadline passes before disarm(), it shuts down the
-// connection's socket, so every pending read and write in the library fails at once and the
-// call returns with its own "connection lost" messages.
-//
-// During the login the socket is not known yet: the watchdog then shuts down the sockets that
-// appeared since arming whose peer port is the server's port.
+// Bounds one blocking call that the client library cannot bound itself: when a TDS 5.0 server
+// stops answering while the connection is being closed, the library's logout waits for it
+// again and again. If the deadline passes before stop(), the watchdog shuts the socket down,
+// so every pending read and write in the library fails at once and the call returns.
+// One watchdog watches one call: it is made just before the call and stopped right after.
 class SocketWatchdog
 {
 public:
-    explicit SocketWatchdog(int serverPort);
+    // socket < 0 watches nothing.
+    SocketWatchdog(int socket, std::chrono::milliseconds deadline);
     ~SocketWatchdog();
     SocketWatchdog(const SocketWatchdog&) = delete;
     SocketWatchdog& operator=(const SocketWatchdog&) = delete;
 
-    void arm(std::chrono::milliseconds deadline);
-    // Returns whether the deadline had passed (the socket was shut down).
-    bool disarm();
-
-    // After a successful login: remembers the socket the login made.
-    void adoptNewSocket();
-    bool hasSocket() const { return m_socket >= 0; }
+    // Ends the watch; returns whether the deadline had passed (the socket was shut down).
+    bool stop();
 
 private:
-    void run();
-    void shutDownTargets();
+    void run(std::chrono::steady_clock::time_point deadline);
 
-    const int m_port;
-    int m_socket = -1;
-    std::set<int> m_before;
+    const int m_socket;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_armed = false;
+    std::condition_variable m_stopped;
     bool m_stopping = false;
     bool m_fired = false;
-    std::chrono::steady_clock::time_point m_deadline;
     std::thread m_thread;
 };

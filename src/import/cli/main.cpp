@@ -38,6 +38,7 @@ Exit status: 0 when the run ended with "Done.", no failure was reported and no f
 skipped for its column count; 1 otherwise; 2 for bad usage.
 
 Usage: tessaloom-import [options] FILE...
+       tessaloom-import --version
 )";
 
 int usage(const QString& problem)
@@ -52,6 +53,7 @@ int usage(const QString& problem)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(TESSALOOM_VERSION));
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     const QCommandLineOption server(QStringLiteral("server"), {}, QStringLiteral("text"));
@@ -70,10 +72,16 @@ int main(int argc, char* argv[])
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     parser.addOptions({server, port, user, database, table, columnNames, append, skipHeader,
                        separator, batch, help});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOption(version);
     if (!parser.parse(QCoreApplication::arguments()))
         return usage(parser.errorText());
     if (parser.isSet(help)) {
         std::fputs(Help, stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::puts("tessaloom-import " TESSALOOM_VERSION);
         return 0;
     }
     if (parser.isSet(append) && (parser.isSet(table) || parser.isSet(columnNames)))

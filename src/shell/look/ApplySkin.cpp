@@ -22,4 +22,5 @@ void ApplySkin(QWidget& window, SkinFramework& skinFramework, const QString& pro
     skinFramework.setProperty(SkinFramework::AutoApplyNewWindowsProperty, true);
     skinFramework.setProperty(SkinFramework::KeepDesignedFontsProperty, true);
     skinFramework.ApplyWindow(window);
+    qCInfo(lcProgramFiles).noquote() << "skin applied from" << SkinFilePath(programFolder);
 }

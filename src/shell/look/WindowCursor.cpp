@@ -32,6 +32,7 @@ void WindowCursor::loadHandCursor(const QString& programFolder)
     if (!cursor)
         throw Failure(QStringLiteral("Invalid picture"), InvalidPicture);
     setHandCursor(std::move(cursor));
+    qCInfo(lcProgramFiles).noquote() << "hand pointer loaded from" << path;
 }
 
 void WindowCursor::setHandCursor(std::optional<QCursor> cursor)

@@ -1,0 +1,135 @@
+#include "ase/AseRowBatcher.h"
+#include "ImportFixture.h"
+#include "SandboxServer.h"
+#include "SqliteRows.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+// A run of the import through the sandbox: what it reported and what the tables hold.
+struct RoadRun
+{
+    QStringList reports;
+    QList<QStringList> tables; // per file, the first column of its table in insertion order
+};
+
+struct DataFile
+{
+    QString path;
+    int rows = 0;
+};
+
+// Files of `rows` data lines each, "id,value" with the line's number as id, in a folder shared
+// by both runs, so the reports name the same paths.
+QList<DataFile> writeFiles(const QTemporaryDir& dir, const QList<int>& rows)
+{
+    QList<DataFile> files;
+    for (int f = 0; f < rows.size(); ++f) {
+        QByteArray bytes = "id,value\n";
+        for (int i = 1; i <= rows[f]; ++i)
+            bytes += QByteArray::number(i) + ",v" + QByteArray::number(i) + "\n";
+        const QString path = dir.filePath(QStringLiteral("file%1.csv").arg(f + 1));
+        QFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+            return {};
+        files << DataFile{path, rows[f]};
+    }
+    return files;
+}
+
+RoadRun runThrough(const QStringList& faultSwitches, int rowsPerBatch, const QList<DataFile>& files)
+{
+    SandboxServer::Settings settings;
+    settings.faultSwitches = faultSwitches;
+    SandboxServer server(settings);
+    if (!server.isRunning())
+        qFatal("the sandbox did not start: %s", qPrintable(server.errorText()));
+    ImportFixture f;
+    for (const DataFile& file : files)
+        f.files << file.path;
+    ImportContext context = f.context();
+    context.connection = [&] {
+        return ConnectionSettings{QStringLiteral("127.0.0.1"), server.portText(),
+                                  server.settings().user, server.settings().password,
+                                  server.settings().databases.first()};
+    };
+    context.createSession = [rowsPerBatch] {
+        auto session = std::make_unique<DatabaseSession>();
+        session->setRowsPerBatch(rowsPerBatch);
+        return session;
+    };
+    ImportRun(context).start();
+    server.stop(); // the server lets go of its files; what it committed stays
+    RoadRun run;
+    run.reports = f.errorReports();
+    for (int i = 1; i <= files.size(); ++i)
+        run.tables << SqliteRows(server.databaseFile(QStringLiteral("testdb")),
+                                 QStringLiteral("SELECT id FROM NewTable%1 ORDER BY rowid").arg(i));
+    return run;
+}
+
+// The ids 1..count of a file, as its table would hold them loaded whole.
+QStringList ids(int count, const std::function<bool(int)>& skip = nullptr)
+{
+    QStringList out;
+    for (int i = 1; i <= count; ++i)
+        if (!skip || !skip(i))
+            out << QString::number(i);
+    return out;
+}
+} // namespace
+
+// The batched road against one statement per round trip, through the real client path and the
+// sandbox's fault switches: the same reports, every row loaded or reported.
+class BatchedRoadTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rejectedRowsAreReportedAsOneByOne()
+    {
+        QTemporaryDir dir;
+        // Rows whose id ends in 7 are rejected: some in every batch.
+        const QList<DataFile> files = writeFiles(dir, {2600, 40});
+        QCOMPARE(files.size(), 2);
+        const QStringList rejectSevens{QStringLiteral("--reject-containing"),
+                                       QStringLiteral("7','")};
+        const RoadRun single = runThrough(rejectSevens, 1, files);
+        const RoadRun batched = runThrough(rejectSevens, 1000, files);
+        QCOMPARE(batched.reports, single.reports);
+        const auto endsInSeven = [](int i) { return i % 10 == 7; };
+        QCOMPARE(batched.reports.size(), 260 + 4);
+        QCOMPARE(batched.tables, single.tables);
+        QCOMPARE(batched.tables[0], ids(2600, endsInSeven));
+        QCOMPARE(batched.tables[1], ids(40, endsInSeven));
+        for (const QString& report : batched.reports) {
+            QVERIFY2(report.contains(QStringLiteral("7','")), qPrintable(report));
+            QCOMPARE(reportedLine(report), 240);
+        }
+    }
+
+    void aDroppedConnectionLeavesAPrefixAndOneReport()
+    {
+        QTemporaryDir dir;
+        const QList<DataFile> files = writeFiles(dir, {3000});
+        const QStringList dropAfter{QStringLiteral("--close-after"), QStringLiteral("2500")};
+        const RoadRun single = runThrough(dropAfter, 1, files);
+        const RoadRun batched = runThrough(dropAfter, 1000, files);
+        QCOMPARE(batched.reports.size(), 1);
+        QCOMPARE(single.reports.size(), 1);
+        QCOMPARE(reportedLine(batched.reports[0]), reportedLine(single.reports[0]));
+        // One by one, the statement in flight may have been applied; in a transaction it cannot.
+        QString singleText = single.reports[0];
+        QVERIFY(singleText.contains(AseRowBatcher::unknownOutcomeNote()));
+        singleText.remove(AseRowBatcher::unknownOutcomeNote() + QStringLiteral("\r\n"));
+        QCOMPARE(batched.reports[0], singleText);
+        // The table holds a prefix of the file: what committed before the connection went.
+        const QStringList loaded = batched.tables[0];
+        QVERIFY(!loaded.isEmpty() && loaded.size() < 3000);
+        QCOMPARE(loaded, ids(int(loaded.size())));
+    }
+};
+
+QTEST_GUILESS_MAIN(BatchedRoadTest)
+#include "BatchedRoadTest.moc"

@@ -1,0 +1,327 @@
+// Language batches as ASE runs them, straight through the sandbox's batch runner: one DONE
+// per statement, compile-time failures that stop the whole batch, runtime failures that
+// stop only their statement, transactions, chained mode and the fault switches.
+#include "AseErrors.h"
+#include "BatchRunner.h"
+#include "ReplyTokens.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace sandbox;
+
+namespace {
+constexpr quint16 More = 0x01, Error = 0x02, InTransaction = 0x04, Counted = 0x10;
+
+class Client
+{
+public:
+    explicit Client(Options options = {}) : m_options(std::move(options))
+    {
+        m_options.dataDir = m_dir.path().toStdString();
+        m_options.user = "tester";
+        connect();
+    }
+
+    void connect()
+    {
+        m_state = std::make_unique<SessionState>();
+        m_state->globals.spid = 17;
+        m_state->databaseName = "master";
+        std::string error;
+        m_opened = m_state->database.open(databasePath(m_options, "master"), true, &error);
+    }
+    // The client goes away; a new one comes.
+    void reconnect()
+    {
+        endSession(*m_state);
+        connect();
+    }
+
+    bool opened() const { return m_opened; }
+    ReplyTokens run(const QByteArray& batch, BatchEnd* end = nullptr)
+    {
+        TokenWriter out;
+        const BatchEnd e = runBatch(std::string_view(batch.constData(), size_t(batch.size())),
+                                    *m_state, m_options, out, [] { return false; });
+        if (end)
+            *end = e;
+        return ReplyTokens::parse(
+            QByteArray(reinterpret_cast<const char*>(out.data().data()), qsizetype(out.size())));
+    }
+    QByteArray scalar(const QByteArray& select) { return run(select).lastScalar(); }
+    int statementsRun() const { return m_state->statementsRun; }
+
+private:
+    QTemporaryDir m_dir;
+    Options m_options;
+    std::unique_ptr<SessionState> m_state;
+    bool m_opened = false;
+};
+
+QList<quint16> statuses(const ReplyTokens& r)
+{
+    QList<quint16> out;
+    for (const auto& d : r.dones)
+        out << d.status;
+    return out;
+}
+
+QList<int> lines(const ReplyTokens& r)
+{
+    QList<int> out;
+    for (const auto& m : r.messages)
+        out << m.line;
+    return out;
+}
+
+QByteArray columnList(int count)
+{
+    QByteArray list;
+    for (int i = 0; i < count; ++i)
+        list += (i ? ", c" : "c") + QByteArray::number(i) + " int null";
+    return list;
+}
+} // namespace
+
+class SandboxBatchTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void eachStatementAnswersItsOwnDone()
+    {
+        Client c;
+        QVERIFY(c.opened());
+        const ReplyTokens r = c.run("create table t (a int null)\n"
+                                    "insert into t values (1)\n"
+                                    "insert into t select a + 1 from t\n"
+                                    "select a from t order by a");
+        QVERIFY(r.wellFormed);
+        QCOMPARE(statuses(r), (QList<quint16>{More, More | Counted, More | Counted, Counted}));
+        QCOMPARE(r.dones[2].count, 1u);
+        QCOMPARE(r.dones[3].count, 2u);
+        QCOMPARE(r.rows.size(), 2);
+        QVERIFY(r.messages.isEmpty());
+    }
+
+    void aRuntimeErrorFailsOnlyItsOwnStatement()
+    {
+        Client c;
+        c.run("create table t (a int null)");
+        const ReplyTokens r = c.run("insert into t values (1)\n"
+                                    "insert into missing values (2)\n"
+                                    "insert into t\n"
+                                    "  values (3, 4)\n"
+                                    "insert into t values (5)");
+        QCOMPARE(statuses(r),
+                 (QList<quint16>{More | Counted, More | Error, More | Error, Counted}));
+        QCOMPARE(r.messageNumbers(), (QList<int>{208, 213}));
+        QCOMPARE(lines(r), (QList<int>{2, 3}));
+        QCOMPARE(c.scalar("select count(*) from t where a in (1, 5)"), QByteArray("2"));
+        QCOMPARE(c.scalar("select @@error"), QByteArray("0"));
+    }
+
+    void aCompileErrorRejectsTheWholeBatch_data()
+    {
+        QTest::addColumn<QByteArray>("batch");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("line");
+        QTest::newRow("misspelt keyword") << QByteArray("insert into t values (1)\n"
+                                                        "\n"
+                                                        "selec oops")
+                                          << 102 << 3;
+        QTest::newRow("inside a statement") << QByteArray("insert into t values (1)\n"
+                                                          "insert into t\n"
+                                                          "  valuez (2)")
+                                            << 102 << 3;
+        QTest::newRow("unclosed string") << QByteArray("insert into t values (1)\n"
+                                                       "insert into t values ('2)")
+                                         << 102 << 2;
+        QTest::newRow("name of 256 bytes") << QByteArray("insert into t values (1)\ncreate table " +
+                                                         QByteArray(256, 'n') + " (a int null)")
+                                           << 103 << 2;
+        QTest::newRow("bracketed name of 254 bytes")
+            << QByteArray("insert into t values (1)\ncreate table [" + QByteArray(254, 'n') +
+                          "] (a int null)")
+            << 103 << 2;
+    }
+
+    void aCompileErrorRejectsTheWholeBatch()
+    {
+        QFETCH(QByteArray, batch);
+        QFETCH(int, number);
+        QFETCH(int, line);
+        Client c;
+        c.run("create table t (a int null)");
+        const ReplyTokens r = c.run(batch);
+        QCOMPARE(statuses(r), QList<quint16>{Error});
+        QCOMPARE(r.messageNumbers(), QList<int>{number});
+        QCOMPARE(lines(r), QList<int>{line});
+        QCOMPARE(c.scalar("select count(*) from t"), QByteArray("0"));
+    }
+
+    void namesAndColumnsUpToAsesLimitsAreTaken()
+    {
+        Client c;
+        const QByteArray longest(255, 'n');
+        QCOMPARE(statuses(c.run("create table " + longest +
+                                " (a int null)\n"
+                                "create table [" +
+                                QByteArray(253, 'b') + "] (a int null)")),
+                 (QList<quint16>{More, 0}));
+        const ReplyTokens wide = c.run("create table wide (" + columnList(1024) + ")");
+        QCOMPARE(statuses(wide), QList<quint16>{0});
+        const ReplyTokens tooWide = c.run("create table too_wide (" + columnList(1025) +
+                                          ")\ninsert into wide (c0) values (1)");
+        QCOMPARE(statuses(tooWide), (QList<quint16>{More | Error, Counted}));
+        QCOMPARE(tooWide.messageNumbers(), QList<int>{1702});
+        QCOMPARE(c.scalar("select count(*) from sysobjects where name = 'too_wide'"),
+                 QByteArray("0"));
+    }
+
+    void transactionsCountAndRollBackAsAseDoes()
+    {
+        Client c;
+        c.run("create table t (a int null)");
+        const ReplyTokens r = c.run("begin tran\n"
+                                    "insert into t values (1)\n"
+                                    "select @@trancount\n"
+                                    "rollback tran\n"
+                                    "select @@trancount, count(*) from t");
+        QCOMPARE(statuses(r), (QList<quint16>{More | InTransaction, More | Counted | InTransaction,
+                                              More | Counted | InTransaction, More, Counted}));
+        QCOMPARE(*r.rows[0][0], QByteArray("1"));
+        QCOMPARE(r.rows[1], (ReplyTokens::Row{QByteArray("0"), QByteArray("0")}));
+
+        // Nested: only the outermost commit commits; a rollback ends them all.
+        c.run("begin tran begin transaction insert into t values (2) commit tran");
+        QCOMPARE(c.scalar("select @@trancount"), QByteArray("1"));
+        c.run("rollback");
+        QCOMPARE(c.scalar("select @@trancount"), QByteArray("0"));
+        QCOMPARE(c.scalar("select count(*) from t"), QByteArray("0"));
+
+        // Committed work stays; a commit with nothing open is no error.
+        const ReplyTokens committed =
+            c.run("begin tran insert into t values (3) commit tran commit");
+        QVERIFY(committed.messages.isEmpty());
+        c.run("rollback tran");
+        QCOMPARE(c.scalar("select count(*) from t"), QByteArray("1"));
+    }
+
+    void ddlInsideATransactionIsRefused()
+    {
+        Client c;
+        c.run("create table t (a int null)");
+        const ReplyTokens r = c.run("begin tran\n"
+                                    "insert into t values (1)\n"
+                                    "create table u (a int null)\n"
+                                    "drop table t\n"
+                                    "create unique index ix on t (a)\n"
+                                    "truncate table t\n"
+                                    "commit tran");
+        QCOMPARE(r.messageNumbers(), (QList<int>{2762, 2762, 2762, 226}));
+        QCOMPARE(lines(r), (QList<int>{3, 4, 5, 6}));
+        QVERIFY2(r.messages[0].text.contains(
+                     "The 'CREATE TABLE' command is not allowed within a multi-statement "
+                     "transaction in the 'master' database."),
+                 r.messages[0].text.constData());
+        QVERIFY(r.messages[1].text.contains("'DROP TABLE'"));
+        QVERIFY(r.messages[2].text.contains("'CREATE INDEX'"));
+        // The transaction went on and committed the insert.
+        QCOMPARE(c.scalar("select count(*) from t"), QByteArray("1"));
+        QCOMPARE(c.scalar("select count(*) from sysobjects where name = 'u'"), QByteArray("0"));
+        // Outside a transaction the same statement is fine.
+        QCOMPARE(statuses(c.run("create table u (a int null)")), QList<quint16>{0});
+    }
+
+    void chainedModeBeginsTransactionsItself()
+    {
+        Client c;
+        c.run("create table t (a int null)");
+        const ReplyTokens r = c.run("set chained on\n"
+                                    "insert into t values (1)\n"
+                                    "select @@trancount\n"
+                                    "set chained off");
+        QCOMPARE(r.lastScalar(), QByteArray("1"));
+        QCOMPARE(r.messageNumbers(), QList<int>{226});
+        QVERIFY(r.messages[0].text.contains("SET CHAINED command not allowed"));
+        // The client leaves without committing: the insert is gone.
+        c.reconnect();
+        QCOMPARE(c.scalar("select count(*) from t"), QByteArray("0"));
+        QCOMPARE(c.scalar("select @@trancount"), QByteArray("0"));
+        // Committed in chained mode, it stays.
+        c.run("set chained on insert into t values (2) commit");
+        c.reconnect();
+        QCOMPARE(c.scalar("select count(*) from t"), QByteArray("1"));
+    }
+
+    void anOpenTransactionEndsWithTheSession()
+    {
+        Client c;
+        c.run("create table t (a int null)");
+        c.run("begin tran insert into t values (1) insert into t values (2)");
+        c.reconnect();
+        QCOMPARE(c.scalar("select count(*) from t"), QByteArray("0"));
+    }
+
+    void aDeadlockVictimLosesItsTransactionAndTheRestOfTheBatch()
+    {
+        Options o;
+        o.abortTranContaining = "'victim'";
+        Client c(o);
+        c.run("create table t (a varchar(10) null)");
+        c.run("insert into t values ('before')");
+        const ReplyTokens r = c.run("begin tran\n"
+                                    "insert into t values ('kept?')\n"
+                                    "insert into t values ('victim')\n"
+                                    "insert into t values ('after')");
+        QCOMPARE(statuses(r),
+                 (QList<quint16>{More | InTransaction, More | Counted | InTransaction, Error}));
+        QCOMPARE(r.messageNumbers(), QList<int>{1205});
+        QCOMPARE(lines(r), QList<int>{3});
+        QVERIFY(r.messages[0].text.contains("process id #17) encountered a deadlock situation."));
+        QCOMPARE(c.scalar("select count(*) from t"), QByteArray("1"));
+        QCOMPARE(c.scalar("select @@trancount"), QByteArray("0"));
+        // Outside a transaction only the statement fails.
+        QCOMPARE(c.run("insert into t values ('victim')").messageNumbers(), QList<int>{1205});
+        QCOMPARE(c.scalar("select count(*) from t"), QByteArray("1"));
+    }
+
+    void rejectedTextIsMatchedAsReceived()
+    {
+        Options o;
+        o.rejectContaining = ";";
+        Client c(o);
+        c.run("create table t (a int null)");
+        const ReplyTokens r = c.run("insert into t values (1);\ninsert into t values (2)");
+        QCOMPARE(statuses(r), (QList<quint16>{More | Error, Counted}));
+        QCOMPARE(r.messageNumbers(), QList<int>{50001});
+        QCOMPARE(c.scalar("select a from t"), QByteArray("2"));
+    }
+
+    void statementCountingSwitchesStopAtTheirStatement()
+    {
+        Options o;
+        o.silentAfter = 3;
+        Client c(o);
+        BatchEnd end;
+        c.run("create table t (a int null)", &end);
+        QCOMPARE(end, BatchEnd::Answered);
+        c.run("insert into t values (1) insert into t values (2) insert into t values (3)", &end);
+        QCOMPARE(end, BatchEnd::Silent);
+        QCOMPARE(c.statementsRun(), 3);
+        QCOMPARE(c.scalar("select count(*) from t"), QByteArray()); // nothing is answered now
+
+        Options d;
+        d.closeAfter = 1;
+        Client dropped(d);
+        dropped.run("select 1", &end);
+        QCOMPARE(end, BatchEnd::Answered);
+        dropped.run("select 2", &end);
+        QCOMPARE(end, BatchEnd::Drop);
+    }
+};
+
+QTEST_GUILESS_MAIN(SandboxBatchTest)
+#include "SandboxBatchTest.moc"
