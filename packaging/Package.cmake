@@ -5,11 +5,13 @@ set(CPACK_PACKAGE_VENDOR Varnholt)
 set(CPACK_PACKAGE_CONTACT "Varnholt <tessaloom@tessaloom.org>")
 set(CPACK_PACKAGE_HOMEPAGE_URL https://www.tessaloom.org/)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "load folders of delimited text files into database tables")
+# Debian wants the lines of the long description under 80 characters.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Tessaloom loads delimited text exports (.txt, .csv) into tables of a Sybase ASE server,\n\
-reached over TDS 5.0 through FreeTDS, or of an embedded SQLite database. Files are gathered\n\
-from an open-file dialog, from a folder and its sub-folders or by drag and drop; each becomes\n\
-a new table or all are appended to one table. tessaloom-import runs the same import from a\n\
+    "Tessaloom loads delimited text exports (.txt, .csv) into tables of a\n\
+Sybase ASE server, reached over TDS 5.0 through FreeTDS, or of an embedded\n\
+SQLite database. Files are gathered from an open-file dialog, from a folder\n\
+and its sub-folders or by drag and drop; each becomes a new table, or all\n\
+are appended to one table. tessaloom-import runs the same import from a\n\
 script.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

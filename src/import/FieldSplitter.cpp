@@ -1,5 +1,7 @@
 #include "FieldSplitter.h"
 
+#include <algorithm>
+
 void SplitFields(QStringView line, const QString& separator, QList<QStringView>& fields)
 {
     fields.clear();
@@ -18,5 +20,56 @@ void SplitFields(QStringView line, const QString& separator, QList<QStringView>&
         }
         fields.append(line.mid(from, at - from));
         from = at + separator.size();
+    }
+}
+
+void SplitQuotedFields(QStringView record, const QString& separator, QChar quote, QString& unquoted,
+                       QList<QStringView>& fields)
+{
+    fields.clear();
+    if (record.isEmpty())
+        return;
+    // Unquoting never lengthens a field, so the views stay valid while it is filled.
+    if (unquoted.size() < record.size())
+        unquoted.resize(record.size());
+    char16_t* const base = reinterpret_cast<char16_t*>(unquoted.data());
+    char16_t* out = base;
+    const qsizetype n = record.size();
+    qsizetype i = 0;
+    for (;;) {
+        if (i >= n || record[i] != quote) {
+            const qsizetype at = separator.isEmpty() ? -1 : record.indexOf(separator, i);
+            const qsizetype stop = at < 0 ? n : at;
+            fields.append(record.mid(i, stop - i));
+            if (at < 0)
+                return;
+            i = at + separator.size();
+            continue;
+        }
+        char16_t* const start = out;
+        ++i; // the opening quote
+        while (i < n) {
+            const qsizetype close = record.indexOf(quote, i);
+            const qsizetype stop = close < 0 ? n : close;
+            out = std::copy(record.utf16() + i, record.utf16() + stop, out);
+            i = stop;
+            if (close < 0)
+                break;
+            if (close + 1 < n && record[close + 1] == quote) {
+                *out++ = quote.unicode();
+                i = close + 2;
+                continue;
+            }
+            i = close + 1;
+            break;
+        }
+        // Anything between the closing quote and the separator is kept as written.
+        const qsizetype at = separator.isEmpty() ? -1 : record.indexOf(separator, i);
+        const qsizetype stop = at < 0 ? n : at;
+        out = std::copy(record.utf16() + i, record.utf16() + stop, out);
+        fields.append(QStringView(start, out - start));
+        if (at < 0)
+            return;
+        i = at + separator.size();
     }
 }

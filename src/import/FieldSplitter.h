@@ -8,3 +8,10 @@
 // An empty separator gives the whole line as its only field; an empty line gives no field.
 // The pieces view the line, which must outlive them.
 void SplitFields(QStringView line, const QString& separator, QList<QStringView>& fields);
+
+// As SplitFields, but a field that begins with the quote character runs to its closing quote,
+// may hold the separator and line breaks, and holds the quote doubled for one. What follows a
+// closing quote up to the next separator belongs to the field as it stands. Unquoted fields
+// view the record; quoted ones view unquoted, which must outlive them too.
+void SplitQuotedFields(QStringView record, const QString& separator, QChar quote, QString& unquoted,
+                       QList<QStringView>& fields);

@@ -5,9 +5,13 @@
 #include "Guard.h"
 #include "LineReader.h"
 #include "PacedYield.h"
+#include "RecordReader.h"
 #include "StatementText.h"
 #include "TextAccess1.h"
+#include "TextFilters.h"
 #include "WorkingCopy.h"
+
+#include <deque>
 
 namespace {
 const QString Counter = QStringLiteral("[counter]");
@@ -22,16 +26,74 @@ QString aboutFile(const QString& description, const QString& path)
     return description + QStringLiteral("\r\nThe file ") + path +
            QStringLiteral(" was not imported.");
 }
+
+// 8160 as "8,160".
+QString grouped(qint64 number)
+{
+    QString digits = QString::number(number);
+    for (qsizetype at = digits.size() - 3; at > 0 && digits.at(at - 1).isDigit(); at -= 3)
+        digits.insert(at, QLatin1Char(','));
+    return digits;
+}
+
+// What of a file given up on the way was loaded, and the line a later run would resume from.
+QString partWay(const QString& path, qint64 loaded, qint64 fromLine)
+{
+    if (loaded == 0)
+        return QStringLiteral("The file ") + path + QStringLiteral(" was not imported.");
+    return QStringLiteral("Of the file ") + path + QStringLiteral(", ") +
+           (loaded == 1 ? QStringLiteral("1 row was loaded")
+                        : grouped(loaded) + QStringLiteral(" rows were loaded")) +
+           QStringLiteral("; from line ") + grouped(fromLine) +
+           QStringLiteral(" on the file was not sent.");
+}
+
+QString bracketRefusal(const QString& table)
+{
+    return QStringLiteral("The table name ") + table +
+           QStringLiteral(" holds \"]\", which cannot be written between the brackets of a "
+                          "statement; nothing was sent for this file.");
+}
+
+QString unclosedQuote(qint64 line)
+{
+    return QStringLiteral("The quote that opens on line %1 is not closed before the end of the "
+                          "file.")
+        .arg(grouped(line));
+}
+
+// The name of a column, with a text too long for the character filter made a clear failure.
+QString columnFrom(QStringView text, int position, const QString& where)
+{
+    try {
+        return StatementText::columnName(text, position);
+    } catch (const Failure& failure) {
+        if (failure.number() != 6) // Overflow
+            throw;
+        throw Failure(QStringLiteral("The name for column #%1 (%2) is %3 characters long; a "
+                                     "column name is made from at most %4.")
+                          .arg(position)
+                          .arg(where, grouped(text.size()), grouped(FilterCharactersLimit)));
+    }
+}
 } // namespace
 
 // The steps for one file, numbered as the procedure's lines.
 class ImportRun::FileStep
 {
+    // A row handed to the session whose outcome has not come back yet.
+    struct Pending
+    {
+        std::int64_t ticket;
+        qint64 line; // the file's line the row begins on
+        QString text;
+    };
+
 public:
-    FileStep(ImportContext& context, Guard& guard, PacedYield& yield, DatabaseSession* session,
-             int position, int& mismatched)
-        : c(context), g(guard), yield(yield), session(session), position(position),
-          mismatched(mismatched), workingCopy(context.workingCopyPath)
+    FileStep(ImportContext& context, const RunnerOptions& runner, Guard& guard, PacedYield& yield,
+             DatabaseSession* session, int position, ImportOutcome& outcome)
+        : c(context), o(runner), g(guard), yield(yield), session(session), position(position),
+          outcome(outcome), workingCopy(context.workingCopyPath)
     {
     }
 
@@ -54,6 +116,8 @@ public:
                 append();
         } catch (const FileAbandoned&) {
         } catch (const ProgramEnding&) {
+            if (!stopHandled)
+                stopped();
             // Keep what was sent: closing the session makes it durable.
             if (session)
                 g.run([&] { session->close(); });
@@ -81,13 +145,91 @@ private:
         try {
             body();
         } catch (const Failure& failure) {
-            g.report(
-                Failure(aboutFile(failure.description(), path.isEmpty() ? currentPath() : path)));
-            throw FileAbandoned{};
+            giveUp(failure.description());
         }
     }
 
     QString currentPath() const { return c.filePath(position - 1); }
+    QString where() const { return path.isEmpty() ? currentPath() : path; }
+
+    // Ends the work on this file with one report. Before its rows the whole file is not
+    // loaded; once they have begun, the report says how many rows were loaded and from which
+    // line on nothing was, and every row not loaded is listed.
+    [[noreturn]] void giveUp(const QString& cause)
+    {
+        if (!rowsBegun) {
+            const QString report = aboutFile(cause, where());
+            g.report(Failure(report));
+            if (o.rejected)
+                o.rejected->file(where(), report);
+            throw FileAbandoned{};
+        }
+        const qint64 from = firstLineNotLoaded();
+        listRowsNotSent(cause);
+        g.report(Failure(cause + QStringLiteral("\r\n") + partWay(path, loaded, from)));
+        throw FileAbandoned{};
+    }
+
+    // The program is ending: what was handed over is ended and counted, the rest is listed.
+    void stopped()
+    {
+        if (!rowsBegun) {
+            if (o.rejected)
+                o.rejected->file(where(), QStringLiteral("The run was stopped before this file "
+                                                         "was loaded."));
+            return;
+        }
+        try {
+            session->flushRows();
+            for (const RowOutcome& done : session->takeOutcomes()) {
+                Pending row = takePending(done.ticket);
+                if (done.loaded)
+                    ++loaded;
+                else if (o.rejected)
+                    o.rejected->row(path, row.line, done.description, row.text);
+            }
+        } catch (const Failure&) {
+        }
+        const qint64 from = firstLineNotLoaded();
+        listRowsNotSent(QStringLiteral("The run was stopped before this row was sent."));
+        outcome.stopReport = partWay(path, loaded, from);
+    }
+
+    qint64 firstLineNotLoaded() const
+    {
+        if (!pending.empty())
+            return pending.front().line;
+        return source ? source->lastLine() + 1 + lineOffset : 1;
+    }
+
+    // Lists the rows handed over without an outcome and the rest of the file, unread.
+    void listRowsNotSent(const QString& reason)
+    {
+        if (o.rejected) {
+            for (const Pending& row : pending)
+                o.rejected->row(path, row.line, reason, row.text);
+            if (source) {
+                try {
+                    QString record;
+                    while (source->next(record))
+                        if (!record.isEmpty())
+                            o.rejected->row(path, source->firstLine() + lineOffset, reason, record);
+                } catch (const Failure&) {
+                    // What cannot be read cannot be listed.
+                }
+            }
+        }
+        pending.clear();
+    }
+
+    // A row that was not loaded, reported on its own with its line.
+    void rejectRow(const Pending& row, const QString& description)
+    {
+        g.report(Failure(description + QStringLiteral("\r\nLine ") + grouped(row.line) +
+                         QStringLiteral(" of ") + path + QStringLiteral(" was not loaded.")));
+        if (o.rejected)
+            o.rejected->row(path, row.line, description, row.text);
+    }
 
     static int preparationLine(WorkingCopy::Step step)
     {
@@ -130,6 +272,13 @@ private:
     {
         g.line(122, [&] { path = currentPath(); });
         g.line(124, [] {});
+        if (o.progress) {
+            o.progress->path = path;
+            o.progress->rows = 0;
+            o.progress->position = position;
+        }
+        quoteSeparator = c.options.separator();
+        workingCopy.setSourceFormat(o.encoding, o.quote, quoteSeparator);
         vital(126, [&] { workingCopy.copyFrom(path); });
         vital(128, [&] {
             prepared = workingCopy.keepLines(
@@ -137,24 +286,36 @@ private:
                 [&](WorkingCopy::Step step) { g.setLine(preparationLine(step)); });
         });
         g.setLine(178);
+        // Rows read back from the working copy are numbered as the file's lines.
+        lineOffset = prepared.firstLineKept ? 0 : prepared.firstLineSpan;
+    }
+
+    // Splits a row into row.fields; false when it has none (a blank line).
+    bool split(const QString& record)
+    {
+        if (o.quote.isNull())
+            SplitFields(record, c.options.separator(), row.fields);
+        else
+            SplitQuotedFields(record, quoteSeparator, o.quote, unquoted, row.fields);
+        return !row.fields.isEmpty();
     }
 
     QStringList headerFields()
     {
+        if (prepared.firstLineUnterminated)
+            throw Failure(unclosedQuote(1));
         QList<QStringView> fields;
-        SplitFields(prepared.firstLine, c.options.separator(), fields);
+        if (o.quote.isNull())
+            SplitFields(prepared.firstLine, c.options.separator(), fields);
+        else
+            SplitQuotedFields(prepared.firstLine, quoteSeparator, o.quote, unquoted, fields);
         QStringList names;
         for (QStringView f : fields)
             names << f.toString();
         return names;
     }
 
-    void noColumns()
-    {
-        g.report(Failure(
-            aboutFile(QStringLiteral("The first line gives no column for the table."), path)));
-        throw FileAbandoned{};
-    }
+    void noColumns() { giveUp(QStringLiteral("The first line gives no column for the table.")); }
 
     // Returns the all-created flag.
     bool newTable()
@@ -169,12 +330,21 @@ private:
         });
         if (listed) {
             g.line(308, [] {});
+            if (o.rejected)
+                o.rejected->file(path,
+                                 QStringLiteral("The table ") + table +
+                                     QStringLiteral(" already exists; the file was skipped."));
             return false;
         }
         bool emptyName = false;
         g.line(184, [&] { emptyName = c.options.tableName().isEmpty(); });
-        if (emptyName)
+        if (emptyName) {
+            if (o.rejected)
+                o.rejected->file(path, QStringLiteral("No table name was given."));
             return true;
+        }
+        if (table.contains(QLatin1Char(']')))
+            giveUp(bracketRefusal(table));
         FirstLineHandling handling = FirstLineHandling::ColumnNames;
         g.line(186, [&] { handling = c.options.firstLineHandling(); });
         if (handling == FirstLineHandling::ColumnNames)
@@ -187,14 +357,16 @@ private:
     void createFromHeader()
     {
         QStringList header;
-        g.line(188, [&] { header = headerFields(); });
+        vital(188, [&] { header = headerFields(); });
         if (header.isEmpty())
             noColumns();
         QStringList columns;
         g.line(190, [] {});
         for (int j = 0; j < header.size(); ++j) {
             g.line(194, [&] { yield(); });
-            g.line(198, [&] { columns << StatementText::columnName(header[j], j + 1); });
+            vital(198, [&] {
+                columns << columnFrom(header[j], j + 1, QStringLiteral("field of the first line"));
+            });
         }
         g.setLine(202);
         const QString statement = StatementText::createTable(table, columns);
@@ -209,7 +381,7 @@ private:
     {
         g.line(248, [] {});
         int fieldCount = 0;
-        g.line(250, [&] { fieldCount = int(headerFields().size()); });
+        vital(250, [&] { fieldCount = int(headerFields().size()); });
         if (fieldCount == 0)
             noColumns();
         QStringList columns;
@@ -221,13 +393,9 @@ private:
                                                     QString::number(j) + QLatin1Char(':'),
                                                 ApplicationTitle(), QString());
             });
-            if (answer.isEmpty()) {
-                // Cancelled: nothing is created or sent for this file.
-                g.report(Failure(
-                    aboutFile(QStringLiteral("No name was given for column #%1.").arg(j), path)));
-                throw FileAbandoned{};
-            }
-            g.line(258, [&] { columns << StatementText::columnName(answer, j); });
+            if (answer.isEmpty()) // cancelled: nothing is created or sent for this file
+                giveUp(QStringLiteral("No name was given for column #%1.").arg(j));
+            vital(258, [&] { columns << columnFrom(answer, j, QStringLiteral("answer")); });
         }
         g.setLine(266);
         const QString statement = StatementText::createTable(table, columns);
@@ -241,15 +409,18 @@ private:
     void rows(const RowLines& lines, bool skipFirstLine)
     {
         LineReader reader;
-        vital(lines.open, [&] { reader.open(workingCopy.path()); });
-        QString line;
+        RecordReader records(reader);
+        records.setQuote(o.quote, quoteSeparator);
+        vital(lines.open, [&] { reader.openUtf8(workingCopy.path()); });
+        beginRows(records);
+        QString record;
         bool first = true;
         for (;;) {
             g.setLine(lines.loop);
             g.setLine(lines.yield);
-            yield();
+            pause();
             bool more = false;
-            vital(lines.read, [&] { more = reader.readLine(line); });
+            vital(lines.read, [&] { more = records.next(record); });
             if (!more)
                 break;
             if (first && skipFirstLine) {
@@ -258,16 +429,49 @@ private:
             }
             first = false;
             g.setLine(lines.split);
-            SplitFields(line, c.options.separator(), row.fields);
-            if (row.fields.isEmpty())
-                continue; // a blank line is no row
+            if (!takeRow(records, record, lines.execute))
+                continue;
             g.setLine(lines.head);
             buildRow();
             g.setLine(lines.cut);
-            sendRow(lines.execute);
+            sendRow(lines.execute, record);
         }
         settleAll(lines.execute);
+        source = nullptr;
         g.line(lines.close, [&] { reader.close(); });
+    }
+
+    // Yields between rows; when the program ends there, the rows are settled while their
+    // reader is still open.
+    void pause()
+    {
+        try {
+            yield();
+        } catch (const ProgramEnding&) {
+            stopped();
+            stopHandled = true;
+            throw;
+        }
+    }
+
+    void beginRows(RecordReader& records)
+    {
+        rowsBegun = true;
+        source = &records;
+    }
+
+    // Splits the record just read; false when it is no row to send: a blank line, or a
+    // quote left open at the end of the file, which is reported with the line it opens on.
+    bool takeRow(const RecordReader& records, const QString& record, int line)
+    {
+        const qint64 fileLine = records.firstLine() + lineOffset;
+        if (records.unterminated()) {
+            g.setLine(line);
+            rejectRow(Pending{0, fileLine, record}, unclosedQuote(fileLine));
+            return false;
+        }
+        rowLine = fileLine;
+        return split(record);
     }
 
     // The statement of the current row, unless the session binds the fields itself.
@@ -278,32 +482,58 @@ private:
             StatementText::insert(table, row.fields, row.text);
     }
 
-    void sendRow(int line)
+    void sendRow(int line, const QString& record)
     {
         g.setLine(line);
         ++row.ticket;
+        pending.push_back(Pending{row.ticket, rowLine, record});
         session->submitRow(row);
+        if (o.progress)
+            ++o.progress->rows;
         settle(line);
+    }
+
+    Pending takePending(std::int64_t ticket)
+    {
+        for (auto it = pending.begin(); it != pending.end(); ++it) {
+            if (it->ticket == ticket) {
+                Pending taken = std::move(*it);
+                pending.erase(it);
+                return taken;
+            }
+        }
+        return Pending{ticket, 0, QString()};
     }
 
     // Reports the rows whose outcome is known: a rejected row on its own, a lost connection
     // once, for the rest of the file.
     void settle(int line)
     {
-        for (const RowOutcome& outcome : session->takeOutcomes()) {
-            if (outcome.loaded)
-                continue;
-            g.setLine(line);
-            if (!outcome.connectionLost) {
-                g.report(Failure(outcome.description));
+        std::vector<RowOutcome> outcomes = session->takeOutcomes();
+        std::vector<Pending> lost;
+        QString lostText;
+        for (const RowOutcome& outcome : outcomes) {
+            Pending done = takePending(outcome.ticket);
+            if (outcome.loaded) {
+                ++loaded;
                 continue;
             }
-            g.report(Failure(aboutFile(
-                outcome.description + QStringLiteral("\r\nThe connection to the database was "
-                                                     "lost; the rest of the file was not sent."),
-                path)));
-            throw FileAbandoned{};
+            if (outcome.connectionLost || !lost.empty()) {
+                if (lost.empty())
+                    lostText = outcome.description;
+                lost.push_back(std::move(done));
+                continue;
+            }
+            g.setLine(line);
+            rejectRow(done, outcome.description);
         }
+        if (lost.empty())
+            return;
+        g.setLine(line);
+        // The lost rows come first among those not sent.
+        pending.insert(pending.begin(), std::make_move_iterator(lost.begin()),
+                       std::make_move_iterator(lost.end()));
+        giveUp(lostText + QStringLiteral("\r\nThe connection to the database was lost."));
     }
 
     // Ends every row still held by the session, so each is reported before the file ends.
@@ -320,6 +550,8 @@ private:
         int tableColumns = -1;
         vital(312, [&] {
             target = c.tables.currentText();
+            if (target.contains(QLatin1Char(']')))
+                throw Failure(bracketRefusal(target));
             ResultSet columns;
             columns.open(QStringLiteral("SELECT * FROM [") + target + QLatin1Char(']'), *session, 3,
                          -1);
@@ -328,74 +560,95 @@ private:
         int fileColumns = 0;
         {
             LineReader reader;
-            vital(314, [&] { reader.open(workingCopy.path()); });
+            RecordReader records(reader);
+            records.setQuote(o.quote, quoteSeparator);
+            vital(314, [&] { reader.openUtf8(workingCopy.path()); });
             QString first;
-            vital(316, [&] { reader.readLine(first); });
-            g.line(318, [&] {
-                QList<QStringView> fields;
-                SplitFields(first, c.options.separator(), fields);
-                fileColumns = int(fields.size());
-            });
+            vital(316, [&] { records.next(first); });
+            g.line(318, [&] { fileColumns = split(first) ? int(row.fields.size()) : 0; });
             g.line(320, [&] { reader.close(); });
         }
         bool same = false;
         g.line(322, [&] { same = tableColumns == fileColumns; });
         if (!same) {
-            ++mismatched;
+            ++outcome.filesMismatched;
             g.line(358, [&] {
-                c.interaction.messageBox(
+                const QString text =
                     QStringLiteral("The columns in the text file and the columns in the table must "
                                    "be identical.") +
-                        QStringLiteral("\r\n\r\n") + path + QStringLiteral(" was split by ") +
-                        c.options.separator() + QStringLiteral(" and has ") +
-                        QString::number(fileColumns) + QStringLiteral(" columns. The table ") +
-                        target + QStringLiteral(" has ") + QString::number(tableColumns) +
-                        QStringLiteral(" columns."),
-                    Interaction::StylePlain, ApplicationTitle());
+                    QStringLiteral("\r\n\r\n") + path + QStringLiteral(" was split by ") +
+                    c.options.separator() + QStringLiteral(" and has ") +
+                    QString::number(fileColumns) + QStringLiteral(" columns. The table ") + target +
+                    QStringLiteral(" has ") + QString::number(tableColumns) +
+                    QStringLiteral(" columns.");
+                if (o.rejected)
+                    o.rejected->file(path, text);
+                c.interaction.messageBox(text, Interaction::StylePlain, ApplicationTitle());
             });
             return;
         }
         LineReader reader;
-        vital(324, [&] { reader.open(workingCopy.path()); });
-        QString line;
+        RecordReader records(reader);
+        records.setQuote(o.quote, quoteSeparator);
+        vital(324, [&] { reader.openUtf8(workingCopy.path()); });
+        beginRows(records);
+        QString record;
         for (;;) {
             g.setLine(326);
             g.setLine(328);
-            yield();
+            pause();
             bool more = false;
-            vital(330, [&] { more = reader.readLine(line); });
+            vital(330, [&] { more = records.next(record); });
             if (!more)
                 break;
             g.setLine(332);
-            SplitFields(line, c.options.separator(), row.fields);
-            if (row.fields.isEmpty())
+            if (!takeRow(records, record, 352))
                 continue;
             g.setLine(334);
             // The selection is read afresh for every row: changing it sends the rest elsewhere.
             table = c.tables.currentText();
+            if (table.contains(QLatin1Char(']'))) {
+                pending.push_back(Pending{0, rowLine, record});
+                giveUp(bracketRefusal(table));
+            }
             buildRow();
             g.setLine(346);
-            sendRow(352);
+            sendRow(352, record);
         }
         settleAll(352);
+        source = nullptr;
         g.line(356, [&] { reader.close(); });
     }
 
     ImportContext& c;
+    const RunnerOptions& o;
     Guard& g;
     PacedYield& yield;
     DatabaseSession* session;
     const int position;
-    int& mismatched;
+    ImportOutcome& outcome;
     WorkingCopy workingCopy;
     WorkingCopy::Prepared prepared;
     QString path;
     QString table;
     RowStatement row;
     bool bindsFields = false;
+
+    std::deque<Pending> pending;
+    bool rowsBegun = false;
+    bool stopHandled = false;
+    RecordReader* source = nullptr; // the rows being read, to list what was not sent
+    qint64 lineOffset = 0;          // file line = working-copy line + offset
+    qint64 rowLine = 0;             // the file line of the row in hand
+    qint64 loaded = 0;              // rows of this file loaded
+    QString quoteSeparator;         // the separator quoted records were read with
+    QString unquoted;               // where quoted fields are unquoted into
 };
 
-ImportRun::ImportRun(ImportContext context) : m_context(std::move(context)) {}
+ImportRun::ImportRun(ImportContext context, RunnerOptions runner)
+    : m_context(std::move(context)), m_runner(std::move(runner))
+{
+}
 
 ImportOutcome ImportRun::start()
 {
@@ -422,6 +675,17 @@ ImportOutcome ImportRun::start()
             c.interaction.messageBox(text, Interaction::StylePlain, ApplicationTitle());
         });
     };
+    // A start check that ends the run leaves every file unloaded.
+    auto refuse = [&](int line, const QString& text) {
+        say(line, text);
+        if (m_runner.rejected)
+            g.run([&] {
+                for (int i = 0; i < c.fileCount(); ++i)
+                    m_runner.rejected->file(c.filePath(i), text);
+            });
+        outcome.failuresReported = g.failures();
+        return outcome;
+    };
 
     std::unique_ptr<DatabaseSession> session;
     g.line(100, [&] { session = c.createSession(); });
@@ -437,33 +701,32 @@ ImportOutcome ImportRun::start()
     g.line(108, [&] {
         stop = c.options.mode() == ImportMode::AppendToExisting && c.tables.currentIndex() < 0;
     });
-    if (stop) {
-        say(378, QStringLiteral("Please select a table."));
-        outcome.failuresReported = g.failures();
-        return outcome;
-    }
+    if (stop)
+        return refuse(378, QStringLiteral("Please select a table."));
     g.line(110, [&] {
         stop = c.options.mode() == ImportMode::NewTable &&
                ListContains(c.tables, c.options.tableName());
     });
-    if (stop) {
-        say(376, QStringLiteral("Table name already exists."));
-        outcome.failuresReported = g.failures();
-        return outcome;
-    }
+    if (stop)
+        return refuse(376, QStringLiteral("Table name already exists."));
 
     int count = 0;
     g.line(112, [&] { count = c.fileCount(); });
     bool allCreated = true;
+    int stoppedAt = 0; // the last file finished
     try {
         for (int position = 1; position <= count; ++position) {
             yield.now();
-            allCreated =
-                FileStep(c, g, yield, session.get(), position, outcome.filesMismatched).run();
+            allCreated = FileStep(c, m_runner, g, yield, session.get(), position, outcome).run();
             g.setLine(364);
+            stoppedAt = position;
         }
     } catch (const ProgramEnding&) {
         outcome.stopped = true;
+        if (m_runner.rejected)
+            for (int position = stoppedAt + 2; position <= count; ++position)
+                m_runner.rejected->file(c.filePath(position - 1),
+                                        QStringLiteral("The run was stopped before this file."));
         outcome.failuresReported = g.failures();
         return outcome;
     }

@@ -5,11 +5,20 @@
 #include "ImportOptions.h"
 #include "Interaction.h"
 #include "PacedYield.h"
+#include "RejectedRows.h"
 #include "TableList.h"
 #include "WindowPointer.h"
 
 #include <functional>
 #include <QString>
+
+// Where a run stands, for a progress display that looks at it when the run yields.
+struct ImportProgress
+{
+    QString path;     // the file being loaded
+    qint64 rows = 0;  // rows of it handed to the database so far
+    int position = 0; // its position in the file list, from 1
+};
 
 // What an import run reads and writes; every value is read at the moment of use, so a change
 // the user makes while a run yields applies to the rest of it.
@@ -28,6 +37,18 @@ struct ImportContext
     std::function<bool()> stopRequested;
 };
 
+// What the headless runner adds to a run; the window leaves them as they are.
+struct RunnerOptions
+{
+    // How files are read beyond the window's plain split: their encoding (empty: a
+    // byte-order mark decides, else UTF-8 or Windows-1252 line by line) and a quote
+    // character for fields that hold the separator or line breaks (null: none).
+    QString encoding;
+    QChar quote;
+    RejectedRows* rejected = nullptr; // told of every row and file not loaded
+    ImportProgress* progress = nullptr;
+};
+
 // How a run ended, for callers that need more than the messages it showed.
 struct ImportOutcome
 {
@@ -36,6 +57,7 @@ struct ImportOutcome
     int failuresReported = 0; // error reports shown
     bool stopped = false;     // the program ended during the run
     int filesMismatched = 0;  // append mode: files skipped for their column count
+    QString stopReport;       // when stopped: what of the file in hand was loaded
 };
 
 // "Start Importing": loads every file of the file list, each into a new table of its own or
@@ -45,7 +67,7 @@ struct ImportOutcome
 class ImportRun
 {
 public:
-    explicit ImportRun(ImportContext context);
+    explicit ImportRun(ImportContext context, RunnerOptions runner = {});
 
     ImportOutcome start();
     bool isRunning() const { return m_running; }
@@ -55,5 +77,6 @@ public:
 private:
     class FileStep;
     ImportContext m_context;
+    RunnerOptions m_runner;
     bool m_running = false;
 };

@@ -1,6 +1,7 @@
 #include "LineReader.h"
 
 #include "Failure.h"
+#include "TextDecoding.h"
 
 #include <cerrno>
 #include <cstring>
@@ -8,24 +9,97 @@
 #include <QFile>
 #include <unistd.h>
 
+namespace {
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+constexpr auto KeepMarks = QStringDecoder::Flag::ConvertInitialBom;
+} // namespace
+
 LineReader::~LineReader()
 {
     close();
 }
 
-void LineReader::open(const QString& path)
+void LineReader::openFile(const QString& path)
 {
     close();
-    m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    m_fd = path == QLatin1String("-")
+               ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0)
+               : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0)
-        throw Failure(QStringLiteral("The file %1 cannot be read: %2")
-                          .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        throw Failure(QStringLiteral("The file %1 cannot be read: %2").arg(path, systemError()));
     m_path = path;
     m_buffer.resize(BufferSize);
     m_start = m_end = 0;
     m_eof = false;
-    m_firstLine = true;
     m_partial.clear();
+    m_break = Break::None;
+    m_lineNumber = 0;
+    m_text.clear();
+    m_textStart = 0;
+    m_textPartial.clear();
+}
+
+void LineReader::open(const QString& path, const QString& encoding)
+{
+    QStringDecoder named;
+    if (!encoding.isEmpty()) {
+        named = QStringDecoder(encoding.toLatin1().constData(), KeepMarks);
+        if (!named.isValid())
+            throw Failure(QStringLiteral("The encoding %1 is not known.").arg(encoding));
+    }
+    openFile(path);
+    // The mark needs the first three bytes, which a pipe may hand over one at a time.
+    while (m_end < 3 && !m_eof) {
+        const qsizetype before = m_end;
+        const ssize_t got = ::read(m_fd, m_buffer.data() + before, size_t(3 - before));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw Failure(
+                QStringLiteral("The file %1 cannot be read: %2").arg(m_path, systemError()));
+        m_end += got;
+        m_eof = got == 0;
+    }
+    qsizetype markLength = 0;
+    const TextDecoding::Mark mark =
+        TextDecoding::markAt(QByteArrayView(m_buffer.constData(), m_end), markLength);
+    m_start = markLength;
+    switch (mark) {
+    case TextDecoding::Mark::Utf8:
+        m_mode = Mode::Utf8;
+        return;
+    case TextDecoding::Mark::Utf16LE:
+        startDecoder(QStringDecoder(QStringDecoder::Utf16LE, KeepMarks));
+        return;
+    case TextDecoding::Mark::Utf16BE:
+        startDecoder(QStringDecoder(QStringDecoder::Utf16BE, KeepMarks));
+        return;
+    case TextDecoding::Mark::None:
+        break;
+    }
+    if (named.isValid())
+        startDecoder(std::move(named));
+    else
+        m_mode = Mode::Detect;
+}
+
+void LineReader::openUtf8(const QString& path)
+{
+    openFile(path);
+    m_mode = Mode::Utf8;
+}
+
+void LineReader::startDecoder(QStringDecoder decoder)
+{
+    m_mode = Mode::Decoder;
+    m_decoder = std::move(decoder);
+    // What was read for the mark is decoded first.
+    m_text = m_decoder.decode(QByteArrayView(m_buffer.constData() + m_start, m_end - m_start));
+    m_start = m_end = 0;
 }
 
 void LineReader::close()
@@ -44,8 +118,8 @@ bool LineReader::fill()
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw Failure(QStringLiteral("The file %1 cannot be read: %2")
-                              .arg(m_path, QString::fromLocal8Bit(std::strerror(errno))));
+            throw Failure(
+                QStringLiteral("The file %1 cannot be read: %2").arg(m_path, systemError()));
         m_start = 0;
         m_end = got;
         if (got == 0)
@@ -54,38 +128,38 @@ bool LineReader::fill()
     }
 }
 
-bool LineReader::atEnd()
+void LineReader::decode(QByteArrayView bytes, QString& line)
 {
-    if (m_start < m_end || !m_partial.isEmpty())
-        return false;
-    return !fill() && m_partial.isEmpty();
-}
-
-void LineReader::decode(const char* begin, qsizetype length, QString& line)
-{
-    if (m_firstLine) {
-        m_firstLine = false;
-        if (length >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0) {
-            begin += 3;
-            length -= 3;
-        }
+    if (m_mode == Mode::Utf8) {
+        m_utf8.resetState();
+        line = m_utf8.decode(bytes);
+        return;
     }
     m_utf8.resetState();
-    line = m_utf8.decode(QByteArrayView(begin, length));
+    line = m_utf8.decode(bytes);
     if (m_utf8.hasError())
-        line = QString::fromLatin1(begin, length);
+        line = TextDecoding::fromWindows1252(bytes);
 }
 
 bool LineReader::readLine(QString& line)
 {
     if (m_fd < 0)
         return false;
+    const bool read = m_mode == Mode::Decoder ? readTextLine(line) : readBytesLine(line);
+    if (read)
+        ++m_lineNumber;
+    return read;
+}
+
+bool LineReader::readBytesLine(QString& line)
+{
     for (;;) {
         if (m_start >= m_end && !fill()) {
             if (m_partial.isEmpty())
                 return false;
-            decode(m_partial.constData(), m_partial.size(), line);
-            m_partial.clear();
+            decode(m_partial, line);
+            m_partial = QByteArray(); // a long line's bytes are not kept past their use
+            m_break = Break::None;
             return true;
         }
         const char* data = m_buffer.constData();
@@ -101,19 +175,80 @@ bool LineReader::readLine(QString& line)
         }
         const char terminator = *stop;
         if (m_partial.isEmpty()) {
-            decode(begin, stop - begin, line);
+            decode(QByteArrayView(begin, stop - begin), line);
         } else {
             m_partial.append(begin, stop - begin);
-            decode(m_partial.constData(), m_partial.size(), line);
-            m_partial.clear();
+            decode(m_partial, line);
+            m_partial = QByteArray();
         }
         m_start = (stop - data) + 1;
+        m_break = Break::Lf;
         if (terminator == '\r') {
+            m_break = Break::Cr;
             // A CR LF pair may be split across two reads.
             if (m_start >= m_end)
                 fill();
-            if (m_start < m_end && m_buffer.at(m_start) == '\n')
+            if (m_start < m_end && m_buffer.at(m_start) == '\n') {
                 ++m_start;
+                m_break = Break::CrLf;
+            }
+        }
+        return true;
+    }
+}
+
+bool LineReader::fillText()
+{
+    m_textStart = 0;
+    if (!fill()) {
+        m_text.clear();
+        return false;
+    }
+    m_text = m_decoder.decode(QByteArrayView(m_buffer.constData(), m_end));
+    m_start = m_end;
+    return true;
+}
+
+bool LineReader::readTextLine(QString& line)
+{
+    for (;;) {
+        if (m_textStart >= m_text.size() && !fillText()) {
+            if (m_textPartial.isEmpty())
+                return false;
+            line = std::move(m_textPartial);
+            m_textPartial = QString();
+            m_break = Break::None;
+            return true;
+        }
+        const char16_t* data = reinterpret_cast<const char16_t*>(m_text.constData());
+        const char16_t* begin = data + m_textStart;
+        const char16_t* end = data + m_text.size();
+        const char16_t* stop = begin;
+        while (stop < end && *stop != u'\n' && *stop != u'\r')
+            ++stop;
+        const QStringView piece(begin, stop - begin);
+        if (stop == end) {
+            m_textPartial += piece;
+            m_textStart = m_text.size();
+            continue;
+        }
+        if (m_textPartial.isEmpty()) {
+            line = piece.toString();
+        } else {
+            m_textPartial += piece;
+            line = std::move(m_textPartial);
+            m_textPartial = QString();
+        }
+        m_textStart = (stop - data) + 1;
+        m_break = Break::Lf;
+        if (*stop == u'\r') {
+            m_break = Break::Cr;
+            if (m_textStart >= m_text.size())
+                fillText();
+            if (m_textStart < m_text.size() && m_text.at(m_textStart) == u'\n') {
+                ++m_textStart;
+                m_break = Break::CrLf;
+            }
         }
         return true;
     }

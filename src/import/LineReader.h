@@ -5,39 +5,75 @@
 #include <QStringDecoder>
 
 // Reads a text file line by line without holding it in memory. A line ends at LF, CR LF or a
-// lone CR; a UTF-8 byte-order mark at the start of the file is dropped. Each line is decoded
-// as UTF-8 when it is valid UTF-8, and otherwise byte for byte as Latin-1, so a file in an
-// 8-bit code page loses no character.
+// lone CR; which one ended it is kept, so a reader of quoted fields can put it back exactly.
+//
+// A file to import: a byte-order mark at its start decides its encoding (UTF-8, UTF-16LE,
+// UTF-16BE) and is dropped; a U+FEFF anywhere else is data. Without a mark the file is read
+// in the encoding named at open, or, when none is named, line by line as UTF-8, a line that
+// is not valid UTF-8 as Windows-1252, so no byte is lost.
 class LineReader
 {
 public:
+    enum class Break
+    {
+        None, // the last line of a file that does not end with a line break
+        Lf,
+        Cr,
+        CrLf
+    };
+
     LineReader() = default;
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
-    // Throws Failure when the file cannot be opened for reading.
-    void open(const QString& path);
+    // Opens a file to import; "-" is standard input. Throws Failure when the file cannot be
+    // opened for reading or the encoding is not known.
+    void open(const QString& path, const QString& encoding = {});
+    // Opens a text this program wrote itself in UTF-8: nothing is detected, nothing dropped.
+    void openUtf8(const QString& path);
     void close();
     bool isOpen() const { return m_fd >= 0; }
 
     // False at the end of the file. Throws Failure on a read error.
     bool readLine(QString& line);
-    bool atEnd();
+    Break lastBreak() const { return m_break; }
+    // The number of the last line read; the first line is 1.
+    qint64 lineNumber() const { return m_lineNumber; }
 
     static constexpr qsizetype BufferSize = 1 << 18;
 
 private:
+    enum class Mode
+    {
+        Detect, // UTF-8 line by line, Windows-1252 where a line is not UTF-8
+        Utf8,   // our own UTF-8
+        Decoder // any other encoding, decoded before lines are cut
+    };
+
+    void openFile(const QString& path);
     bool fill();
-    void decode(const char* begin, qsizetype length, QString& line);
+    void startDecoder(QStringDecoder decoder);
+    bool readBytesLine(QString& line);
+    bool readTextLine(QString& line);
+    bool fillText();
+    void decode(QByteArrayView bytes, QString& line);
 
     int m_fd = -1;
     QString m_path;
+    Mode m_mode = Mode::Detect;
     QByteArray m_buffer;
     qsizetype m_start = 0;
     qsizetype m_end = 0;
     bool m_eof = false;
-    bool m_firstLine = true;
     QByteArray m_partial;
-    QStringDecoder m_utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+    Break m_break = Break::None;
+    qint64 m_lineNumber = 0;
+    QStringDecoder m_utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                    QStringDecoder::Flag::ConvertInitialBom};
+    // Decoder mode: the text decoded so far and where the next line starts in it.
+    QStringDecoder m_decoder;
+    QString m_text;
+    qsizetype m_textStart = 0;
+    QString m_textPartial;
 };

@@ -2,7 +2,9 @@
 
 #include "Failure.h"
 #include "LineReader.h"
+#include "RecordReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -25,7 +27,10 @@ QString systemError()
 int createExclusive(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
-    ::unlink(name.constData());
+    // An old entry that cannot be removed (a read-only folder) is the reason to give, not the
+    // "File exists" of the exclusive create after it.
+    if (::unlink(name.constData()) != 0 && errno != ENOENT)
+        return -1;
     return ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
 }
 
@@ -75,6 +80,22 @@ private:
     int m_fd;
     QByteArray m_buffer;
 };
+// A line and its CR LF, encoded a piece at a time: a very long line never exists twice over.
+void writeUtf8(Output& out, const QString& line, QByteArray& bytes)
+{
+    constexpr qsizetype Piece = 1 << 20;
+    qsizetype from = 0;
+    while (from < line.size()) {
+        qsizetype length = std::min(Piece, line.size() - from);
+        // A surrogate pair is never cut in two.
+        if (from + length < line.size() && line.at(from + length - 1).isHighSurrogate())
+            ++length;
+        bytes = QStringView(line).mid(from, length).toUtf8();
+        out.write(bytes.constData(), size_t(bytes.size()));
+        from += length;
+    }
+    out.write("\r\n", 2);
+}
 } // namespace
 
 QString WorkingCopy::defaultPath()
@@ -106,13 +127,17 @@ void WorkingCopy::copyFrom(const QString& source)
             QStringLiteral("The temporary folder %1 does not exist, so %2 cannot be prepared.")
                 .arg(folder, source));
     // Not blocking: a named pipe in the list must not stall the run until someone writes to it.
-    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Standard input is read as it comes, whatever it is.
+    const bool standardInput = source == QLatin1String("-");
+    const int in = standardInput ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0)
+                                 : ::open(QFile::encodeName(source).constData(),
+                                          O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0)
         throw Failure(QStringLiteral("The file %1 cannot be read: %2").arg(source, systemError()));
     struct stat info
     {
     };
-    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (!standardInput && (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode))) {
         ::close(in);
         throw Failure(QStringLiteral("%1 is not a file that can be imported.").arg(source));
     }
@@ -147,8 +172,10 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
                                              const std::function<void(Step)>& step)
 {
     Prepared prepared;
-    LineReader reader;
-    reader.open(m_path);
+    LineReader lines;
+    lines.open(m_path, m_encoding);
+    RecordReader reader(lines);
+    reader.setQuote(m_quote, m_separator);
     const QString partial = m_path + QStringLiteral(".part");
     step(Step::OpenForWriting);
     const int fd = createExclusive(partial);
@@ -162,23 +189,23 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
     for (;;) {
         onLine();
         step(Step::Read);
-        if (!reader.readLine(line))
+        if (!reader.next(line))
             break;
         const bool keep = !(counter == 0 && skipsFirstLine());
         if (keep) {
             step(Step::Write);
-            bytes = line.toUtf8();
-            bytes += "\r\n";
-            out.write(bytes.constData(), size_t(bytes.size()));
+            writeUtf8(out, line, bytes);
         }
         if (counter == 0) {
             prepared.firstLine = line;
             prepared.hasLines = true;
             prepared.firstLineKept = keep;
+            prepared.firstLineSpan = reader.lastLine() - reader.firstLine() + 1;
+            prepared.firstLineUnterminated = reader.unterminated();
         }
         ++counter;
     }
-    reader.close();
+    lines.close();
     step(Step::Close);
     out.finish();
     // Renaming replaces whatever entry stands at the path itself; it never follows a link.

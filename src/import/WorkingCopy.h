@@ -18,9 +18,18 @@ public:
     static QString defaultPath();
     const QString& path() const { return m_path; }
 
-    // Replaces the working copy with a copy of source. Throws Failure naming the file when the
-    // source is missing, a folder or unreadable, or the working copy cannot be written, so
-    // another file's rows are never read in its place.
+    // How the source is read: its encoding (empty: detected) and, when quote is not null,
+    // records whose quoted fields may span lines. The working copy is always UTF-8.
+    void setSourceFormat(const QString& encoding, QChar quote, const QString& separator)
+    {
+        m_encoding = encoding;
+        m_quote = quote;
+        m_separator = separator;
+    }
+
+    // Replaces the working copy with a copy of source ("-": standard input). Throws Failure naming
+    // the file when the source is missing, a folder or unreadable, or the working copy cannot be
+    // written, so another file's rows are never read in its place.
     void copyFrom(const QString& source);
 
     struct Prepared
@@ -28,6 +37,8 @@ public:
         QString firstLine;
         bool hasLines = false;
         bool firstLineKept = false;
+        qint64 firstLineSpan = 1;           // lines of the file the first record takes
+        bool firstLineUnterminated = false; // its quote was still open at the end of the file
     };
     // Rewrites the working copy with the lines to keep, each ended by CR LF, streaming.
     // skipsFirstLine is asked for every line read; when it says so, the first line is dropped.
@@ -49,4 +60,7 @@ public:
 
 private:
     QString m_path;
+    QString m_encoding;
+    QChar m_quote;
+    QString m_separator;
 };

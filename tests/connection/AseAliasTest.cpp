@@ -1,6 +1,7 @@
 // Server names that FreeTDS resolves itself: with the Port box empty, the server name is a
 // freetds.conf entry; a typed port still wins over the entry's own.
 #include "AseClientFixture.h"
+#include "ConnectionProbe.h"
 #include "ConnectionSettings.h"
 #include "DatabaseSession.h"
 #include "Failure.h"
@@ -78,6 +79,7 @@ private slots:
                                   server.settings().password, server.settings().databases.first()};
         const QString text = BuildConnectionString(values);
         QVERIFY(text.contains(QStringLiteral("Data Source=salesdb:;")));
+        QVERIFY(ProbeConnection(defaultSessionFactory(), values));
         DatabaseSession session;
         session.open(text);
         session.execute(QStringLiteral("create table [through alias] (a int null)"));

@@ -1,6 +1,7 @@
 #include "SqliteRows.h"
 #include "TestEnvironment.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QtTest>
 
@@ -13,7 +14,7 @@ struct Result
 };
 
 Result runImport(const TestEnvironment& env, const QStringList& arguments,
-                 const QByteArray& password = {})
+                 const QByteArray& password = {}, const QByteArray& input = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -23,6 +24,8 @@ Result runImport(const TestEnvironment& env, const QStringList& arguments,
         environment.insert(QStringLiteral("TESSALOOM_PASSWORD"), QString::fromLatin1(password));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TESSALOOM_IMPORT_PATH), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     process.waitForFinished(60000);
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
@@ -46,7 +49,81 @@ private slots:
                             QStringLiteral("--table"), QStringLiteral("T[counter]"), file});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QStringLiteral("Tessaloom: Done.\n"));
+        // No progress line when stderr is not a terminal.
+        QCOMPARE(r.err, QString());
         QCOMPARE(SqliteRows(db, QStringLiteral("SELECT * FROM T1")), QStringList({"1|2"}));
+    }
+
+    void theErrorsFileListsEveryRowNotLoaded()
+    {
+        TestEnvironment env;
+        const QString db = env.path(QStringLiteral("t.db"));
+        const QString errors = env.path(QStringLiteral("errors.tsv"));
+        const QString good = env.writeFile(QStringLiteral("a.csv"), "a,b\n1,2\nx\t\\,y,z\r\n3,4\n");
+        const QString gone = env.path(QStringLiteral("gone.csv"));
+        const Result r = runImport(env, {QStringLiteral("--server"), QStringLiteral("file:") + db,
+                                         QStringLiteral("--errors"), errors, good, gone});
+        QCOMPARE(r.exitCode, 1);
+        QFile file(errors);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 3); // two entries and the empty piece after the last break
+        const QStringList row = lines.at(0).split(QLatin1Char('\t'));
+        QCOMPARE(row.size(), 4);
+        QCOMPARE(row.at(0), good);
+        QCOMPARE(row.at(1), QStringLiteral("3"));
+        QVERIFY(!row.at(2).isEmpty());
+        QCOMPARE(row.at(3), QStringLiteral("x\\t\\\\,y,z"));
+        QCOMPARE(lines.at(1).section(QLatin1Char('\t'), 0, 1), gone + QStringLiteral("\t0"));
+        // Each report is one line on stderr, naming the file and the line.
+        const QStringList reports = r.err.trimmed().split(QLatin1Char('\n'));
+        QCOMPARE(reports.size(), 2);
+        QVERIFY(reports.at(0).contains(QStringLiteral("Line 3 of ") + good));
+        QVERIFY(reports.at(1).contains(gone));
+        QCOMPARE(SqliteRows(db, QStringLiteral("SELECT * FROM NewTable1")),
+                 QStringList({"1|2", "3|4"}));
+    }
+
+    void standardInputQuotesAndEncodings()
+    {
+        TestEnvironment env;
+        const QString db = env.path(QStringLiteral("t.db"));
+        Result r = runImport(env,
+                             {QStringLiteral("--server"), QStringLiteral("file:") + db,
+                              QStringLiteral("--quote"), QStringLiteral("'"), QStringLiteral("-")},
+                             {}, "name,note\r\nAnn,'Anytown, WW'\r\nBob,'two\r\nlines'''\r\n");
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(SqliteRows(db, QStringLiteral("SELECT * FROM NewTable1 ORDER BY rowid")),
+                 QStringList({"Ann|Anytown, WW", "Bob|two\r\nlines'"}));
+
+        const QString cyrillic = env.writeFile(QStringLiteral("c.csv"), "k\r\n\xCF\xF0\xE8\r\n");
+        r = runImport(env,
+                      {QStringLiteral("--server"), QStringLiteral("file:") + db,
+                       QStringLiteral("--table"), QStringLiteral("C"), QStringLiteral("--encoding"),
+                       QStringLiteral("windows-1251"), cyrillic});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(SqliteRows(db, QStringLiteral("SELECT k FROM C")), QStringList{"При"});
+    }
+
+    void readingOptionsAreCheckedBeforeAnything()
+    {
+        TestEnvironment env;
+        const QString file = env.writeFile(QStringLiteral("a.csv"), "h\n1\n");
+        const QString db = QStringLiteral("file:") + env.path(QStringLiteral("t.db"));
+        Result r = runImport(env, {QStringLiteral("--server"), db, QStringLiteral("--encoding"),
+                                   QStringLiteral("klingon-8"), file});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains(QStringLiteral("klingon-8")));
+        for (const QStringList& bad :
+             {QStringList{QStringLiteral("--quote"), QStringLiteral("ab")},
+              QStringList{QStringLiteral("--quote"), QStringLiteral(";"),
+                          QStringLiteral("--separator"), QStringLiteral(";")},
+              QStringList{QStringLiteral("-"), QStringLiteral("-")}}) {
+            r = runImport(env,
+                          QStringList{QStringLiteral("--server"), db} + bad + QStringList{file});
+            QCOMPARE(r.exitCode, 2);
+        }
+        QVERIFY(!QFile::exists(env.path(QStringLiteral("t.db"))));
     }
 
     void promptAnswersComeFromTheCommandLine()

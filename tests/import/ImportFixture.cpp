@@ -29,7 +29,7 @@ ImportContext ImportFixture::context()
 
 ImportOutcome ImportFixture::run()
 {
-    ImportRun run(context());
+    ImportRun run(context(), runner);
     return run.start();
 }
 
@@ -83,4 +83,22 @@ int reportedLine(const QString& report)
 {
     const auto match = QRegularExpression(QStringLiteral("at line (\\d+)\r\r")).match(report);
     return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+void ListedRows::row(const QString& path, qint64 line, const QString& reason, const QString& text)
+{
+    entries << QStringList{path, QString::number(line), reason, text}.join(QLatin1Char('|'));
+}
+
+void ListedRows::file(const QString& path, const QString& reason)
+{
+    row(path, 0, reason, QString());
+}
+
+QStringList ListedRows::lines() const
+{
+    QStringList numbers;
+    for (const QString& e : entries)
+        numbers << e.section(QLatin1Char('|'), 1, 1);
+    return numbers;
 }

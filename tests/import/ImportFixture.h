@@ -18,6 +18,7 @@ struct ImportFixture
     QString database = env.path(QStringLiteral("target.db"));
     std::function<void(int)> onFileRead; // called when the run takes entry i's path
     bool stopRequested = false;
+    RunnerOptions runner;
     ImportContext context();
     ImportOutcome run();
     // Writes a data file into the test folder and adds it to the file list.
@@ -30,6 +31,15 @@ struct ImportFixture
     // The messages shown, in order.
     QStringList shown() const { return ui.messageTexts(); }
     QStringList errorReports() const;
+};
+
+// What a run listed as not loaded, one "path|line|reason|text" per entry.
+struct ListedRows : RejectedRows
+{
+    QStringList entries;
+    void row(const QString& path, qint64 line, const QString& reason, const QString& text) override;
+    void file(const QString& path, const QString& reason) override;
+    QStringList lines() const; // the line number of each entry
 };
 
 // "at line N" of a report text, or -1.

@@ -5,7 +5,10 @@
 #include "SybaseASE.h"
 
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QtTest>
+#include <sqlite3.h>
 
 namespace {
 ConnectionSettings sandboxSettings(const SandboxServer& server)
@@ -64,7 +67,7 @@ private slots:
     void aDroppedConnectionEndsTheFileWithOneReport()
     {
         SandboxServer::Settings settings;
-        settings.faultSwitches = {QStringLiteral("--close-after"), QStringLiteral("4")};
+        settings.faultSwitches = {QStringLiteral("--close-after"), QStringLiteral("40")};
         SandboxServer server(settings);
         QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
         ImportFixture f;
@@ -74,12 +77,66 @@ private slots:
         for (int i = 0; i < 200; ++i)
             many += QByteArray::number(i) + '\n';
         f.addFile(QStringLiteral("a.csv"), many);
-        ImportRun run(context);
+        ListedRows listed;
+        ImportRun run(context, RunnerOptions{{}, {}, &listed, nullptr});
         run.start();
         const QStringList reports = f.errorReports();
-        // One report: the rest of the file was not sent.
+        // One report: how many rows were loaded, and from which line on nothing was sent.
         QVERIFY2(reports.size() == 1, qPrintable(reports.join(QLatin1Char('\n'))));
-        QVERIFY(reports.last().contains(QStringLiteral("was not imported")));
+        const auto said =
+            QRegularExpression(QStringLiteral("(\\d+) rows? (were|was) loaded; from line (\\d+) on "
+                                              "the file was not sent"))
+                .match(reports.last());
+        QVERIFY2(said.hasMatch(), qPrintable(reports.last()));
+        QVERIFY(!reports.last().contains(QStringLiteral("rejected the statement")));
+        const int loaded = said.captured(1).toInt();
+        // Line 1 names the column, so the first row not loaded is on line loaded + 2.
+        QCOMPARE(said.captured(3).toInt(), loaded + 2);
+        QTRY_COMPARE(SqliteRows(server.databaseFile(QStringLiteral("testdb")),
+                                QStringLiteral("SELECT count(*) FROM NewTable1")),
+                     QStringList{QString::number(loaded)});
+        // Every row not loaded is listed, from that line on.
+        QCOMPARE(listed.entries.size(), 200 - loaded);
+        QCOMPARE(listed.lines().first().toInt(), loaded + 2);
+        QCOMPARE(listed.lines().last().toInt(), 201);
+    }
+
+    void namesThatBreakOutOfTheirBracketsAreRefused()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        const QString db = server.databaseFile(QStringLiteral("testdb"));
+        const QString evil = QStringLiteral("t]; DROP TABLE victim; SELECT * FROM [t");
+        {
+            sqlite3* handle = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(db).constData(), &handle), SQLITE_OK);
+            const QByteArray sql =
+                "CREATE TABLE victim (v TEXT); CREATE TABLE \"" + evil.toUtf8() + "\" (v TEXT);";
+            QCOMPARE(sqlite3_exec(handle, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(handle);
+        }
+        ImportFixture f;
+        ImportContext context = f.context();
+        context.connection = [&] { return sandboxSettings(server); };
+        f.addFile(QStringLiteral("a.csv"), "v\n1\n");
+        f.options.values().tableName = QStringLiteral("x](a TEXT); DROP TABLE victim;--");
+        ImportRun(context).start();
+        {
+            Guard load(f.ui, Locations::MainLoad);
+            load.line(118, [&] {
+                FillTableList(f.tables, defaultSessionFactory(), sandboxSettings(server), f.ui);
+            });
+        }
+        QVERIFY(f.tables.items().contains(evil));
+        f.tables.setCurrentIndex(int(f.tables.items().indexOf(evil)));
+        f.options.values().mode = ImportMode::AppendToExisting;
+        ImportRun(context).start();
+        const QStringList reports = f.errorReports();
+        QCOMPARE(reports.size(), 2);
+        for (const QString& report : reports)
+            QVERIFY2(report.contains(QStringLiteral("holds \"]\"")), qPrintable(report));
+        QVERIFY(SqliteRows(db, QStringLiteral("SELECT name FROM sqlite_master"))
+                    .contains(QStringLiteral("victim")));
     }
 };
 

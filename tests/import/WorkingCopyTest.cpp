@@ -3,10 +3,10 @@
 #include "Failure.h"
 #include "TestEnvironment.h"
 
+#include <cstdio>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
-
 #include <sys/stat.h>
 
 // Restores an environment variable when the test ends.
@@ -95,6 +95,36 @@ private slots:
         // Would block for ever if the pipe were opened for a normal read.
         QVERIFY_THROWS_EXCEPTION(Failure, copy.copyFrom(env.path(QStringLiteral("pipe"))));
         QVERIFY_THROWS_EXCEPTION(Failure, copy.copyFrom(env.tempFolder()));
+    }
+
+    void anEntryThatCannotBeRemovedIsTheReasonGiven()
+    {
+        TestEnvironment env;
+        // What stands at the path cannot be removed (a folder here, as in a read-only temporary
+        // folder): that is the reason, not the "File exists" of creating the copy after it.
+        env.writeFile(QStringLiteral("temp/upload.txt/keep"), "x");
+        WorkingCopy copy(env.path(QStringLiteral("temp/upload.txt")));
+        try {
+            copy.copyFrom(env.writeFile(QStringLiteral("a.txt"), "x\n"));
+            QFAIL("copied over a folder");
+        } catch (const Failure& f) {
+            QVERIFY2(!f.description().contains(QStringLiteral("File exists")),
+                     qPrintable(f.description()));
+            QVERIFY(f.description().contains(copy.path()));
+        }
+    }
+
+    void standardInputIsCopiedWhateverItIs()
+    {
+        TestEnvironment env;
+        WorkingCopy copy(env.path(QStringLiteral("temp/upload.txt")));
+        const QString source = env.writeFile(QStringLiteral("in.txt"), "from stdin\n");
+        // Standard input is a file here; the point is that "-" names it.
+        QVERIFY(std::freopen(QFile::encodeName(source).constData(), "r", stdin));
+        copy.copyFrom(QStringLiteral("-"));
+        QFile out(copy.path());
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(out.readAll(), QByteArray("from stdin\n"));
     }
 
     void aMissingTempFolderIsAClearFailure()

@@ -1,8 +1,18 @@
 #include "SqliteRows.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include <sqlite3.h>
+
+namespace {
+// As stored: a U+FEFF at the start of a value is data, which QString::fromUtf8 would drop.
+QString text(const char* utf8)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(utf8));
+}
+} // namespace
 
 QStringList SqliteRows(const QString& databaseFile, const QString& sql)
 {
@@ -19,7 +29,7 @@ QStringList SqliteRows(const QString& databaseFile, const QString& sql)
             for (int i = 0; i < sqlite3_column_count(st); ++i)
                 fields << (sqlite3_column_type(st, i) == SQLITE_NULL
                                ? QStringLiteral("<null>")
-                               : QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i))));
+                               : text(reinterpret_cast<const char*>(sqlite3_column_text(st, i))));
             rows << fields.join(QLatin1Char('|'));
         }
     }

@@ -237,7 +237,8 @@ void AseConnection::execute(const QString& statement)
     }
     dropCommand(cmd);
     if (failed || !m_messages.isEmpty())
-        fail(QStringLiteral("The server rejected the statement."));
+        fail(isAlive() ? QStringLiteral("The server rejected the statement.")
+                       : QStringLiteral("The connection to the server was lost."));
 }
 
 std::shared_ptr<Cursor> AseConnection::query(const QString& statement)

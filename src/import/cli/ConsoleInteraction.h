@@ -1,18 +1,22 @@
 #pragma once
 
+#include "ImportRun.h"
 #include "Interaction.h"
 
-#include <QStringList>
-
 #include <cstdio>
+#include <QElapsedTimer>
+#include <QStringList>
 
 // The interaction of the headless runner: every message becomes one line (its title, then
 // its text with line breaks shown as "\n"), error reports on stderr and the rest on stdout;
 // prompts are answered from a list given on the command line, Cancel once it is used up.
+// With a progress to show (on a terminal), a line on stderr rewritten in place when the run
+// yields: the file, its rows and rows per second; a message first clears it.
 class ConsoleInteraction : public Interaction
 {
 public:
-    explicit ConsoleInteraction(QStringList answers, std::FILE* out = stdout, std::FILE* err = stderr)
+    explicit ConsoleInteraction(QStringList answers, std::FILE* out = stdout,
+                                std::FILE* err = stderr)
         : m_answers(std::move(answers)), m_out(out), m_err(err)
     {
     }
@@ -20,10 +24,16 @@ public:
     static QString oneLine(const QString& title, const QString& text);
 
     void messageBox(const QString& text, int style, const QString& title) override;
-    QString inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer) override;
+    QString inputBox(const QString& prompt, const QString& title,
+                     const QString& defaultAnswer) override;
     QString openFileDialog(const QString&, const QString&) override { return {}; }
     QString browseForFolder(const QString&, const QString&) override { return {}; }
     void yield() override;
+
+    void showProgress(const ImportProgress* progress) { m_progress = progress; }
+    // Clears the progress line, so what follows starts on a clean line.
+    void endProgress();
+    static QString progressLine(const ImportProgress& progress, double rowsPerSecond);
     void openWebAddress(const QString&) override {}
     QPoint pointerPosition() override { return {}; }
     double randomFromTimeOfDay() override { return 0.0; }
@@ -32,4 +42,9 @@ private:
     QStringList m_answers;
     std::FILE* m_out;
     std::FILE* m_err;
+    const ImportProgress* m_progress = nullptr;
+    QElapsedTimer m_shown;     // since the progress line was last written
+    QElapsedTimer m_fileTimer; // since the file in hand began
+    int m_position = 0;
+    bool m_lineShown = false;
 };

@@ -1,12 +1,18 @@
 #include "ApplicationTitle.h"
 #include "ConsoleInteraction.h"
+#include "ErrorsFile.h"
 #include "Guard.h"
 #include "ImportRun.h"
 #include "SybaseASE.h"
+#include "TextDecoding.h"
 
+#include <csignal>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <unistd.h>
 
 namespace {
 const char* const Help =
@@ -14,11 +20,13 @@ const char* const Help =
 
 Connection (as in the connection window):
   --server TEXT      server host, or "file:" and a path for an embedded SQLite database
-  --port TEXT        server port (default 5000)
+  --port TEXT        server port (default 5000); an empty port ("") hands the server
+                     name to FreeTDS alone, so a freetds.conf entry of that name resolves
   --user TEXT        login name
   --database TEXT    database
   The password is read from the environment variable TESSALOOM_PASSWORD, never from the
-  command line.
+  command line. TESSALOOM_COMMAND_TIMEOUT: seconds a statement may wait (default 60, 0 for
+  no limit).
 
 What to do:
   --table PATTERN    new-table mode: one table per file, "[counter]" replaced by the file's
@@ -32,14 +40,41 @@ What to do:
   --batch N          Sybase ASE: rows sent per round trip, inside transactions (default 1000);
                      1 sends each row alone, without a transaction
 
+How files are read:
+  --encoding NAME    the files' encoding, any the system's converters know (windows-1251,
+                     IBM850, Shift_JIS, ...). Without it, and whenever a file begins with a
+                     byte-order mark, the mark decides (UTF-8, UTF-16LE, UTF-16BE); without
+                     a mark each line is UTF-8, or Windows-1252 where it is not valid UTF-8.
+  --quote CHAR       a field that begins with CHAR ends at the next lone CHAR: it may hold
+                     the separator, line breaks (kept as they stand) and CHAR doubled for
+                     one CHAR. Line numbers in reports still count the file's lines.
+  -                  as a FILE: standard input (once).
+
+Reporting:
+  --errors FILE      every row not loaded as one line of FILE, tab-separated: the file's
+                     path, the row's line number (1 = the first line; 0 for a file of which
+                     nothing was loaded), the reason and the row's text; in the last two a
+                     tab, CR, LF and backslash are written \t, \r, \n and \\.
+  --quiet            no progress line (it is shown only when stderr is a terminal).
+
 Every message the window would show is printed as one line: its title, a colon, then its
-text with line breaks shown as "\n"; error reports go to stderr, the rest to stdout.
+text with line breaks shown as "\n"; error reports go to stderr, the rest to stdout. A row
+that was not loaded is reported with its file and line number.
+Interrupted (SIGINT, SIGTERM), the run stops after the row in hand and says from which line
+on the file was not sent.
 Exit status: 0 when the run ended with "Done.", no failure was reported and no file was
 skipped for its column count; 1 otherwise; 2 for bad usage.
 
 Usage: tessaloom-import [options] FILE...
        tessaloom-import --version
 )";
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int)
+{
+    stopSignal = 1;
+}
 
 int usage(const QString& problem)
 {
@@ -68,10 +103,14 @@ int main(int argc, char* argv[])
     const QCommandLineOption skipHeader(QStringLiteral("skip-header"));
     const QCommandLineOption separator(QStringLiteral("separator"), {}, QStringLiteral("text"),
                                        QStringLiteral(","));
+    const QCommandLineOption encoding(QStringLiteral("encoding"), {}, QStringLiteral("name"));
+    const QCommandLineOption quote(QStringLiteral("quote"), {}, QStringLiteral("char"));
+    const QCommandLineOption errors(QStringLiteral("errors"), {}, QStringLiteral("file"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"));
     const QCommandLineOption batch(QStringLiteral("batch"), {}, QStringLiteral("n"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     parser.addOptions({server, port, user, database, table, columnNames, append, skipHeader,
-                       separator, batch, help});
+                       separator, encoding, quote, errors, quiet, batch, help});
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOption(version);
     if (!parser.parse(QCoreApplication::arguments()))
@@ -98,6 +137,29 @@ int main(int argc, char* argv[])
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
         return usage(QStringLiteral("no files given"));
+    if (files.count(QStringLiteral("-")) > 1)
+        return usage(QStringLiteral("- (standard input) can be given once"));
+    if (parser.isSet(encoding) && !TextDecoding::isKnown(parser.value(encoding)))
+        return usage(QStringLiteral("unknown encoding: %1").arg(parser.value(encoding)));
+    QChar quoteChar;
+    if (parser.isSet(quote)) {
+        const QString q = parser.value(quote);
+        if (q.size() != 1 || q.at(0).isSurrogate())
+            return usage(QStringLiteral("--quote wants one character"));
+        if (parser.value(separator).contains(q))
+            return usage(QStringLiteral("the --quote character cannot be part of the separator"));
+        quoteChar = q.at(0);
+    }
+    std::optional<ErrorsFile> errorsFile;
+    if (parser.isSet(errors)) {
+        try {
+            errorsFile.emplace(parser.value(errors));
+        } catch (const Failure& failure) {
+            std::fprintf(stderr, "tessaloom-import: %s\n",
+                         failure.description().toLocal8Bit().constData());
+            return 1;
+        }
+    }
 
     const ConnectionSettings settings{parser.value(server), parser.value(port), parser.value(user),
                                       QString::fromLocal8Bit(qgetenv("TESSALOOM_PASSWORD")),
@@ -117,6 +179,11 @@ int main(int argc, char* argv[])
     }
 
     ConsoleInteraction console(answers);
+    ImportProgress progress;
+    if (!parser.isSet(quiet) && ::isatty(STDERR_FILENO))
+        console.showProgress(&progress);
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
     MemoryTableList tables;
     const SessionFactory createSession = [rowsPerBatch] {
         auto session = std::make_unique<DatabaseSession>();
@@ -134,18 +201,27 @@ int main(int argc, char* argv[])
         tables.setCurrentIndex(int(tables.items().indexOf(parser.value(append))));
 
     FixedImportOptions options(values, &tables);
-    ImportRun run(ImportContext{console,
-                                options,
-                                tables,
-                                [&] { return int(files.size()); },
-                                [&](int i) { return files.value(i); },
-                                [&] { return settings; },
-                                createSession,
-                                nullptr,
-                                QString(),
-                                {}});
+    ImportRun run(ImportContext{console, options, tables, [&] { return int(files.size()); },
+                                [&](int i) { return files.value(i); }, [&] { return settings; },
+                                createSession, nullptr, QString(), [] { return stopSignal != 0; }},
+                  RunnerOptions{parser.value(encoding), quoteChar,
+                                errorsFile ? &*errorsFile : nullptr, &progress});
     const ImportOutcome outcome = run.start();
+    console.endProgress();
+    if (outcome.stopped)
+        std::fprintf(stderr, "tessaloom-import: stopped. %s\n",
+                     outcome.stopReport.toLocal8Bit().constData());
+    bool written = true;
+    if (errorsFile) {
+        try {
+            errorsFile->finish();
+        } catch (const Failure& failure) {
+            std::fprintf(stderr, "tessaloom-import: %s\n",
+                         failure.description().toLocal8Bit().constData());
+            written = false;
+        }
+    }
     const bool clean = outcome.closingMessage == QStringLiteral("Done.") &&
-                       outcome.failuresReported == 0 && outcome.filesMismatched == 0;
+                       outcome.failuresReported == 0 && outcome.filesMismatched == 0 && written;
     return clean ? 0 : 1;
 }

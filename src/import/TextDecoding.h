@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+// How the bytes of a file to import become text.
+namespace TextDecoding {
+
+// What a byte-order mark at the start of a file says.
+enum class Mark
+{
+    None,
+    Utf8,
+    Utf16LE,
+    Utf16BE
+};
+
+// The mark the bytes begin with; its length in bytes goes to length (0 for None).
+Mark markAt(QByteArrayView start, qsizetype& length);
+
+// True when the platform's converters know the encoding name (e.g. "windows-1251", "IBM850").
+bool isKnown(const QString& name);
+
+// Windows-1252, except that the five bytes it leaves undefined (0x81, 0x8D, 0x8F, 0x90,
+// 0x9D) are read as Latin-1, so every byte stays a character.
+QString fromWindows1252(QByteArrayView bytes);
+
+} // namespace TextDecoding

@@ -1,0 +1,223 @@
+#include "Failure.h"
+#include "FieldSplitter.h"
+#include "LineReader.h"
+#include "RecordReader.h"
+#include "TestEnvironment.h"
+
+#include <QStringEncoder>
+#include <QtTest>
+
+namespace {
+QByteArray encoded(const char* encoding, QStringView text)
+{
+    QStringEncoder encoder(encoding);
+    return encoder.encode(text);
+}
+
+// Every record of a file, with the line it begins on and "!" after it when a quote was left
+// open, e.g. "1:a,b" "2:x\r\ny" "4!:open".
+QStringList records(const QString& path, const QString& encoding = {}, QChar quote = {},
+                    const QString& separator = QStringLiteral(","))
+{
+    LineReader lines;
+    lines.open(path, encoding);
+    RecordReader reader(lines);
+    reader.setQuote(quote, separator);
+    QStringList out;
+    QString record;
+    while (reader.next(record))
+        out << QString::number(reader.firstLine()) +
+                   (reader.unterminated() ? QStringLiteral("!:") : QStringLiteral(":")) + record;
+    return out;
+}
+
+QStringList quotedFields(const QString& record, const QString& separator, QChar quote = u'"')
+{
+    QString unquoted;
+    QList<QStringView> fields;
+    SplitQuotedFields(record, separator, quote, unquoted, fields);
+    QStringList out;
+    for (QStringView f : fields)
+        out << f.toString();
+    return out;
+}
+} // namespace
+
+// How the bytes of a file become lines, records and fields.
+class TextReadingTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void encodings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QStringList>("lines");
+        const QString curly = QStringLiteral("\u201Cquoted\u201D \u20AC5");
+        QTest::newRow("UTF-8 without a mark") << QByteArray("Zo\xC3\xAB,1\r\n\xE2\x82\xAC,2\n")
+                                              << QString() << QStringList{"1:Zoë,1", "2:€,2"};
+        QTest::newRow("UTF-8 mark dropped only at the start")
+            << QByteArray("\xEF\xBB\xBFh\r\n\xEF\xBB\xBFv\r\n") << QString()
+            << QStringList{"1:h", QStringLiteral("2:\uFEFFv")};
+        QTest::newRow("UTF-16LE mark")
+            << QByteArray("\xFF\xFE") + encoded("UTF-16LE", u"a,b\r\nZoë\r\n") << QString()
+            << QStringList{"1:a,b", "2:Zoë"};
+        QTest::newRow("UTF-16BE mark, a second mark is data")
+            << QByteArray("\xFE\xFF") + encoded("UTF-16BE", QStringLiteral("\uFEFFx\ny"))
+            << QString() << QStringList{QStringLiteral("1:\uFEFFx"), "2:y"};
+        QTest::newRow("a mark outweighs a named encoding")
+            << QByteArray("\xFF\xFE") + encoded("UTF-16LE", u"ok") << QStringLiteral("IBM850")
+            << QStringList{"1:ok"};
+        QTest::newRow("a line not UTF-8 is Windows-1252")
+            << QByteArray("ok \xC3\xA9\n\x93quoted\x94 \x80"
+                          "5\n")
+            << QString() << QStringList{"1:ok é", QStringLiteral("2:") + curly};
+        QTest::newRow("bytes Windows-1252 leaves undefined are kept")
+            << QByteArray("\x81\x8D\x8F\x90\x9D\xFF") << QString()
+            << QStringList{QStringLiteral("1:\u0081\u008D\u008F\u0090\u009D\u00FF")};
+        QTest::newRow("windows-1251 by name")
+            << encoded("windows-1251", u"Привет,мир\r\n") << QStringLiteral("windows-1251")
+            << QStringList{"1:Привет,мир"};
+        QTest::newRow("IBM850 by name")
+            << encoded("IBM850", u"Müller;Straße\r") << QStringLiteral("IBM850")
+            << QStringList{"1:Müller;Straße"};
+    }
+
+    void encodings()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, encoding);
+        QFETCH(QStringList, lines);
+        TestEnvironment env;
+        QCOMPARE(records(env.writeFile(QStringLiteral("f.txt"), bytes), encoding), lines);
+    }
+
+    void whatTheBufferCutsIsReadWhole()
+    {
+        TestEnvironment env;
+        // Wherever the reads fall, a double-byte character and a CR LF pair stay whole.
+        for (qsizetype before = LineReader::BufferSize - 2; before <= LineReader::BufferSize + 4;
+             ++before) {
+            const QString path =
+                env.writeFile(QStringLiteral("j.txt"),
+                              QByteArray(before, 'x') + encoded("Shift_JIS", u"あ") + "\r\ny");
+            QCOMPARE(
+                records(path, QStringLiteral("Shift_JIS")),
+                QStringList(
+                    {QStringLiteral("1:") + QString(before, u'x') + QStringLiteral("あ"), "2:y"}));
+            const QString plain =
+                env.writeFile(QStringLiteral("p.txt"), QByteArray(before, 'x') + "\r\ny\r\n");
+            QCOMPARE(records(plain).size(), 2);
+        }
+    }
+
+    void breaksAreKeptAndLinesCounted()
+    {
+        TestEnvironment env;
+        LineReader reader;
+        reader.open(env.writeFile(QStringLiteral("f.txt"), "aaa\r\nb\rc\n\nd"));
+        QString line;
+        QList<LineReader::Break> breaks;
+        QStringList texts;
+        while (reader.readLine(line)) {
+            texts << line;
+            breaks << reader.lastBreak();
+        }
+        QCOMPARE(texts, QStringList({"aaa", "b", "c", "", "d"}));
+        QCOMPARE(breaks, QList<LineReader::Break>({LineReader::Break::CrLf, LineReader::Break::Cr,
+                                                   LineReader::Break::Lf, LineReader::Break::Lf,
+                                                   LineReader::Break::None}));
+        QCOMPARE(reader.lineNumber(), 5);
+        // Our own UTF-8 keeps a leading U+FEFF: it is data once the file's mark is gone.
+        reader.openUtf8(env.writeFile(QStringLiteral("g.txt"), "\xEF\xBB\xBFv\r\n"));
+        QVERIFY(reader.readLine(line));
+        QCOMPARE(line, QStringLiteral("\uFEFFv"));
+    }
+
+    void anUnknownEncodingIsAFailure()
+    {
+        TestEnvironment env;
+        LineReader reader;
+        QVERIFY_THROWS_EXCEPTION(Failure, reader.open(env.writeFile(QStringLiteral("f"), "x"),
+                                                      QStringLiteral("no-such-encoding")));
+    }
+
+    void quotedRecords_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QStringList>("records");
+        QTest::newRow("separator inside quotes")
+            << QByteArray("1,\"Anytown, WW\",x\n2,b,c\n") << ","
+            << QStringList{"1:1,\"Anytown, WW\",x", "2:2,b,c"};
+        QTest::newRow("CR LF and LF inside quotes, kept exactly")
+            << QByteArray("a,\"one\r\ntwo\nthree\"\r\nnext\r\n") << ","
+            << QStringList{"1:a,\"one\r\ntwo\nthree\"", "4:next"};
+        QTest::newRow("a doubled quote does not close")
+            << QByteArray("\"say \"\"hi\r\nthere\"\"\",z\nw\n") << ","
+            << QStringList{"1:\"say \"\"hi\r\nthere\"\"\",z", "3:w"};
+        QTest::newRow("a quote inside an unquoted field is text")
+            << QByteArray("5\" pipe,x\n6,y\n") << "," << QStringList{"1:5\" pipe,x", "2:6,y"};
+        QTest::newRow("separator of several characters")
+            << QByteArray("a||\"b||\nc\"||d\ne\n") << "||"
+            << QStringList{"1:a||\"b||\nc\"||d", "3:e"};
+        QTest::newRow("an open quote at the end names its first line")
+            << QByteArray("h\nok\n\"open,\nrest\n") << ","
+            << QStringList{"1:h", "2:ok", "3!:\"open,\nrest"};
+    }
+
+    void quotedRecords()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, separator);
+        QFETCH(QStringList, records);
+        TestEnvironment env;
+        QCOMPARE(
+            ::records(env.writeFile(QStringLiteral("f.csv"), bytes), QString(), u'"', separator),
+            records);
+    }
+
+    void quotedFieldsAreUnquoted_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("plain") << "a,b,,c"
+                               << "," << QStringList{"a", "b", "", "c"};
+        QTest::newRow("separator") << "1,\"Anytown, WW\",x"
+                                   << "," << QStringList{"1", "Anytown, WW", "x"};
+        QTest::newRow("doubled quote") << "\"say \"\"hi\"\"\",\"\""
+                                       << "," << QStringList{"say \"hi\"", ""};
+        QTest::newRow("line breaks") << "\"a\r\nb\nc\",d"
+                                     << "," << QStringList{"a\r\nb\nc", "d"};
+        QTest::newRow("several characters") << "\"x||y\"||z||"
+                                            << "||" << QStringList{"x||y", "z", ""};
+        QTest::newRow("text after the closing quote") << "\"ab\"cd,e"
+                                                      << "," << QStringList{"abcd", "e"};
+        QTest::newRow("quote inside unquoted") << "5\" pipe,x"
+                                               << "," << QStringList{"5\" pipe", "x"};
+        QTest::newRow("unterminated runs to the end") << "\"open,rest"
+                                                      << "," << QStringList{"open,rest"};
+        QTest::newRow("empty record") << ""
+                                      << "," << QStringList{};
+    }
+
+    void quotedFieldsAreUnquoted()
+    {
+        QFETCH(QString, record);
+        QFETCH(QString, separator);
+        QFETCH(QStringList, fields);
+        QCOMPARE(quotedFields(record, separator), fields);
+    }
+
+    void withoutAQuoteRecordsAreLines()
+    {
+        TestEnvironment env;
+        QCOMPARE(records(env.writeFile(QStringLiteral("f.csv"), "\"a,\nb\"\n")),
+                 QStringList({"1:\"a,", "2:b\""}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TextReadingTest)
+#include "TextReadingTest.moc"
