@@ -35,6 +35,12 @@ QString AseRowBatcher::unknownOutcomeNote()
                           "it is not known.");
 }
 
+QString AseRowBatcher::unknownCommitNote()
+{
+    return QStringLiteral("The commit of these rows got no answer: whether the server kept them "
+                          "is not known.");
+}
+
 void AseRowBatcher::submit(const RowStatement& row)
 {
     Entry entry{row.ticket, row.text, State::Held, {}};
@@ -271,9 +277,8 @@ void AseRowBatcher::commit()
         for (Entry& e : open)
             if (e.state == State::Sent) {
                 e.state = State::Lost;
-                e.description = answer.lostDescription + QStringLiteral("\r\n") +
-                                QStringLiteral("The commit of these rows got no answer: whether "
-                                               "the server kept them is not known.");
+                e.description =
+                    answer.lostDescription + QStringLiteral("\r\n") + unknownCommitNote();
             }
         for (const Entry& e : open)
             finish(e);

@@ -44,6 +44,8 @@ public:
     // Added to a lost row's description when its statement was in flight on its own: the server
     // may have applied it.
     static QString unknownOutcomeNote();
+    // Added when the commit of a transaction was in flight.
+    static QString unknownCommitNote();
 
 private:
     enum class State
