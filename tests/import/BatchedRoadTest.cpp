@@ -12,6 +12,7 @@ struct RoadRun
 {
     QStringList reports;
     QList<QStringList> tables; // per file, the first column of its table in insertion order
+    ImportOutcome outcome;
 };
 
 struct DataFile
@@ -38,7 +39,8 @@ QList<DataFile> writeFiles(const QTemporaryDir& dir, const QList<int>& rows)
     return files;
 }
 
-RoadRun runThrough(const QStringList& faultSwitches, int rowsPerBatch, const QList<DataFile>& files)
+RoadRun runThrough(const QStringList& faultSwitches, int rowsPerBatch, const QList<DataFile>& files,
+                   const std::function<void(ImportFixture&, ImportProgress&)>& arrange = {})
 {
     SandboxServer::Settings settings;
     settings.faultSwitches = faultSwitches;
@@ -59,9 +61,14 @@ RoadRun runThrough(const QStringList& faultSwitches, int rowsPerBatch, const QLi
         session->setRowsPerBatch(rowsPerBatch);
         return session;
     };
-    ImportRun(context).start();
-    server.stop(); // the server lets go of its files; what it committed stays
+    RunnerOptions runner;
+    ImportProgress progress;
+    runner.progress = &progress;
+    if (arrange)
+        arrange(f, progress);
     RoadRun run;
+    run.outcome = ImportRun(context, runner).start();
+    server.stop(); // the server lets go of its files; what it committed stays
     run.reports = f.errorReports();
     for (int i = 1; i <= files.size(); ++i)
         run.tables << SqliteRows(server.databaseFile(QStringLiteral("testdb")),
@@ -162,6 +169,26 @@ private slots:
         const QList<DataFile> files = writeFiles(dir, {3000});
         compareLostConnection({QStringLiteral("--silent-after"), QStringLiteral("2300")}, files);
         qunsetenv("TESSALOOM_COMMAND_TIMEOUT");
+    }
+
+    void closingTheWindowCommitsWhatWasSent()
+    {
+        QTemporaryDir dir;
+        const QList<DataFile> files = writeFiles(dir, {20000});
+        const RoadRun run =
+            runThrough({}, 1000, files, [](ImportFixture& f, ImportProgress& progress) {
+                f.ui.onYield([&](int) {
+                    if (progress.rows > 2500)
+                        f.stopRequested = true;
+                });
+            });
+        QVERIFY(run.outcome.stopped);
+        const PartWay said = partWay(run.outcome.stopReport);
+        const QStringList loaded = run.tables[0];
+        QVERIFY(loaded.size() > 2500 && loaded.size() < 20000);
+        QCOMPARE(loaded, ids(int(loaded.size())));
+        QCOMPARE(said.loaded, loaded.size());
+        QCOMPARE(said.fromLine, loaded.size() + 2);
     }
 
 private:
