@@ -234,7 +234,10 @@ private slots:
              {QStringList{}, QStringList{QStringLiteral("--bogus"), QStringLiteral("f")},
               QStringList{QStringLiteral("--append"), QStringLiteral("T"),
                           QStringLiteral("--table"), QStringLiteral("X"), QStringLiteral("f")},
-              QStringList{QStringLiteral("--skip-header"), QStringLiteral("f")}}) {
+              QStringList{QStringLiteral("--skip-header"), QStringLiteral("f")},
+              QStringList{QStringLiteral("--batch"), QStringLiteral("0"), QStringLiteral("f")},
+              QStringList{QStringLiteral("--batch"), QStringLiteral("many"),
+                          QStringLiteral("f")}}) {
             const Result r = runImport(env, args);
             QCOMPARE(r.exitCode, 2);
             QVERIFY(r.err.contains(QStringLiteral("Usage: tessaloom-import")));
