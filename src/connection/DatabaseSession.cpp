@@ -19,7 +19,7 @@ void DatabaseSession::open(const QString& connectionString)
 {
     if (m_provider)
         throw Failure(QStringLiteral("Operation is not allowed when the object is open."));
-    m_provider = openProvider(ConnectionString::parse(connectionString));
+    m_provider = openProvider(ConnectionString::parse(connectionString), m_rowsPerBatch);
 }
 
 SessionProvider& DatabaseSession::provider()

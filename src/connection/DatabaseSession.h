@@ -22,6 +22,9 @@ public:
     // 3 = read and write. Kept for callers that set it before opening; it changes nothing.
     void setMode(int mode) { m_mode = mode; }
     int mode() const { return m_mode; }
+    // Rows a server provider sends per round trip, from the next open on (0: its default;
+    // 1: each row alone, without transactions).
+    void setRowsPerBatch(int rows) { m_rowsPerBatch = rows; }
 
     void open(const QString& connectionString);
     bool isOpen() const { return m_provider != nullptr; }
@@ -49,6 +52,7 @@ private:
     void track(const std::shared_ptr<Cursor>& cursor);
 
     int m_mode = 0;
+    int m_rowsPerBatch = 0;
     std::unique_ptr<SessionProvider> m_provider;
     std::vector<std::weak_ptr<Cursor>> m_cursors;
 };

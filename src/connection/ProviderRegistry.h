@@ -5,5 +5,6 @@
 
 #include <memory>
 
-// Opens the provider the connection string names. Throws Failure.
-std::unique_ptr<SessionProvider> openProvider(const ConnectionString& parts);
+// Opens the provider the connection string names. Throws Failure. rowsPerBatch: rows per round
+// trip for a server provider (0: its default).
+std::unique_ptr<SessionProvider> openProvider(const ConnectionString& parts, int rowsPerBatch = 0);

@@ -10,6 +10,7 @@
 #include "TextAccess1.h"
 #include "TextFilters.h"
 #include "WorkingCopy.h"
+#include "WorkingCopyClaim.h"
 
 #include <deque>
 
@@ -515,7 +516,8 @@ private:
     {
         g.setLine(line);
         ++row.ticket;
-        pending.push_back(Pending{row.ticket, rowLine, record});
+        // The text is kept only where it will be listed: a long row is not held twice.
+        pending.push_back(Pending{row.ticket, rowLine, o.rejected ? record : QString()});
         session->submitRow(row);
         if (o.progress)
             ++o.progress->rows;
@@ -701,6 +703,9 @@ ImportOutcome ImportRun::start()
     ImportContext c = m_context;
     if (c.workingCopyPath.isEmpty())
         c.workingCopyPath = WorkingCopy::defaultPath();
+    // Held until the run ends: another run at the same time takes a name of its own.
+    const WorkingCopyClaim claim(c.workingCopyPath);
+    c.workingCopyPath = claim.path();
     Guard g(c.interaction, Locations::StartImporting);
     PacedYield yield(c.interaction, YieldIntervalMs, c.stopRequested);
     auto say = [&](int line, const QString& text) {

@@ -120,9 +120,11 @@ private:
 
 QString WorkingCopy::defaultPath()
 {
-    const QByteArray temp = qgetenv("TEMP");
-    if (!temp.isEmpty())
-        return QDir(QFile::decodeName(temp)).filePath(QStringLiteral("upload.txt"));
+    for (const char* variable : {"TEMP", "TMPDIR"}) {
+        const QByteArray temp = qgetenv(variable);
+        if (!temp.isEmpty())
+            return QDir(QFile::decodeName(temp)).filePath(QStringLiteral("upload.txt"));
+    }
     QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     if (folder.isEmpty())
         folder = QDir::homePath() + QStringLiteral("/.cache");

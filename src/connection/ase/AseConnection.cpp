@@ -58,7 +58,10 @@ bool isPortNumber(const QString& port)
 }
 } // namespace
 
-AseConnection::AseConnection() = default;
+AseConnection::AseConnection(int rowsPerBatch)
+    : m_rows(*this, AseRowBatcher::Limits{rowsPerBatch > 0 ? rowsPerBatch : DefaultRowsPerBatch})
+{
+}
 
 AseConnection::~AseConnection()
 {
@@ -178,6 +181,8 @@ CS_COMMAND* AseConnection::send(const QString& statement)
 {
     if (!m_connected)
         throw Failure(QStringLiteral("Operation is not allowed when the object is closed."));
+    if (m_broken)
+        throw Failure(QStringLiteral("The connection to the server was lost."));
     m_charset->check(statement);
     finishPending();
     m_messages.clear();
@@ -206,6 +211,7 @@ void AseConnection::dropCommand(CS_COMMAND* cmd)
 
 void AseConnection::execute(const QString& statement)
 {
+    m_rows.flush();
     CS_COMMAND* cmd = send(statement);
     bool failed = false;
     CS_INT resultType = 0;
@@ -237,6 +243,7 @@ void AseConnection::execute(const QString& statement)
 
 std::shared_ptr<Cursor> AseConnection::query(const QString& statement)
 {
+    m_rows.flush();
     CS_COMMAND* cmd = send(statement);
     auto cursor = std::make_shared<AseCursor>(*this, cmd);
     cursor->start();
@@ -266,7 +273,7 @@ std::shared_ptr<Cursor> AseConnection::tablesSchema()
 
 bool AseConnection::isAlive() const
 {
-    if (!m_connected || !m_connection)
+    if (!m_connected || !m_connection || m_broken)
         return false;
     CS_INT status = 0;
     if (ct_con_props(m_connection, CS_GET, CS_CON_STATUS, &status, CS_UNUSED, nullptr) !=
@@ -277,6 +284,9 @@ bool AseConnection::isAlive() const
 
 void AseConnection::close()
 {
+    // What was sent is committed before the connection goes.
+    if (m_connected)
+        m_rows.flush();
     finishPending();
     if (m_connection) {
         if (m_connected) {

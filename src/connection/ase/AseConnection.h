@@ -1,7 +1,9 @@
 #pragma once
 
+#include "AseRowBatcher.h"
 #include "ServerCharset.h"
 #include "SessionProvider.h"
+#include "StatementChannel.h"
 
 #include <memory>
 #include <QString>
@@ -11,11 +13,13 @@ struct _cs_context;
 struct _cs_connection;
 struct _cs_command;
 
-// One Client-Library connection and the messages its callbacks collected.
-class AseConnection : public SessionProvider
+// One Client-Library connection and the messages its callbacks collected. Rows go out in
+// batches (see AseRowBatcher); every other statement first ends what the rows left open.
+class AseConnection : public SessionProvider, private StatementChannel
 {
 public:
-    AseConnection();
+    // rowsPerBatch: statements per round trip; 1 sends each alone, without transactions.
+    explicit AseConnection(int rowsPerBatch = DefaultRowsPerBatch);
     ~AseConnection() override;
 
     // An empty port hands the server name to FreeTDS alone, so a freetds.conf or interfaces
@@ -28,6 +32,11 @@ public:
     std::shared_ptr<Cursor> tablesSchema() override;
     void close() override;
     bool isAlive() const override;
+    void submitRow(const RowStatement& row) override;
+    std::vector<RowOutcome> takeOutcomes() override;
+    void flushRows() override;
+
+    static constexpr int DefaultRowsPerBatch = 1000;
 
     // The character set the server announced at login; every statement is checked against it
     // before it is sent.
@@ -52,6 +61,9 @@ private:
     _cs_command* send(const QString& statement);
     void finishPending();
     void dropCommand(_cs_command* cmd);
+    BatchAnswer exchange(const QStringList& statements) override;
+    std::optional<QString> refusal(const QString& statement) override;
+    std::optional<qint64> firstValue(_cs_command* cmd);
 
     _cs_context* m_context = nullptr;
     _cs_connection* m_connection = nullptr;
@@ -62,4 +74,6 @@ private:
     std::unique_ptr<ServerCharset> m_charset = std::make_unique<ServerCharset>();
     QStringList m_messages;
     std::weak_ptr<Cursor> m_pending;
+    bool m_broken = false; // a batch got no complete answer: nothing more goes out
+    AseRowBatcher m_rows;
 };

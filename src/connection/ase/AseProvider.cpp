@@ -17,9 +17,9 @@ int AseProvider::commandTimeoutSeconds()
     return seconds;
 }
 
-std::unique_ptr<SessionProvider> AseProvider::open(const ConnectionString& parts)
+std::unique_ptr<SessionProvider> AseProvider::open(const ConnectionString& parts, int rowsPerBatch)
 {
-    auto connection = std::make_unique<AseConnection>();
+    auto connection = std::make_unique<AseConnection>(rowsPerBatch);
     connection->connect(parts.server, parts.port, parts.user, parts.password, parts.catalog);
     return connection;
 }

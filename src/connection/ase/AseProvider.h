@@ -21,6 +21,8 @@ public:
     // that is not a whole number of seconds.
     static int commandTimeoutSeconds();
 
-    // Throws Failure with the server's or the client library's messages.
-    static std::unique_ptr<SessionProvider> open(const ConnectionString& parts);
+    // Throws Failure with the server's or the client library's messages. rowsPerBatch: rows
+    // per round trip (0: the default; 1: each alone, without transactions).
+    static std::unique_ptr<SessionProvider> open(const ConnectionString& parts,
+                                                 int rowsPerBatch = 0);
 };

@@ -37,6 +37,8 @@ What to do:
   --append TABLE     append every file to the existing table TABLE
   --skip-header      append mode: the first line of each file is a header and is dropped
   --separator TEXT   the field separator (default ",")
+  --batch N          Sybase ASE: rows sent per round trip, inside transactions (default 1000);
+                     1 sends each row alone, without a transaction
 
 How files are read:
   --encoding NAME    the files' encoding, any the system's converters know (windows-1251,
@@ -105,9 +107,10 @@ int main(int argc, char* argv[])
     const QCommandLineOption quote(QStringLiteral("quote"), {}, QStringLiteral("char"));
     const QCommandLineOption errors(QStringLiteral("errors"), {}, QStringLiteral("file"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
+    const QCommandLineOption batch(QStringLiteral("batch"), {}, QStringLiteral("n"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     parser.addOptions({server, port, user, database, table, columnNames, append, skipHeader,
-                       separator, encoding, quote, errors, quiet, help});
+                       separator, encoding, quote, errors, quiet, batch, help});
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOption(version);
     if (!parser.parse(QCoreApplication::arguments()))
@@ -124,6 +127,13 @@ int main(int argc, char* argv[])
         return usage(QStringLiteral("--append cannot be combined with --table or --column-names"));
     if (!parser.isSet(append) && parser.isSet(skipHeader))
         return usage(QStringLiteral("--skip-header belongs to --append"));
+    int rowsPerBatch = 0;
+    if (parser.isSet(batch)) {
+        bool ok = false;
+        rowsPerBatch = parser.value(batch).toInt(&ok);
+        if (!ok || rowsPerBatch < 1)
+            return usage(QStringLiteral("--batch wants a number of rows, 1 or more"));
+    }
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
         return usage(QStringLiteral("no files given"));
@@ -175,13 +185,28 @@ int main(int argc, char* argv[])
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
     MemoryTableList tables;
-    const SessionFactory createSession = defaultSessionFactory();
+    const SessionFactory createSession = [rowsPerBatch] {
+        auto session = std::make_unique<DatabaseSession>();
+        session->setRowsPerBatch(rowsPerBatch);
+        return session;
+    };
     {
         // The table list is filled first, as the main window's load does.
         Guard load(console, Locations::MainLoad);
         load.line(118, [&] { FillTableList(tables, createSession, settings, console); });
-        if (load.failures() > 0)
+        if (load.failures() > 0) {
+            // Nothing was loaded: each file is listed once.
+            if (errorsFile) {
+                for (const QString& file : files)
+                    errorsFile->file(file, QStringLiteral("The table list could not be read from "
+                                                          "the database; nothing was loaded."));
+                try {
+                    errorsFile->finish();
+                } catch (const Failure&) {
+                }
+            }
             return 1;
+        }
     }
     if (parser.isSet(append))
         tables.setCurrentIndex(int(tables.items().indexOf(parser.value(append))));
@@ -195,8 +220,11 @@ int main(int argc, char* argv[])
     const ImportOutcome outcome = run.start();
     console.endProgress();
     if (outcome.stopped)
-        std::fprintf(stderr, "tessaloom-import: stopped. %s\n",
-                     outcome.stopReport.toLocal8Bit().constData());
+        std::fprintf(
+            stderr, "tessaloom-import: stopped.%s\n",
+            (outcome.stopReport.isEmpty() ? QString() : QLatin1Char(' ') + outcome.stopReport)
+                .toLocal8Bit()
+                .constData());
     bool written = true;
     if (errorsFile) {
         try {

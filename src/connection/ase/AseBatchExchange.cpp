@@ -1,0 +1,122 @@
+// The row path of AseConnection: batches through Client-Library, each statement answered by
+// its own DONE and the messages the callbacks collected before it.
+#include "AseConnection.h"
+#include "Failure.h"
+
+#include <ctpublic.h>
+
+void AseConnection::submitRow(const RowStatement& row)
+{
+    m_rows.submit(row);
+}
+
+std::vector<RowOutcome> AseConnection::takeOutcomes()
+{
+    return m_rows.take();
+}
+
+void AseConnection::flushRows()
+{
+    m_rows.flush();
+}
+
+std::optional<qint64> AseConnection::firstValue(CS_COMMAND* cmd)
+{
+    CS_INT value = 0;
+    CS_INT length = 0;
+    CS_SMALLINT indicator = 0;
+    CS_DATAFMT format{};
+    format.datatype = CS_INT_TYPE;
+    format.maxlength = sizeof(value);
+    format.count = 1;
+    std::optional<qint64> first;
+    if (ct_bind(cmd, 1, &format, &value, &length, &indicator) != CS_SUCCEED) {
+        ct_cancel(nullptr, cmd, CS_CANCEL_CURRENT);
+        return first;
+    }
+    CS_INT rows = 0;
+    CS_RETCODE rc;
+    while ((rc = ct_fetch(cmd, CS_UNUSED, CS_UNUSED, CS_UNUSED, &rows)) == CS_SUCCEED ||
+           rc == CS_ROW_FAIL)
+        if (!first && rc == CS_SUCCEED && indicator != CS_NULLDATA)
+            first = value;
+    return first;
+}
+
+std::optional<QString> AseConnection::refusal(const QString& statement)
+{
+    return m_charset->refusal(statement);
+}
+
+BatchAnswer AseConnection::exchange(const QStringList& statements)
+{
+    BatchAnswer batch;
+    CS_COMMAND* cmd = nullptr;
+    try {
+        cmd = send(statements.join(QLatin1Char('\n')));
+    } catch (const Failure& failure) {
+        m_broken = true;
+        batch.connectionLost = true;
+        batch.lostDescription = failure.description();
+        return batch;
+    }
+    std::optional<qint64> value;
+    bool inRows = false;
+    auto answer = [&](bool failed) {
+        StatementAnswer a;
+        // As for a single statement: an error message fails it even when its DONE does not.
+        a.failed = failed || !m_messages.isEmpty();
+        if (a.failed)
+            a.description = m_messages.isEmpty()
+                                ? QStringLiteral("The server rejected the statement.")
+                                : m_messages.join(QStringLiteral("\r\n"));
+        a.firstValue = value;
+        value.reset();
+        m_messages.clear();
+        batch.answers.push_back(std::move(a));
+    };
+    CS_INT resultType = 0;
+    CS_RETCODE rc;
+    while ((rc = ct_results(cmd, &resultType)) == CS_SUCCEED) {
+        switch (resultType) {
+        case CS_ROW_RESULT:
+            value = firstValue(cmd);
+            inRows = true;
+            break;
+        case CS_CMD_SUCCEED:
+            answer(false);
+            break;
+        case CS_CMD_FAIL:
+            answer(true);
+            break;
+        case CS_CMD_DONE:
+            // A query's rows end with this alone; other statements answered already.
+            if (inRows)
+                answer(false);
+            inRows = false;
+            break;
+        case CS_STATUS_RESULT:
+        case CS_PARAM_RESULT:
+        case CS_COMPUTE_RESULT:
+            ct_cancel(nullptr, cmd, CS_CANCEL_CURRENT);
+            break;
+        default:
+            break;
+        }
+    }
+    const bool ended = rc == CS_END_RESULTS;
+    if (!ended)
+        ct_cancel(nullptr, cmd, CS_CANCEL_ALL);
+    dropCommand(cmd);
+    if (!ended) {
+        // The client gives up on this batch: nothing more is sent on this connection, so an
+        // open transaction can only be rolled back when it closes.
+        m_broken = true;
+        batch.connectionLost = true;
+        batch.lostDescription = m_messages.isEmpty()
+                                    ? QStringLiteral("The connection to the server was lost.")
+                                    : m_messages.join(QStringLiteral("\r\n"));
+        m_messages.clear();
+    }
+    return batch;
+}
