@@ -1,5 +1,6 @@
 /* Tessaloom skin: a quiet, flat look on the face colour.
-   "@face" and "@facetext" stand for the window's face and text colours.
+   "@face" and "@facetext" stand for the window's face and text colours, "@disabledtext" for
+   the colour of its disabled text.
    Lengths are in device-independent pixels, so they follow the screen's scale. */
 
 QPushButton {
@@ -36,6 +37,9 @@ QGroupBox::title {
     left: 8px;
     padding: 0 4px;
     color: @facetext;
+}
+QGroupBox::title:disabled {
+    color: @disabledtext;
 }
 
 QLineEdit {

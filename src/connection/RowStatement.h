@@ -23,5 +23,8 @@ struct RowOutcome
     std::int64_t ticket = 0;
     bool loaded = false;
     bool connectionLost = false; // not loaded because the connection went
-    QString description;         // the database's own text when not loaded
+    // Not loaded because the database could not keep it (a full disk): nothing more of the
+    // file can be, so the rest is not sent.
+    bool storageFailed = false;
+    QString description; // the database's own text when not loaded
 };

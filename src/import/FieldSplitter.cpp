@@ -46,8 +46,18 @@ void SplitQuotedFields(QStringView record, const QString& separator, QChar quote
             i = at + separator.size();
             continue;
         }
-        char16_t* const start = out;
         ++i; // the opening quote
+        // Most quoted fields hold no doubled quote and end at a separator: they view the record.
+        const qsizetype close = record.indexOf(quote, i);
+        if (close >= 0 && (close + 1 == n || (!separator.isEmpty() &&
+                                              record.mid(close + 1).startsWith(separator)))) {
+            fields.append(record.mid(i, close - i));
+            if (close + 1 == n)
+                return;
+            i = close + 1 + separator.size();
+            continue;
+        }
+        char16_t* const start = out;
         while (i < n) {
             const qsizetype close = record.indexOf(quote, i);
             const qsizetype stop = close < 0 ? n : close;

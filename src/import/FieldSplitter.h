@@ -11,7 +11,7 @@ void SplitFields(QStringView line, const QString& separator, QList<QStringView>&
 
 // As SplitFields, but a field that begins with the quote character runs to its closing quote,
 // may hold the separator and line breaks, and holds the quote doubled for one. What follows a
-// closing quote up to the next separator belongs to the field as it stands. Unquoted fields
-// view the record; quoted ones view unquoted, which must outlive them too.
+// closing quote up to the next separator belongs to the field as it stands. Fields view the
+// record, or unquoted where quotes had to be undone; both must outlive them.
 void SplitQuotedFields(QStringView record, const QString& separator, QChar quote, QString& unquoted,
                        QList<QStringView>& fields);

@@ -10,6 +10,7 @@
 #include "TextAccess1.h"
 #include "TextFilters.h"
 #include "WorkingCopy.h"
+#include "WorkingCopyClaim.h"
 
 #include <deque>
 
@@ -164,10 +165,37 @@ private:
                 o.rejected->file(where(), report);
             throw FileAbandoned{};
         }
+        endHeldRows();
         const qint64 from = firstLineNotLoaded();
         listRowsNotSent(cause);
         g.report(Failure(cause + QStringLiteral("\r\n") + partWay(path, loaded, from)));
         throw FileAbandoned{};
+    }
+
+    // A session may still hold rows that will be loaded when it closes: they are ended first,
+    // so that what is said about the file is true. Rows that could not be kept stay among those
+    // not sent.
+    void endHeldRows()
+    {
+        if (heldRowsEnded)
+            return;
+        heldRowsEnded = true;
+        try {
+            session->flushRows();
+        } catch (const Failure&) {
+        }
+        std::vector<Pending> lost;
+        for (const RowOutcome& done : session->takeOutcomes()) {
+            Pending row = takePending(done.ticket);
+            if (done.loaded)
+                ++loaded;
+            else if (done.connectionLost || done.storageFailed)
+                lost.push_back(std::move(row));
+            else
+                rejectRow(row, done.description);
+        }
+        pending.insert(pending.begin(), std::make_move_iterator(lost.begin()),
+                       std::make_move_iterator(lost.end()));
     }
 
     // The program is ending: what was handed over is ended and counted, the rest is listed.
@@ -466,6 +494,8 @@ private:
     {
         const qint64 fileLine = records.firstLine() + lineOffset;
         if (records.unterminated()) {
+            // Rows held by the session are answered first, so reports keep the file's order.
+            settleAll(line);
             g.setLine(line);
             rejectRow(Pending{0, fileLine, record}, unclosedQuote(fileLine));
             return false;
@@ -486,7 +516,8 @@ private:
     {
         g.setLine(line);
         ++row.ticket;
-        pending.push_back(Pending{row.ticket, rowLine, record});
+        // The text is kept only where it will be listed: a long row is not held twice.
+        pending.push_back(Pending{row.ticket, rowLine, o.rejected ? record : QString()});
         session->submitRow(row);
         if (o.progress)
             ++o.progress->rows;
@@ -512,15 +543,18 @@ private:
         std::vector<RowOutcome> outcomes = session->takeOutcomes();
         std::vector<Pending> lost;
         QString lostText;
+        bool storage = false; // the database could not keep the rows (a full disk)
         for (const RowOutcome& outcome : outcomes) {
             Pending done = takePending(outcome.ticket);
             if (outcome.loaded) {
                 ++loaded;
                 continue;
             }
-            if (outcome.connectionLost || !lost.empty()) {
-                if (lost.empty())
+            if (outcome.connectionLost || outcome.storageFailed || !lost.empty()) {
+                if (lost.empty()) {
                     lostText = outcome.description;
+                    storage = outcome.storageFailed;
+                }
                 lost.push_back(std::move(done));
                 continue;
             }
@@ -533,7 +567,8 @@ private:
         // The lost rows come first among those not sent.
         pending.insert(pending.begin(), std::make_move_iterator(lost.begin()),
                        std::make_move_iterator(lost.end()));
-        giveUp(lostText + QStringLiteral("\r\nThe connection to the database was lost."));
+        giveUp(storage ? lostText
+                       : lostText + QStringLiteral("\r\nThe connection to the database was lost."));
     }
 
     // Ends every row still held by the session, so each is reported before the file ends.
@@ -633,6 +668,7 @@ private:
     QString table;
     RowStatement row;
     bool bindsFields = false;
+    bool heldRowsEnded = false;
 
     std::deque<Pending> pending;
     bool rowsBegun = false;
@@ -667,6 +703,9 @@ ImportOutcome ImportRun::start()
     ImportContext c = m_context;
     if (c.workingCopyPath.isEmpty())
         c.workingCopyPath = WorkingCopy::defaultPath();
+    // Held until the run ends: another run at the same time takes a name of its own.
+    const WorkingCopyClaim claim(c.workingCopyPath);
+    c.workingCopyPath = claim.path();
     Guard g(c.interaction, Locations::StartImporting);
     PacedYield yield(c.interaction, YieldIntervalMs, c.stopRequested);
     auto say = [&](int line, const QString& text) {

@@ -32,7 +32,7 @@ struct ImportContext
     ConnectionSource connection;
     SessionFactory createSession = defaultSessionFactory();
     WindowPointer* pointer = nullptr;
-    QString workingCopyPath; // empty: TEMP or the private folder, decided at each start
+    QString workingCopyPath; // empty: TEMP, TMPDIR or the private folder, decided at each start
     // True once the program is ending: the run stops at its next yield.
     std::function<bool()> stopRequested;
 };

@@ -3,6 +3,7 @@
 #include "Failure.h"
 #include "TextDecoding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -32,6 +33,10 @@ void LineReader::openFile(const QString& path)
     if (m_fd < 0)
         throw Failure(QStringLiteral("The file %1 cannot be read: %2").arg(path, systemError()));
     m_path = path;
+    m_seekable = ::lseek(m_fd, 0, SEEK_CUR) >= 0;
+    m_bufferOffset = 0;
+    m_long = false;
+    m_longText = QString();
     m_buffer.resize(BufferSize);
     m_start = m_end = 0;
     m_eof = false;
@@ -113,6 +118,7 @@ bool LineReader::fill()
 {
     if (m_eof || m_fd < 0)
         return false;
+    m_bufferOffset += m_end;
     for (;;) {
         const ssize_t got = ::read(m_fd, m_buffer.data(), size_t(m_buffer.size()));
         if (got < 0 && errno == EINTR)
@@ -155,10 +161,9 @@ bool LineReader::readBytesLine(QString& line)
 {
     for (;;) {
         if (m_start >= m_end && !fill()) {
-            if (m_partial.isEmpty())
+            if (!m_long && m_partial.isEmpty())
                 return false;
-            decode(m_partial, line);
-            m_partial = QByteArray(); // a long line's bytes are not kept past their use
+            finishLine({}, line);
             m_break = Break::None;
             return true;
         }
@@ -169,18 +174,12 @@ bool LineReader::readBytesLine(QString& line)
         while (stop < end && *stop != '\n' && *stop != '\r')
             ++stop;
         if (stop == end) {
-            m_partial.append(begin, end - begin);
+            keep(begin, end - begin);
             m_start = m_end;
             continue;
         }
         const char terminator = *stop;
-        if (m_partial.isEmpty()) {
-            decode(QByteArrayView(begin, stop - begin), line);
-        } else {
-            m_partial.append(begin, stop - begin);
-            decode(m_partial, line);
-            m_partial = QByteArray();
-        }
+        finishLine(QByteArrayView(begin, stop - begin), line);
         m_start = (stop - data) + 1;
         m_break = Break::Lf;
         if (terminator == '\r') {
@@ -195,6 +194,75 @@ bool LineReader::readBytesLine(QString& line)
         }
         return true;
     }
+}
+
+// Keeps the bytes of a line that goes on past the buffer.
+void LineReader::keep(const char* data, qsizetype length)
+{
+    if (m_long) {
+        m_longText += m_longDecoder.decode(QByteArrayView(data, length));
+        m_longBytes += length;
+        return;
+    }
+    if (m_partial.isEmpty())
+        m_partialStart = m_bufferOffset + (data - m_buffer.constData());
+    m_partial.append(data, length);
+    // Only a file that can be read again decodes as it goes: a line found not to be UTF-8
+    // is then read again from its start as Windows-1252.
+    if (m_partial.size() >= LongLine && m_seekable) {
+        m_long = true;
+        m_longDecoder.resetState();
+        m_longText = m_longDecoder.decode(m_partial);
+        m_longBytes = m_partial.size();
+        m_partial = QByteArray();
+    }
+}
+
+void LineReader::finishLine(QByteArrayView last, QString& line)
+{
+    if (!m_long) {
+        if (m_partial.isEmpty()) {
+            decode(last, line);
+            return;
+        }
+        m_partial.append(last);
+        decode(m_partial, line);
+        m_partial = QByteArray(); // a long line's bytes are not kept past their use
+        return;
+    }
+    m_long = false;
+    m_longText += m_longDecoder.decode(last);
+    m_longBytes += last.size();
+    // A sequence cut short at the end of the line shows as an error once a byte follows it.
+    const QString after = m_longDecoder.decode(QByteArrayView("\n", 1)); // decoding is lazy
+    Q_UNUSED(after);
+    if (m_mode == Mode::Utf8 || !m_longDecoder.hasError()) {
+        line = std::move(m_longText);
+        m_longText = QString();
+        return;
+    }
+    m_longText = QString();
+    line = rereadAsWindows1252(m_partialStart, m_longBytes);
+}
+
+QString LineReader::rereadAsWindows1252(qint64 offset, qint64 length)
+{
+    QString text;
+    text.reserve(length);
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    while (length > 0) {
+        const ssize_t got = ::pread(m_fd, chunk.data(),
+                                    size_t(std::min<qint64>(chunk.size(), length)), off_t(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            throw Failure(
+                QStringLiteral("The file %1 cannot be read: %2").arg(m_path, systemError()));
+        text += TextDecoding::fromWindows1252(QByteArrayView(chunk.constData(), got));
+        offset += got;
+        length -= got;
+    }
+    return text;
 }
 
 bool LineReader::fillText()

@@ -42,6 +42,9 @@ public:
     qint64 lineNumber() const { return m_lineNumber; }
 
     static constexpr qsizetype BufferSize = 1 << 18;
+    // A line longer than this is decoded as it is read, so that its bytes and its text are
+    // not both held whole: a very long line costs about the size of its text.
+    static constexpr qsizetype LongLine = 1 << 22;
 
 private:
     enum class Mode
@@ -55,6 +58,9 @@ private:
     bool fill();
     void startDecoder(QStringDecoder decoder);
     bool readBytesLine(QString& line);
+    void keep(const char* data, qsizetype length);
+    void finishLine(QByteArrayView last, QString& line);
+    QString rereadAsWindows1252(qint64 offset, qint64 length);
     bool readTextLine(QString& line);
     bool fillText();
     void decode(QByteArrayView bytes, QString& line);
@@ -67,6 +73,14 @@ private:
     qsizetype m_end = 0;
     bool m_eof = false;
     QByteArray m_partial;
+    qint64 m_bufferOffset = 0; // where in the file m_buffer begins
+    qint64 m_partialStart = 0; // where in the file the line being read begins
+    bool m_seekable = false;
+    // A long line being decoded as it is read.
+    bool m_long = false;
+    qint64 m_longBytes = 0;
+    QString m_longText;
+    QStringDecoder m_longDecoder{QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom};
     Break m_break = Break::None;
     qint64 m_lineNumber = 0;
     QStringDecoder m_utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |

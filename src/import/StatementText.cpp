@@ -20,7 +20,11 @@ void insert(const QString& table, const QList<QStringView>& fields, QString& s)
     qsizetype length = 13 + table.size() + 9 + 1;
     for (QStringView field : fields)
         length += field.size() + field.count(u'\'') + 3;
-    s.resize(length);
+    // A text still shared (a session may keep the last one) is not copied only to be overwritten.
+    if (s.isDetached())
+        s.resize(length);
+    else
+        s = QString(length, Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(s.data());
     put(out, "INSERT INTO [");
     out = std::copy_n(reinterpret_cast<const char16_t*>(table.utf16()), table.size(), out);

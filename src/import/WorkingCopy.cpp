@@ -37,7 +37,7 @@ int createExclusive(const QString& path)
 class Output
 {
 public:
-    explicit Output(int fd) : m_fd(fd) { m_buffer.reserve(1 << 18); }
+    explicit Output(int fd) : m_fd(fd) { m_buffer.reserve(2 * FlushSize); }
     ~Output()
     {
         if (m_fd >= 0)
@@ -46,8 +46,26 @@ public:
     void write(const char* data, size_t length)
     {
         m_buffer.append(data, qsizetype(length));
-        if (m_buffer.size() >= (1 << 18))
+        if (m_buffer.size() >= FlushSize)
             flush();
+    }
+    // The line as UTF-8 and CR LF, encoded straight into the buffer a piece at a time: a very
+    // long line never exists twice over.
+    void writeLine(QStringView line)
+    {
+        constexpr qsizetype Piece = 1 << 16;
+        qsizetype from = 0;
+        while (from < line.size()) {
+            qsizetype length = std::min(Piece, line.size() - from);
+            // A surrogate pair is never cut in two.
+            if (from + length < line.size() && line[from + length - 1].isHighSurrogate())
+                ++length;
+            append(line.sliced(from, length));
+            from += length;
+            if (m_buffer.size() >= FlushSize)
+                flush();
+        }
+        write("\r\n", 2);
     }
     void flush()
     {
@@ -63,7 +81,8 @@ public:
             p += put;
             left -= put;
         }
-        m_buffer.clear();
+        // Emptied, not freed: the next lines reuse the same memory.
+        m_buffer.resize(0);
     }
     void finish()
     {
@@ -77,32 +96,35 @@ public:
     }
 
 private:
+    void append(QStringView piece)
+    {
+        const qsizetype at = m_buffer.size();
+        m_buffer.resize(at + piece.size());
+        char* out = m_buffer.data() + at;
+        const char16_t* in = piece.utf16();
+        qsizetype i = 0;
+        for (; i < piece.size() && in[i] < 0x80; ++i)
+            out[i] = char(in[i]);
+        if (i < piece.size()) {
+            // Rarer text through Qt's own conversion, as the rows are read back with it.
+            m_buffer.resize(at + i);
+            m_buffer.append(piece.sliced(i).toUtf8());
+        }
+    }
+
+    static constexpr qsizetype FlushSize = 1 << 18;
     int m_fd;
     QByteArray m_buffer;
 };
-// A line and its CR LF, encoded a piece at a time: a very long line never exists twice over.
-void writeUtf8(Output& out, const QString& line, QByteArray& bytes)
-{
-    constexpr qsizetype Piece = 1 << 20;
-    qsizetype from = 0;
-    while (from < line.size()) {
-        qsizetype length = std::min(Piece, line.size() - from);
-        // A surrogate pair is never cut in two.
-        if (from + length < line.size() && line.at(from + length - 1).isHighSurrogate())
-            ++length;
-        bytes = QStringView(line).mid(from, length).toUtf8();
-        out.write(bytes.constData(), size_t(bytes.size()));
-        from += length;
-    }
-    out.write("\r\n", 2);
-}
 } // namespace
 
 QString WorkingCopy::defaultPath()
 {
-    const QByteArray temp = qgetenv("TEMP");
-    if (!temp.isEmpty())
-        return QDir(QFile::decodeName(temp)).filePath(QStringLiteral("upload.txt"));
+    for (const char* variable : {"TEMP", "TMPDIR"}) {
+        const QByteArray temp = qgetenv(variable);
+        if (!temp.isEmpty())
+            return QDir(QFile::decodeName(temp)).filePath(QStringLiteral("upload.txt"));
+    }
     QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     if (folder.isEmpty())
         folder = QDir::homePath() + QStringLiteral("/.cache");
@@ -184,7 +206,6 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
                           .arg(partial, systemError()));
     Output out(fd);
     QString line;
-    QByteArray bytes;
     int counter = 0;
     for (;;) {
         onLine();
@@ -194,7 +215,7 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
         const bool keep = !(counter == 0 && skipsFirstLine());
         if (keep) {
             step(Step::Write);
-            writeUtf8(out, line, bytes);
+            out.writeLine(line);
         }
         if (counter == 0) {
             prepared.firstLine = line;

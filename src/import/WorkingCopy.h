@@ -5,8 +5,9 @@
 
 class LineReader;
 
-// The working copy of the file being imported: "upload.txt" in the folder named by TEMP, or,
-// when TEMP is not set, in a private folder of the user's own (never a shared name in /tmp).
+// The working copy of the file being imported: "upload.txt" in the folder named by TEMP, or
+// TMPDIR when TEMP is not set, or else in a private folder of the user's own. A run holds its
+// name through WorkingCopyClaim, so runs at the same time each have their own.
 // It is never written through a symbolic link planted at its path: the old entry is removed
 // and the new file is created exclusively.
 class WorkingCopy
@@ -14,7 +15,7 @@ class WorkingCopy
 public:
     explicit WorkingCopy(QString path) : m_path(std::move(path)) {}
 
-    // TEMP + "/upload.txt", or the private fallback.
+    // TEMP + "/upload.txt", TMPDIR + "/upload.txt", or the private fallback.
     static QString defaultPath();
     const QString& path() const { return m_path; }
 

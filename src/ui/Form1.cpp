@@ -12,6 +12,7 @@
 #include "ProgramIcon.h"
 #include "TwipsLayout.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -84,7 +85,10 @@ void Form1::buildControls()
             }
         });
     }
-    box(ConnectionFields::Password)->setEchoMode(QLineEdit::Password);
+    QLineEdit* password = box(ConnectionFields::Password);
+    password->setEchoMode(QLineEdit::Password);
+    // Every character shows as "*", not as the style's own mask character.
+    password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
 
     const QFont buttonFont = DesignFont(11.25);
     const auto makeButton = [&](const QString& caption, const char* name, QWidget* parent) {
@@ -146,6 +150,8 @@ void Form1::Form_Load()
     g.line(104, [&] {
         setWindowTitle(ProductName);
         setWindowIcon(ProgramIcon());
+        // Message boxes and prompts shown without a parent window carry it too.
+        QApplication::setWindowIcon(windowIcon());
         SetApplicationTitle();
     });
     bool handFile = false;

@@ -18,6 +18,7 @@
 #include "SybaseASE.h"
 #include "TwipsLayout.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -116,6 +117,14 @@ void Form2::buildControls()
         m_app.interaction, *this, *m_tables, [this] { return m_files.count(); },
         [this](int i) { return m_files.path(i); }, [this] { return m_form1.connectionValues(); },
         m_app.createSession, &m_pointer, QString(), [this] { return m_ending; }});
+    // Qt groups option buttons by parent, and that grouping reaches into nested frames: the
+    // mode pair and the first-line pair would act as one group. Each pair is a group of its own.
+    for (auto [first, second] :
+         {std::pair{m_option1, m_option2}, std::pair{m_option3, m_option4}}) {
+        auto* group = new QButtonGroup(this);
+        group->addButton(first);
+        group->addButton(second);
+    }
     m_option1->setChecked(true);
     m_option3->setChecked(true);
     // The start-up state is the one choosing new-table mode gives.

@@ -139,6 +139,22 @@ private slots:
         QVERIFY(press.interaction.yields() > 0);
     }
 
+    // Each folder is read once: the read that finds its sub-folders also finds its files.
+    void everyFolderIsReadOnce()
+    {
+        Press press;
+        makeTree(press.tree, {"z.txt", "b/b.txt", "a/x.csv", "a/deep/d.txt", "b/c/c.TXT", "e/"});
+        QCOMPARE(press.run("txt", press.tree),
+                 QStringList({"z.txt", "b/b.txt", "a/deep/d.txt", "b/c/c.TXT"}));
+        QCOMPARE(press.access.reads.size(), 6); // the chosen folder and five below it
+        for (auto it = press.access.reads.cbegin(); it != press.access.reads.cend(); ++it)
+            QVERIFY2(it.value() == 1, qPrintable(it.key()));
+        // Nor are a folder's attributes asked for again at every level above it: the read of
+        // its parent tells them, and only the chosen folder's are looked up.
+        for (const QString& folder : press.access.reads.keys())
+            QCOMPARE(press.access.attributeReads.value(folder), folder == press.tree + u'/');
+    }
+
     void busyWhileScanning()
     {
         Press press;

@@ -1,3 +1,4 @@
+#include "FileAttributes.h"
 #include "FolderFiles.h"
 #include "Guard.h"
 #include "NamePattern.h"
@@ -221,6 +222,47 @@ private slots:
         std::remove(odd.constData());
     }
 
+    // One read gives what the two listings give, in the same order, for every kind of entry.
+    void oneReadAgreesWithBothListings()
+    {
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree,
+                 {"a.txt", "B.TXT", "c.csv", ".h.txt", "sub/", "dir.txt/", "what?.txt", ".ro/"});
+        QFile::setPermissions(env.path("t/.ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QVERIFY(QFile::link(env.path("t/sub"), env.path("t/to-sub.txt")));
+        QVERIFY(QFile::link(env.path("t/a.txt"), env.path("t/to-file.txt")));
+        QVERIFY(QFile::link(env.path("t/missing"), env.path("t/dangling.txt")));
+        QVERIFY(QFile::link(env.path("t/a.txt"), env.path("t/.hidden-link.txt")));
+        QCOMPARE(::mkfifo(QFile::encodeName(env.path("t/pipe.txt")).constData(), 0600), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(env.path("t/.pipe.txt")).constData(), 0600), 0);
+        const QByteArray odd = QFile::encodeName(tree) + "/x\xfe.txt";
+        std::fclose(std::fopen(odd.constData(), "w"));
+        FolderAccess& real = FolderAccess::system();
+        for (const char* text : {"*.txt", "*.*", "*.csv"}) {
+            const NamePattern pattern{QString::fromLatin1(text)};
+            const FolderAccess::Listing listing = real.list(tree + u'/', &pattern);
+            QVERIFY(listing.filesListed);
+            QCOMPARE(listing.fileNames, real.fileNames(tree + u'/', pattern));
+            for (const QString& name : listing.fileAttributes.keys())
+                QCOMPARE(listing.fileAttributes.value(name), real.attributesOf(tree + u'/' + name));
+            QCOMPARE(listing.fileAttributes.contains(".h.txt"), pattern.matches(u".h.txt"));
+            const QList<FolderAccess::SubFolder> expected = real.subFolders(tree + u'/');
+            QCOMPARE(listing.subFolders.size(), expected.size());
+            for (qsizetype i = 0; i < expected.size(); ++i) {
+                const FolderAccess::SubFolder& sub = listing.subFolders[i];
+                QVERIFY(sub.name == expected[i].name && sub.link == expected[i].link);
+                // What it learned of each sub-folder is what a look-up of its entry gives.
+                QCOMPARE(sub.attributes, real.attributesOf(tree + u'/' + sub.name + u'/'));
+            }
+        }
+        QCOMPARE(real.list(tree + u'/', nullptr).fileNames, QStringList());
+        std::remove(odd.constData());
+        QVERIFY_THROWS_EXCEPTION(Failure, real.list(env.path("gone/"), nullptr));
+        QFile::setPermissions(env.path("t/.ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ExeOwner);
+    }
+
     // The scan's own existence test answers as the shared helper does.
     void fileExistsAgreesWithTheSharedHelper()
     {
@@ -238,6 +280,30 @@ private slots:
                          FileExists(env.path(path)),
                      qPrintable(path));
         QVERIFY(!FolderAccess::system().fileExists(QString()));
+    }
+
+    // The scan's own attribute look-up answers as the shared helper does.
+    void attributesAgreeWithTheSharedHelper()
+    {
+        TestEnvironment env;
+        const QString tree = env.path("t");
+        makeTree(tree, {"f.txt", ".hidden.txt", "d/", ".dotdir/", "ro.txt", "rod/"});
+        QFile::setPermissions(env.path("t/ro.txt"), QFileDevice::ReadOwner);
+        QFile::setPermissions(env.path("t/rod"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QVERIFY(QFile::link(env.path("t/f.txt"), env.path("t/link")));
+        QVERIFY(QFile::link(env.path("t/d"), env.path("t/.dirlink")));
+        QVERIFY(QFile::link(env.path("t/gone"), env.path("t/.dangling")));
+        QCOMPARE(::mkfifo(QFile::encodeName(env.path("t/pipe")).constData(), 0600), 0);
+        const QStringList paths{"t/f.txt",     "t/.hidden.txt", "t/d",    "t/d/",      "t/.dotdir",
+                                "t/.dotdir/",  "t/ro.txt",      "t/rod/", "t/link",    "t/.dirlink",
+                                "t/.dirlink/", "t/.dangling",   "t/pipe", "t/missing", "t/f.txt/"};
+        for (const QString& path : paths)
+            QVERIFY2(FolderAccess::system().attributesOf(env.path(path)) ==
+                         FileAttributesOf(env.path(path)),
+                     qPrintable(path));
+        QVERIFY(!FolderAccess::system().attributesOf(QString()));
+        QFile::setPermissions(env.path("t/rod"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ExeOwner);
     }
 };
 

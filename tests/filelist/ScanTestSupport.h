@@ -14,6 +14,7 @@ class ScriptedFolderAccess : public FolderAccess
 public:
     QList<SubFolder> subFolders(const QString& folder) override;
     QStringList fileNames(const QString& folder, const NamePattern& pattern) override;
+    Listing list(const QString& folder, const NamePattern* pattern) override;
     std::optional<int> attributesOf(const QString& path) override;
     bool fileExists(const QString& path) override;
     bool isRoot(const QString& folder) override;
@@ -26,6 +27,9 @@ public:
     // cannot be made in a test, such as the root's.
     QHash<QString, QStringList> inventedFiles;
     QSet<QString> inventedExisting;
+    // How often each folder's entries were read, by any of the three listings.
+    QHash<QString, int> reads;
+    QHash<QString, int> attributeReads;
 };
 
 // Creates the files and folders ("name/" for a folder) below root; files hold their name.

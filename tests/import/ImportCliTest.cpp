@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
@@ -103,6 +104,54 @@ private slots:
                        QStringLiteral("windows-1251"), cyrillic});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(SqliteRows(db, QStringLiteral("SELECT k FROM C")), QStringList{"При"});
+    }
+
+    void aSignalStopsTheRunAndSaysWhereToResume()
+    {
+        TestEnvironment env;
+        const QString db = env.path(QStringLiteral("t.db"));
+        const QString errors = env.path(QStringLiteral("errors.tsv"));
+        QByteArray many = "n\n";
+        for (int i = 0; i < 300000; ++i)
+            many += QByteArray::number(i) + '\n';
+        const QString file = env.writeFile(QStringLiteral("a.csv"), many);
+        const QString later = env.writeFile(QStringLiteral("b.csv"), "n\n1\n");
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TEMP"), env.tempFolder());
+        environment.insert(QStringLiteral("HOME"), env.root());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TESSALOOM_IMPORT_PATH),
+                      {QStringLiteral("--server"), QStringLiteral("file:") + db,
+                       QStringLiteral("--errors"), errors, file, later});
+        QVERIFY(process.waitForStarted());
+        // Stopped once rows are in the table.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            process.state() != QProcess::Running ||
+                SqliteRows(db, QStringLiteral("SELECT count(*) FROM NewTable1")).value(0).toInt() >
+                    0,
+            60000);
+        QVERIFY2(process.state() == QProcess::Running, "the run ended before it could be stopped");
+        process.terminate();
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        const auto said =
+            QRegularExpression(QStringLiteral("stopped\\. Of the file .*, ([\\d,]+) "
+                                              "rows were loaded; from line ([\\d,]+) on"))
+                .match(err);
+        QVERIFY2(said.hasMatch(), qPrintable(err));
+        const int loaded = said.captured(1).remove(QLatin1Char(',')).toInt();
+        QCOMPARE(said.captured(2).remove(QLatin1Char(',')).toInt(), loaded + 2);
+        QCOMPARE(SqliteRows(db, QStringLiteral("SELECT count(*) FROM NewTable1")),
+                 QStringList{QString::number(loaded)});
+        // The rest of the file row by row, and the file not begun once.
+        QFile listed(errors);
+        QVERIFY(listed.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = listed.readAll().split('\n');
+        QCOMPARE(lines.size() - 1, 300000 - loaded + 1);
+        QVERIFY(lines.at(lines.size() - 2).startsWith((later + QStringLiteral("\t0\t")).toUtf8()));
     }
 
     void readingOptionsAreCheckedBeforeAnything()

@@ -101,6 +101,25 @@ private slots:
         QCOMPARE(listed.lines().last().toInt(), 201);
     }
 
+    void aServerThatHasGoneIsNotSaidToRejectTheStatement()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        ImportFixture f;
+        ImportContext context = f.context();
+        context.connection = [&] { return sandboxSettings(server); };
+        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
+        // The server goes once the session is open, before the table is created.
+        f.onFileRead = [&](int) { server.stop(); };
+        ImportRun(context).start();
+        const QStringList reports = f.errorReports();
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(!reports.first().contains(QStringLiteral("rejected")),
+                 qPrintable(reports.first()));
+        QVERIFY2(reports.first().contains(QStringLiteral("connection")),
+                 qPrintable(reports.first()));
+    }
+
     void namesThatBreakOutOfTheirBracketsAreRefused()
     {
         SandboxServer server;

@@ -112,6 +112,32 @@ private slots:
         }
     }
 
+    void aVeryLongLineIsDecodedAsItIsRead()
+    {
+        TestEnvironment env;
+        // Past the length where decoding starts before the line ends, with a character cut by
+        // every read, and a second line after it.
+        QByteArray utf8;
+        while (utf8.size() < LineReader::LongLine + 3 * LineReader::BufferSize)
+            utf8 += "ab\xC3\xA9"; // "abé"
+        const QString text = QString::fromUtf8(utf8);
+        QCOMPARE(records(env.writeFile(QStringLiteral("u.txt"), utf8 + "\r\nz")),
+                 QStringList({QStringLiteral("1:") + text, "2:z"}));
+        // One byte that is not UTF-8, far into the line: the whole line is Windows-1252.
+        QByteArray mixed = utf8;
+        mixed[mixed.size() - 4] = '\x80';
+        const QStringList read = records(env.writeFile(QStringLiteral("m.txt"), mixed + "\nz\n"));
+        QCOMPARE(read.size(), 2);
+        QCOMPARE(read.at(0).size(), 2 + mixed.size());
+        QVERIFY(read.at(0).startsWith(QStringLiteral("1:ab\u00C3\u00A9")));
+        QCOMPARE(read.at(0).at(2 + mixed.size() - 4), QChar(0x20AC));
+        QCOMPARE(read.at(1), QStringLiteral("2:z"));
+        // A line cut short inside a character is not UTF-8 either.
+        const QStringList cut = records(env.writeFile(QStringLiteral("c.txt"), utf8 + "\xC3"));
+        QCOMPARE(cut.at(0).size(), 2 + utf8.size() + 1);
+        QCOMPARE(cut.at(0).back(), QChar(0xC3));
+    }
+
     void breaksAreKeptAndLinesCounted()
     {
         TestEnvironment env;

@@ -1,11 +1,15 @@
 #include "WorkingCopy.h"
 
 #include "Failure.h"
+#include "SqliteRows.h"
 #include "TestEnvironment.h"
+#include "WorkingCopyClaim.h"
 
 #include <cstdio>
+#include <memory>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -36,14 +40,20 @@ class WorkingCopyTest : public QObject
     Q_OBJECT
 
 private slots:
-    void livesInTempOrInAPrivateFolder()
+    void livesInTempThenTmpdirThenAPrivateFolder()
     {
         TestEnvironment env;
+        EnvironmentOverride tmpdir("TMPDIR", env.path(QStringLiteral("tmpdir")).toLocal8Bit());
         {
             EnvironmentOverride temp("TEMP", env.tempFolder().toLocal8Bit());
             QCOMPARE(WorkingCopy::defaultPath(), env.tempFolder() + QStringLiteral("/upload.txt"));
         }
+        {
+            EnvironmentOverride temp("TEMP", QByteArray());
+            QCOMPARE(WorkingCopy::defaultPath(), env.path(QStringLiteral("tmpdir/upload.txt")));
+        }
         EnvironmentOverride temp("TEMP", QByteArray());
+        EnvironmentOverride noTmpdir("TMPDIR", QByteArray());
         EnvironmentOverride cache("XDG_CACHE_HOME",
                                   env.path(QStringLiteral("cache")).toLocal8Bit());
         const QString path = WorkingCopy::defaultPath();
@@ -95,6 +105,108 @@ private slots:
         // Would block for ever if the pipe were opened for a normal read.
         QVERIFY_THROWS_EXCEPTION(Failure, copy.copyFrom(env.path(QStringLiteral("pipe"))));
         QVERIFY_THROWS_EXCEPTION(Failure, copy.copyFrom(env.tempFolder()));
+    }
+
+    void eachClaimHoldsANameOfItsOwnUntilItEnds()
+    {
+        TestEnvironment env;
+        const QString preferred = env.path(QStringLiteral("temp/upload.txt"));
+        auto first = std::make_unique<WorkingCopyClaim>(preferred);
+        QVERIFY(first->held());
+        QCOMPARE(first->path(), preferred);
+        {
+            const WorkingCopyClaim second(preferred);
+            const WorkingCopyClaim third(preferred);
+            QVERIFY(second.held() && third.held());
+            QCOMPARE(second.path(), env.path(QStringLiteral("temp/upload-2.txt")));
+            QCOMPARE(third.path(), env.path(QStringLiteral("temp/upload-3.txt")));
+        }
+        // A name comes free when its claim ends, also the preferred one.
+        QCOMPARE(WorkingCopyClaim(preferred).path(), env.path(QStringLiteral("temp/upload-2.txt")));
+        first.reset();
+        QCOMPARE(WorkingCopyClaim(preferred).path(), preferred);
+    }
+
+    void candidateNames_data()
+    {
+        QTest::addColumn<QString>("preferred");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("first") << "/t/upload.txt" << 1 << "/t/upload.txt";
+        QTest::newRow("later") << "/t/upload.txt" << 12 << "/t/upload-12.txt";
+        QTest::newRow("last suffix only") << "/t/a.b.txt" << 2 << "/t/a.b-2.txt";
+        QTest::newRow("no suffix") << "/t/upload" << 2 << "/t/upload-2";
+        QTest::newRow("dot file") << "/t/.upload" << 2 << "/t/.upload-2";
+        QTest::newRow("dotted folder") << "/t.d/upload" << 3 << "/t.d/upload-3";
+    }
+    void candidateNames()
+    {
+        QFETCH(QString, preferred);
+        QFETCH(int, n);
+        QFETCH(QString, expected);
+        QCOMPARE(WorkingCopyClaim::candidate(preferred, n), expected);
+    }
+
+    void namesThatCannotBeHeldArePassedOver()
+    {
+        TestEnvironment env;
+        const QString preferred = env.path(QStringLiteral("temp/upload.txt"));
+        // A link planted where the lock file goes is never followed.
+        QVERIFY(QFile::link(env.path(QStringLiteral("elsewhere")), preferred + ".lock"));
+        const WorkingCopyClaim claim(preferred);
+        QVERIFY(claim.held());
+        QCOMPARE(claim.path(), env.path(QStringLiteral("temp/upload-2.txt")));
+        QVERIFY(!QFileInfo::exists(env.path(QStringLiteral("elsewhere"))));
+        // Without a folder nothing is held and the preferred path is kept for the copy step,
+        // which names the missing folder.
+        const WorkingCopyClaim nowhere(env.path(QStringLiteral("missing/upload.txt")));
+        QVERIFY(!nowhere.held());
+        QCOMPARE(nowhere.path(), env.path(QStringLiteral("missing/upload.txt")));
+    }
+
+    // Two runners started together by one user, with the same TEMP, again and again: each
+    // table holds exactly its own file's rows and both runs end as they would alone.
+    void twoRunnersAtOnceEachKeepTheirOwnRows()
+    {
+        TestEnvironment env;
+        const int lines = 2000;
+        const QStringList names = {QStringLiteral("left"), QStringLiteral("right")};
+        for (const QString& name : names) {
+            QByteArray text = "who,n\n";
+            for (int i = 1; i <= lines; ++i)
+                text += name.toLatin1() + ',' + QByteArray::number(i) + '\n';
+            env.writeFile(name + QStringLiteral(".csv"), text);
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TEMP"), env.tempFolder());
+        environment.insert(QStringLiteral("HOME"), env.root());
+        for (int round = 1; round <= 5; ++round) {
+            std::vector<std::unique_ptr<QProcess>> runs;
+            QStringList databases;
+            for (const QString& name : names) {
+                databases << env.path(QStringLiteral("%1-%2.db").arg(name).arg(round));
+                auto run = std::make_unique<QProcess>();
+                run->setProcessEnvironment(environment);
+                run->start(QStringLiteral(TESSALOOM_IMPORT_PATH),
+                           {QStringLiteral("--server"), QStringLiteral("file:") + databases.last(),
+                            QStringLiteral("--table"), QStringLiteral("T"),
+                            env.path(name + QStringLiteral(".csv"))});
+                runs.push_back(std::move(run));
+            }
+            for (size_t i = 0; i < runs.size(); ++i) {
+                QProcess& run = *runs[i];
+                QVERIFY(run.waitForFinished(120000));
+                QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+                QCOMPARE(QString::fromUtf8(run.readAllStandardError()), QString());
+                QCOMPARE(run.exitCode(), 0);
+                const QString mine = names[qsizetype(i)];
+                QCOMPARE(
+                    SqliteRows(databases[qsizetype(i)],
+                               QStringLiteral("SELECT who, count(*), sum(n) FROM T GROUP BY who")),
+                    QStringList(
+                        {mine + QStringLiteral("|%1|%2").arg(lines).arg(lines * (lines + 1) / 2)}));
+            }
+        }
     }
 
     void anEntryThatCannotBeRemovedIsTheReasonGiven()

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -194,11 +195,25 @@ private slots:
         QVERIFY2(check.exitCode == 0, qPrintable(check.out + check.err));
     }
 
-    void manPagesRenderCleanly()
+    void manPagesRenderCleanlyAndNameEveryOption()
     {
         const QString man = QStandardPaths::findExecutable(QStringLiteral("man"));
-        for (const QString& page :
-             {QStringLiteral("tessaloom"), QStringLiteral("tessaloom-import")}) {
+        // The runner's own usage text is the list the page has to keep up with.
+        const Run help =
+            run(staged(QStringLiteral("bin/tessaloom-import")), {QStringLiteral("--help")});
+        QCOMPARE(help.exitCode, 0);
+        QStringList runnerOptions;
+        const QRegularExpression optionLine(QStringLiteral("^\\s+(--[a-z][a-z-]*)"),
+                                            QRegularExpression::MultilineOption);
+        for (auto it = optionLine.globalMatch(help.out); it.hasNext();)
+            runnerOptions << it.next().captured(1);
+        QVERIFY(runnerOptions.contains(QStringLiteral("--server")));
+        runnerOptions << QStringLiteral("--version");
+
+        const QList<std::pair<QString, QStringList>> pages = {
+            {QStringLiteral("tessaloom"), {QStringLiteral("--version")}},
+            {QStringLiteral("tessaloom-import"), runnerOptions}};
+        for (const auto& [page, options] : pages) {
             const QString path =
                 staged(QStringLiteral("share/man/man1/") + page + QStringLiteral(".1.gz"));
             QVERIFY2(QFileInfo(path).size() > 0, qPrintable(path));
@@ -206,10 +221,14 @@ private slots:
                 QSKIP("man is not installed");
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("100"));
-            const Run shown =
-                run(man, {QStringLiteral("--warnings"), QStringLiteral("-l"), path}, environment);
+            // Unhyphenated, so every option shows whole.
+            const Run shown = run(man,
+                                  {QStringLiteral("--warnings"), QStringLiteral("--nh"),
+                                   QStringLiteral("--nj"), QStringLiteral("-l"), path},
+                                  environment);
             QVERIFY2(shown.exitCode == 0 && shown.err.isEmpty(), qPrintable(page + shown.err));
-            QVERIFY2(shown.out.contains(QStringLiteral("--version")), qPrintable(page));
+            for (const QString& option : options)
+                QVERIFY2(shown.out.contains(option), qPrintable(page + QLatin1Char(' ') + option));
         }
     }
 

@@ -3,6 +3,7 @@
 #include "TestEnvironment.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -59,6 +60,14 @@ private slots:
             << "Data|*.txt;*.csv|" << QStringList({"Data (*.txt *.csv)"});
         QTest::newRow("no trailing bar") << "Text|*.txt" << QStringList({"Text (*.txt)"});
         QTest::newRow("missing pattern") << "Any|" << QStringList({"Any (*)"});
+        // Descriptions that already show their patterns show them once.
+        QTest::newRow("described")
+            << "Text Files (*.txt)|*.txt|CSV Files (*.csv)|*.csv|All Files (*.*)|*.*|"
+            << QStringList({"Text Files (*.txt)", "CSV Files (*.csv)", "All Files (*.*)"});
+        QTest::newRow("described with semicolons")
+            << "Data (*.txt;*.csv)|*.txt;*.csv|" << QStringList({"Data (*.txt *.csv)"});
+        QTest::newRow("described otherwise")
+            << "Text (*.text)|*.txt|" << QStringList({"Text (*.text) (*.txt)"});
         QTest::newRow("empty") << "" << QStringList();
     }
     void nameFilters()
@@ -119,6 +128,43 @@ private slots:
         QCOMPARE(format, Qt::PlainText);
     }
 
+    // A window manager cuts a title that does not fit beside the frame's icon and buttons;
+    // boxes with little text are made wide enough for the title. The bound allows the title
+    // in bold and four buttons about as wide as a title bar is high.
+    void shortBoxesShowTheirWholeTitle_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::newRow("program") << "Tessaloom";
+        QTest::newRow("failure") << "Application Error";
+        QTest::newRow("long") << "Tessaloom, with a title longer than any of its message texts";
+    }
+    void shortBoxesShowTheirWholeTitle()
+    {
+        QFETCH(QString, title);
+        QtInteraction ui;
+        int boxWidth = 0;
+        whenModal<QMessageBox>([&](QMessageBox* box) {
+            boxWidth = box->width();
+            box->button(QMessageBox::Ok)->click();
+        });
+        ui.messageBox(QStringLiteral("Done."), Interaction::StylePlain, title);
+        int promptWidth = 0;
+        whenModal<QInputDialog>([&](QInputDialog* dialog) {
+            promptWidth = dialog->width();
+            dialog->reject();
+        });
+        ui.inputBox(QStringLiteral("Name?"), title, QString());
+
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        const int needed = metrics.horizontalAdvance(title) + 4 * (metrics.height() + 8);
+        QVERIFY2(boxWidth >= needed,
+                 qPrintable(QStringLiteral("%1 < %2").arg(boxWidth).arg(needed)));
+        QVERIFY2(promptWidth >= needed,
+                 qPrintable(QStringLiteral("%1 < %2").arg(promptWidth).arg(needed)));
+    }
+
     void inputBox()
     {
         QtInteraction ui;
@@ -148,15 +194,22 @@ private slots:
         QtInteraction ui;
 
         QString selectedFilter;
+        QStringList shownFilters;
         QFileDialog::FileMode mode = QFileDialog::AnyFile;
         whenModal<QFileDialog>([&](QFileDialog* dialog) {
             selectedFilter = dialog->selectedNameFilter();
+            if (auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+                for (int i = 0; i < types->count(); ++i)
+                    shownFilters << types->itemText(i);
             mode = dialog->fileMode();
             dialog->reject();
         });
-        QCOMPARE(ui.openFileDialog(QStringLiteral("Add"), QStringLiteral("Text|*.txt|All|*.*|")),
+        QCOMPARE(ui.openFileDialog(QStringLiteral("Add"),
+                                   QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|")),
                  QString());
-        QCOMPARE(selectedFilter, QStringLiteral("Text (*.txt)"));
+        QCOMPARE(selectedFilter, QStringLiteral("Text Files (*.txt)"));
+        // What the user reads in the list of file types.
+        QCOMPARE(shownFilters, QStringList({"Text Files (*.txt)", "All Files (*.*)"}));
         QCOMPARE(mode, QFileDialog::ExistingFiles);
 
         whenModal<QFileDialog>([&](QFileDialog* dialog) {
@@ -193,5 +246,15 @@ private slots:
     }
 };
 
-QTEST_MAIN(QtInteractionTest)
+// The file dialog keeps its own state file in the user's configuration folder; the suite
+// gives it a folder of its own before anything reads the configuration paths.
+int main(int argc, char* argv[])
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    QtInteractionTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "QtInteractionTest.moc"

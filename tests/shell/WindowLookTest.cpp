@@ -165,11 +165,13 @@ private slots:
         TestEnvironment env;
         const QString path = env.writeFile(
             QStringLiteral("s.cjs"),
-            "QLabel { font-weight: bold; color: @facetext; font: 12pt Arial; background: @face }");
+            "QLabel { font-weight: bold; color: @facetext; font: 12pt Arial; background: @face }"
+            " QLabel:disabled { color: @disabledtext }");
         QWidget window;
         QPalette palette = window.palette();
         palette.setColor(QPalette::Window, QColor(0x12, 0x34, 0x56));
         palette.setColor(QPalette::WindowText, QColor(0xab, 0xcd, 0xef));
+        palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x77, 0x66, 0x55));
         window.setPalette(palette);
 
         SkinFramework skin;
@@ -179,7 +181,8 @@ private slots:
         skin.setApplyOptions(SkinFramework::ResolveFaceColours);
         skin.setProperty(SkinFramework::KeepDesignedFontsProperty, true);
         QCOMPARE(skin.sheetFor(window),
-                 QStringLiteral("QLabel {  color: #abcdef;  background: #123456 }"));
+                 QStringLiteral("QLabel {  color: #abcdef;  background: #123456 }"
+                                " QLabel:disabled { color: #776655 }"));
 
         // Property 5 off: only the window applied to wears it.
         skin.ApplyWindow(window);

@@ -39,11 +39,13 @@ public:
     }
 
     bool opened() const { return m_opened; }
-    ReplyTokens run(const QByteArray& batch, BatchEnd* end = nullptr)
+    ReplyTokens run(
+        const QByteArray& batch, BatchEnd* end = nullptr,
+        const std::function<bool()>& cancelled = [] { return false; })
     {
         TokenWriter out;
         const BatchEnd e = runBatch(std::string_view(batch.constData(), size_t(batch.size())),
-                                    *m_state, m_options, out, [] { return false; });
+                                    *m_state, m_options, out, cancelled);
         if (end)
             *end = e;
         return ReplyTokens::parse(
@@ -298,6 +300,21 @@ private slots:
         QCOMPARE(statuses(r), (QList<quint16>{More | Error, Counted}));
         QCOMPARE(r.messageNumbers(), QList<int>{50001});
         QCOMPARE(c.scalar("select a from t"), QByteArray("2"));
+    }
+
+    void aCancelWhileTheLastStatementReadsRowsEndsTheBatch()
+    {
+        Client c;
+        c.run("create table t (a int null)\n"
+              "insert into t with recursive n(x) as (select 1 union all select x + 1 from n "
+              "where x < 1000) select x from n");
+        QCOMPARE(c.scalar("select count(*) from t"), QByteArray("1000"));
+        int asked = 0;
+        BatchEnd end;
+        // The first question comes before the statement starts, the next while it reads rows.
+        c.run("select a from t", &end, [&] { return ++asked > 1; });
+        QCOMPARE(end, BatchEnd::Cancelled);
+        QVERIFY(asked > 1);
     }
 
     void statementCountingSwitchesStopAtTheirStatement()

@@ -288,6 +288,26 @@ private slots:
         QCOMPARE(lines(check.out), (QStringList{QStringLiteral("0"), QStringLiteral("0")}));
     }
 
+    void aDeadlockVictimSeesItsTransactionRolledBack()
+    {
+        SandboxServer::Settings settings;
+        settings.abortTranContaining = QStringLiteral("'victim'");
+        SandboxServer server(settings);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        const FreeTdsTools tools;
+        const Run r = tools.tsql(server, server.settings().password,
+                                 "create table t (a varchar(10) null)\ngo\n"
+                                 "begin tran\n"
+                                 "insert into t values ('first')\n"
+                                 "insert into t values ('victim')\n"
+                                 "insert into t values ('never')\ngo\n"
+                                 "select @@trancount, count(*) from t\ngo\nexit\n");
+        QVERIFY2(
+            r.err.contains(QStringLiteral("Msg 1205 (severity 13, state 1) from sandbox Line 3")),
+            qPrintable(r.err));
+        QCOMPARE(lines(r.out), QStringList{QStringLiteral("0\t0")});
+    }
+
     void aClientThatLeavesMidTransactionLosesItsWork()
     {
         SandboxServer server;

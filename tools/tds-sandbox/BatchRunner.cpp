@@ -111,6 +111,8 @@ public:
         return true;
     }
 
+    bool cancelled() const { return m_cancelled; }
+
 private:
     static ServerMessage at(ServerMessage m, const BatchStatement& s)
     {
@@ -208,8 +210,10 @@ private:
                 const std::function<bool()>& cancelled)
     {
         StatementOutcome r = m_state.database.run(sql, statement, cancelled);
-        if (r.cancelled)
-            return; // the session answers the cancel alone
+        if (r.cancelled) {
+            m_cancelled = true; // the session answers the cancel alone
+            return;
+        }
         if (r.failed) {
             fail(r.error);
             return;
@@ -228,6 +232,7 @@ private:
     TokenWriter& m_out;
     uint16_t m_more = 0;
     const BatchStatement* m_statement = nullptr;
+    bool m_cancelled = false;
 };
 } // namespace
 
@@ -263,7 +268,10 @@ BatchEnd runBatch(std::string_view batch, SessionState& state, const Options& op
         if (cancelled && cancelled())
             return BatchEnd::Cancelled;
         const uint16_t more = i + 1 < statements.size() ? done::More : 0;
-        if (!runner.run(statements[i], more, cancelled))
+        const bool goOn = runner.run(statements[i], more, cancelled);
+        if (runner.cancelled())
+            return BatchEnd::Cancelled;
+        if (!goOn)
             break;
     }
     return BatchEnd::Answered;

@@ -1,12 +1,10 @@
 #include "SqliteProvider.h"
 
 #include "Failure.h"
-#include "InsertShape.h"
 #include "RowsCursor.h"
 #include "SqliteCursor.h"
 
 #include <QFile>
-
 #include <sqlite3.h>
 
 namespace {
@@ -31,9 +29,9 @@ std::unique_ptr<SessionProvider> SqliteProvider::open(const QString& path)
     Q_UNUSED(configured);
     sqlite3* db = nullptr;
     const QByteArray name = QFile::encodeName(path);
-    const int rc = sqlite3_open_v2(name.constData(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(name.constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = db ? errorText(db) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(db);
@@ -49,26 +47,21 @@ std::unique_ptr<SessionProvider> SqliteProvider::open(const QString& path)
         sqlite3_close_v2(db);
         throw Failure(QStringLiteral("The database file %1 cannot be opened: %2").arg(path, text));
     }
+    // The log is copied into the database about every 32 MB rather than every 4 MB: each copy
+    // costs two disk flushes, and a large import would otherwise spend its time waiting on them.
+    runPlain(db, "PRAGMA wal_autocheckpoint=8192");
     return std::unique_ptr<SessionProvider>(new SqliteProvider(db));
 }
 
-SqliteProvider::SqliteProvider(sqlite3* db) : m_db(db) {}
+SqliteProvider::SqliteProvider(sqlite3* db) : m_db(db), m_inserts(db) {}
 
 SqliteProvider::~SqliteProvider()
 {
     if (m_db) {
-        finalizeCached();
+        m_inserts.clear();
         // Released without close: whatever is uncommitted is rolled back by SQLite.
         sqlite3_close_v2(m_db);
     }
-}
-
-void SqliteProvider::finalizeCached()
-{
-    m_lastInsert = nullptr;
-    for (sqlite3_stmt* st : std::as_const(m_inserts))
-        sqlite3_finalize(st);
-    m_inserts.clear();
 }
 
 void SqliteProvider::fail(const QString& context)
@@ -98,8 +91,7 @@ void SqliteProvider::recoverRolledBack()
         m_transactionAge.start();
         for (; done < redo.size(); ++done) {
             try {
-                if (!runInsertFast(redo[done]))
-                    runGeneral(redo[done]);
+                runGeneral(redo[done]);
             } catch (const Failure&) {
                 break;
             }
@@ -156,9 +148,11 @@ void SqliteProvider::commit()
         runPlain(m_db, "ROLLBACK");
     m_inTransaction = false;
     m_doneInTransaction.clear();
-    throw Failure(QStringLiteral("%1\r\n%2 statement(s) of this session that had succeeded could not be saved.")
-                      .arg(m_lastCommitError)
-                      .arg(lost));
+    throw Failure(
+        QStringLiteral(
+            "%1\r\n%2 statement(s) of this session that had succeeded could not be saved.")
+            .arg(m_lastCommitError)
+            .arg(lost));
 }
 
 void SqliteProvider::commitIfDue()
@@ -173,102 +167,220 @@ void SqliteProvider::execute(const QString& statement)
 {
     if (!m_db)
         throw Failure(QStringLiteral("Operation is not allowed when the object is closed."));
+    endRows();
     beginIfNeeded();
-    if (!runInsertFast(statement))
-        runGeneral(statement);
+    runGeneral(statement);
     m_doneInTransaction.push_back(statement);
     commitIfDue();
 }
 
-sqlite3_stmt* SqliteProvider::insertStatement(QStringView table, size_t valueCount)
+int SqliteProvider::runText(const QByteArray& utf8, QString& error)
 {
-    // A run sends row after row to one table: skip the lookup for the same shape.
-    if (m_lastInsert && valueCount == m_lastValueCount && table == m_lastTable)
-        return m_lastInsert;
-    sqlite3_stmt* st = preparedInsert(table, valueCount);
-    m_lastInsert = st;
-    m_lastValueCount = valueCount;
-    m_lastTable = table.toString();
-    return st;
-}
-
-sqlite3_stmt* SqliteProvider::preparedInsert(QStringView table, size_t valueCount)
-{
-    QString key = table.toString();
-    key += QLatin1Char('\n') + QString::number(valueCount);
-    if (sqlite3_stmt* cached = m_inserts.value(key))
-        return cached;
-    QString sql = QStringLiteral("INSERT INTO [") + table.toString() + QStringLiteral("] VALUES(");
-    for (size_t i = 0; i < valueCount; ++i)
-        sql += i ? QStringLiteral(",?") : QStringLiteral("?");
-    sql += QStringLiteral(");");
-    sqlite3_stmt* st = nullptr;
-    const QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st,
-                           nullptr) != SQLITE_OK) {
-        sqlite3_finalize(st);
-        return nullptr;
-    }
-    m_inserts.insert(key, st);
-    return st;
-}
-
-bool SqliteProvider::runInsertFast(const QString& statement)
-{
-    if (!m_shape.parse(statement))
-        return false;
-    sqlite3_stmt* st = insertStatement(m_shape.table, m_shape.rawValues.size());
-    if (!st)
-        return false; // let the general path produce SQLite's own description
-    m_shape.encodeValues(m_valueBytes, m_valueEnds);
-    size_t start = 0;
-    for (size_t i = 0; i < m_valueEnds.size(); ++i) {
-        // The buffer outlives the step, so SQLite need not copy the values.
-        sqlite3_bind_text(st, int(i + 1), m_valueBytes.data() + start, int(m_valueEnds[i] - start), SQLITE_STATIC);
-        start = m_valueEnds[i];
-    }
-    const int rc = sqlite3_step(st);
-    const QString text = rc == SQLITE_DONE ? QString() : errorText(m_db);
-    sqlite3_reset(st);
-    sqlite3_clear_bindings(st);
-    if (rc != SQLITE_DONE)
-        fail(text);
-    return true;
-}
-
-void SqliteProvider::runGeneral(const QString& statement)
-{
-    const QByteArray utf8 = statement.toUtf8();
     const char* tail = utf8.constData();
     const char* end = tail + utf8.size();
     while (tail < end) {
         sqlite3_stmt* st = nullptr;
         const char* next = nullptr;
-        if (sqlite3_prepare_v2(m_db, tail, int(end - tail), &st, &next) != SQLITE_OK) {
+        int rc = sqlite3_prepare_v2(m_db, tail, int(end - tail), &st, &next);
+        if (rc != SQLITE_OK) {
+            error = errorText(m_db);
             sqlite3_finalize(st);
-            fail(QString());
+            return rc;
         }
         if (!st) { // only blanks or a comment left
             tail = next;
             continue;
         }
-        int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE) {
-            const QString text = errorText(m_db);
+            error = errorText(m_db);
             sqlite3_finalize(st);
-            fail(text);
+            return rc;
         }
         sqlite3_finalize(st);
         tail = next;
     }
+    return SQLITE_OK;
+}
+
+void SqliteProvider::runGeneral(const QString& statement)
+{
+    QString error;
+    if (runText(statement.toUtf8(), error) != SQLITE_OK)
+        fail(error);
+}
+
+namespace {
+// Failures that belong to the row itself; anything else says the database cannot take rows now.
+bool rowsOwnFailure(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_ERROR:
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+    case SQLITE_RANGE:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+void SqliteProvider::submitRow(const RowStatement& row)
+{
+    if (!m_db) {
+        answerAlone(row.ticket,
+                    QStringLiteral("Operation is not allowed when the object is closed."));
+        return;
+    }
+    if (m_inTransaction && !m_doneInTransaction.empty()) {
+        // Statements reported as done come first, in a transaction of their own.
+        try {
+            commit();
+        } catch (const Failure& failure) {
+            answerAlone(row.ticket, failure.description());
+            return;
+        }
+    }
+    if (!beginRows()) {
+        answerAlone(row.ticket, errorText(m_db));
+        return;
+    }
+    QString error;
+    const int rc = runRow(row, error);
+    if (rc != SQLITE_OK)
+        rowFailed(row, rc, error);
+    // The clock is read now and then only: a row costs less than reading it.
+    if (m_inTransaction &&
+        (m_pending.count() >= MaxRowsPerTransaction || m_pending.heldBytes() >= MaxHeldBytes ||
+         ((++m_rowsSinceClockCheck & 63) == 0 &&
+          m_transactionAge.elapsed() >= RowCommitIntervalMs)))
+        endRows();
+}
+
+bool SqliteProvider::beginRows()
+{
+    if (m_inTransaction)
+        return true;
+    if (runPlain(m_db, "BEGIN") != SQLITE_OK)
+        return false;
+    m_inTransaction = true;
+    m_transactionAge.start();
+    return true;
+}
+
+int SqliteProvider::runRow(const RowStatement& row, QString& error)
+{
+    if (sqlite3_stmt* st = m_inserts.bind(row.table, row.fields)) {
+        const int rc = sqlite3_step(st);
+        if (rc != SQLITE_DONE)
+            error = errorText(m_db);
+        BoundInserts::reset(st);
+        if (rc != SQLITE_DONE)
+            return rc;
+        m_pending.succeeded(row.ticket, row.table, m_inserts.bytes(), m_inserts.ends(), false);
+        return SQLITE_OK;
+    }
+    // What cannot be bound runs as its text, with the text's own outcome.
+    const QByteArray text =
+        (row.text.isEmpty() ? RowInsertText(row.table, row.fields) : row.text).toUtf8();
+    const int rc = runText(text, error);
+    if (rc == SQLITE_OK)
+        m_pending.succeeded(row.ticket, row.table,
+                            std::string(text.constData(), size_t(text.size())),
+                            {std::uint32_t(text.size())}, true);
+    return rc;
+}
+
+bool SqliteProvider::runAgain()
+{
+    if (!beginRows())
+        return false;
+    const bool done = m_pending.runAgain([&](const PendingRows::Kept& kept) {
+        QString error;
+        if (kept.asText)
+            return runText(QByteArray::fromRawData(kept.bytes, qsizetype(kept.ends[0])), error) ==
+                   SQLITE_OK;
+        sqlite3_stmt* st =
+            m_inserts.bindEncoded(kept.table, kept.bytes, kept.ends, kept.valueCount);
+        if (!st)
+            return false;
+        const int rc = sqlite3_step(st);
+        BoundInserts::reset(st);
+        return rc == SQLITE_DONE;
+    });
+    if (!done) {
+        if (!sqlite3_get_autocommit(m_db))
+            runPlain(m_db, "ROLLBACK");
+        m_inTransaction = false;
+    }
+    return done;
+}
+
+void SqliteProvider::rowFailed(const RowStatement& row, int code, const QString& error)
+{
+    const bool rolledBack = sqlite3_get_autocommit(m_db) != 0;
+    if (!rolledBack && rowsOwnFailure(code)) {
+        m_pending.rejected(row.ticket, error);
+        return;
+    }
+    // The disk is full or the database went wrong: the rows before are kept if they still can
+    // be, and this row ends the caller's rows.
+    if (rolledBack) {
+        m_inTransaction = false;
+        if (!m_pending.isEmpty() && !runAgain())
+            m_pending.lost(error, m_outcomes);
+    }
+    endRows();
+    answerAlone(row.ticket, error);
+}
+
+void SqliteProvider::answerAlone(std::int64_t ticket, const QString& description)
+{
+    RowOutcome outcome;
+    outcome.ticket = ticket;
+    outcome.description = description;
+    outcome.storageFailed = true;
+    m_outcomes.push_back(std::move(outcome));
+}
+
+void SqliteProvider::endRows()
+{
+    if (m_pending.isEmpty())
+        return;
+    for (int attempt = 0;; ++attempt) {
+        if (runPlain(m_db, "COMMIT") == SQLITE_OK) {
+            m_inTransaction = false;
+            m_pending.committed(m_outcomes);
+            return;
+        }
+        const QString text = errorText(m_db);
+        const bool rolledBack = sqlite3_get_autocommit(m_db) != 0;
+        if (rolledBack)
+            m_inTransaction = false;
+        // One more try; when SQLite gave the transaction up, its rows are run again first.
+        if (attempt == 1 || (rolledBack && !runAgain())) {
+            loseRows(text);
+            return;
+        }
+    }
+}
+
+void SqliteProvider::loseRows(const QString& description)
+{
+    if (m_inTransaction && !sqlite3_get_autocommit(m_db))
+        runPlain(m_db, "ROLLBACK");
+    m_inTransaction = false;
+    m_pending.lost(description, m_outcomes);
 }
 
 std::shared_ptr<Cursor> SqliteProvider::query(const QString& statement)
 {
     if (!m_db)
         throw Failure(QStringLiteral("Operation is not allowed when the object is closed."));
+    endRows();
     const QByteArray utf8 = statement.toUtf8();
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK) {
@@ -295,8 +407,8 @@ std::shared_ptr<Cursor> SqliteProvider::tablesSchema()
         listed.push_back({tableType, name});
     }
     rows->close();
-    return std::make_shared<RowsCursor>(QStringList{QStringLiteral("TABLE_TYPE"), QStringLiteral("TABLE_NAME")},
-                                        std::move(listed));
+    return std::make_shared<RowsCursor>(
+        QStringList{QStringLiteral("TABLE_TYPE"), QStringLiteral("TABLE_NAME")}, std::move(listed));
 }
 
 void SqliteProvider::close()
@@ -304,12 +416,14 @@ void SqliteProvider::close()
     if (!m_db)
         return;
     std::optional<Failure> pending;
+    // Rows whose outcome nobody takes any more are still kept when they can be.
+    endRows();
     try {
         commit();
     } catch (const Failure& f) {
         pending = f;
     }
-    finalizeCached();
+    m_inserts.clear();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     if (pending)

@@ -1,14 +1,12 @@
 #pragma once
 
+#include "BoundInserts.h"
+#include "PendingRows.h"
 #include "SessionProvider.h"
 
-#include <QElapsedTimer>
-#include <QHash>
-#include <QString>
-
-#include "InsertShape.h"
-
 #include <memory>
+#include <QElapsedTimer>
+#include <QString>
 #include <vector>
 
 struct sqlite3;
@@ -16,13 +14,19 @@ struct sqlite3_stmt;
 
 // The embedded database: an SQLite file in WAL mode.
 //
-// Statements are grouped into transactions committed at most about 100 ms (or 5000 statements)
-// apart and at close,
-// so a row does not cost a disk flush of its own; each statement still succeeds or fails on
-// its own. When SQLite answers an error by rolling back the whole transaction (disk full, I/O
-// error), the statements of that transaction that had already succeeded are run again, and
-// if that is impossible the failure says how many were lost: a reported success is never
-// dropped silently.
+// Statements run through execute() are grouped into transactions committed at most about
+// 100 ms (or 5000 statements) apart and at close, so a statement does not cost a disk flush of
+// its own; each still succeeds or fails on its own. When SQLite answers an error by rolling back
+// the whole transaction (disk full, I/O error), the statements of that transaction that had
+// already succeeded are run again, and if that is impossible the failure says how many were
+// lost: a reported success is never dropped silently.
+//
+// Rows are bound to an INSERT prepared once per table and held in transactions of their own,
+// committed about a second apart (sooner when they hold many rows or bytes) and whenever the
+// caller needs them ended. A row's outcome is given only when its transaction ends. When SQLite
+// rolls a transaction back, its rows are run again from the compact copy held for that; when it
+// cannot be committed after one more try, its rows are answered as not loaded with the
+// database's own text, marked as rows the database could not keep.
 class SqliteProvider : public SessionProvider
 {
 public:
@@ -34,25 +38,42 @@ public:
     std::shared_ptr<Cursor> tablesSchema() override;
     void close() override;
 
+    void submitRow(const RowStatement& row) override;
+    void flushRows() override { endRows(); }
+    bool bindsRowFields() const override { return true; }
+
     static constexpr int CommitIntervalMs = 100;
     // Also committed after this many statements, so the statements kept for a replay stay few
-    // and memory does not depend on how fast rows arrive.
+    // and memory does not depend on how fast statements arrive.
     static constexpr size_t MaxStatementsPerTransaction = 5000;
+    static constexpr int RowCommitIntervalMs = 1000;
+    // Bound what a transaction holds to be run again and the outcomes handed over at its end.
+    static constexpr std::int64_t MaxRowsPerTransaction = 1 << 16;
+    static constexpr size_t MaxHeldBytes = 8 << 20;
 
 private:
     explicit SqliteProvider(sqlite3* db);
     [[noreturn]] void fail(const QString& context);
+    // Runs every statement of a text; returns SQLite's result code and, on failure, its text.
+    int runText(const QByteArray& utf8, QString& error);
     void runGeneral(const QString& statement);
-    bool runInsertFast(const QString& statement);
-    sqlite3_stmt* insertStatement(QStringView table, size_t valueCount);
-    sqlite3_stmt* preparedInsert(QStringView table, size_t valueCount);
     void beginIfNeeded();
     void commitIfDue();
     bool tryCommit();
     // The final commit: tries a few times, then gives up and says how much was lost.
     void commit();
     void recoverRolledBack();
-    void finalizeCached();
+
+    bool beginRows();
+    // Runs a row; one that succeeds is held for its transaction's end.
+    int runRow(const RowStatement& row, QString& error);
+    // Runs the held rows again in a new transaction after SQLite rolled theirs back.
+    bool runAgain();
+    void rowFailed(const RowStatement& row, int code, const QString& error);
+    // Commits the rows' transaction, trying once more; when that fails too, its rows are lost.
+    void endRows();
+    void loseRows(const QString& description);
+    void answerAlone(std::int64_t ticket, const QString& description);
 
     sqlite3* m_db = nullptr;
     bool m_inTransaction = false;
@@ -61,12 +82,7 @@ private:
     // Statements that succeeded inside the open transaction, kept to run again if SQLite
     // rolls the transaction back. Implicitly shared with the caller's text: no copy.
     std::vector<QString> m_doneInTransaction;
-    QHash<QString, sqlite3_stmt*> m_inserts;
-    // Reused for every row, so a row costs no allocation.
-    InsertShape m_shape;
-    sqlite3_stmt* m_lastInsert = nullptr;
-    size_t m_lastValueCount = 0;
-    QString m_lastTable;
-    std::string m_valueBytes;
-    std::vector<size_t> m_valueEnds;
+    BoundInserts m_inserts;
+    PendingRows m_pending;
+    unsigned m_rowsSinceClockCheck = 0;
 };

@@ -42,21 +42,23 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
     guard.line(116, [&] { pointer.set(WindowPointer::Busy); });
 
     PacedYield pace(interaction, yieldIntervalMs, std::move(stopRequested));
-    ScanContext context{interaction, access, pace};
+    FolderListings listings(QStringLiteral("*.") + answer);
+    ScanContext context{interaction, access, pace, &listings};
     FolderCollection folders;
     try {
         guard.line(118, [&] { folders.append(chosen + NativeSeparator); });
         guard.line(120, [&] { AddFolder::GetSubDirectories2016(folders, true, context); });
 
-        const QString pattern = QStringLiteral("*.") + answer;
         guard.setLine(122);
         for (const QString& entry : folders.entries()) {
             const QString folder = entry.chopped(1);
             QStringList names;
             int listedAt = 0;
+            bool keptFromScan = false;
             if (!guard.line(124, [&] {
                     pace();
-                    names = AddFolder::ListFolderFiles(folder, pattern, access);
+                    names =
+                        AddFolder::ListScannedFolderFiles(folder, listings, access, keptFromScan);
                     listedAt = pace.yields();
                 }))
                 continue;
@@ -64,7 +66,10 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
                 guard.line(126, [&] {
                     pace();
                     const QString path = folder + NativeSeparator + name;
-                    if (AddFolder::IsFileToAdd(name, path, access, pace.yields() == listedAt))
+                    // A name the scan's read found exists as of that read, as for find.
+                    if (AddFolder::IsFileToAdd(name, path, access,
+                                               keptFromScan || pace.yields() == listedAt,
+                                               listings.knownAttributes(path)))
                         append(CleanPath(path));
                 });
             }

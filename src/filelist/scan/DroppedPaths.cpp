@@ -41,16 +41,20 @@ template <typename Body> void quietly(Body&& body)
 void addFolder(const QString& dropped, const AppendStep& append, ScanContext& context)
 {
     FolderCollection folders(dropped + NativeSeparator);
-    AddFolder::GetSubDirectories2016(folders, true, context);
+    FolderListings listings(QStringLiteral("*.*"));
+    ScanContext scan = context;
+    scan.listings = &listings;
+    AddFolder::GetSubDirectories2016(folders, true, scan);
 
-    const QString pattern = QStringLiteral("*.*");
     for (const QString& entry : folders.entries()) {
         const QString folder = entry.chopped(1);
         QStringList names;
         int listedAt = 0;
+        bool keptFromScan = false;
         try {
             context.pace();
-            names = AddFolder::ListFolderFiles(folder, pattern, context.access);
+            names =
+                AddFolder::ListScannedFolderFiles(folder, listings, context.access, keptFromScan);
             listedAt = context.pace.yields();
         } catch (...) {
             continue;
@@ -60,7 +64,7 @@ void addFolder(const QString& dropped, const AppendStep& append, ScanContext& co
                 context.pace();
                 const QString path = folder + NativeSeparator + name;
                 if (AddFolder::IsFileToAdd(name, path, context.access,
-                                           context.pace.yields() == listedAt))
+                                           keptFromScan || context.pace.yields() == listedAt))
                     append(CleanPath(path));
             });
         }

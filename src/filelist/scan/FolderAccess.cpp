@@ -79,6 +79,39 @@ EntryKind kindOf(DIR* dir, const dirent* entry)
     return S_ISDIR(info.st_mode) ? EntryKind::FolderLink : EntryKind::File;
 }
 
+// FileAttributesOf's answer for name (relative to the folder `at` when it is not absolute) from
+// one lstat, and a stat for a link, without QFileInfo.
+std::optional<int> entryAttributes(int at, const char* name, bool hiddenName)
+{
+    struct stat info;
+    if (fstatat(at, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    int bits = hiddenName ? FileAttribute::Hidden : 0;
+    if (S_ISLNK(info.st_mode)) {
+        bits |= FileAttribute::ReparsePoint;
+        if (fstatat(at, name, &info, 0) != 0)
+            return bits; // a dangling link: nothing more can be learned about it
+    }
+    if (S_ISDIR(info.st_mode))
+        bits |= FileAttribute::Directory;
+    else if (S_ISREG(info.st_mode))
+        bits |= FileAttribute::Archive;
+    if (!(info.st_mode & S_IWUSR))
+        bits |= FileAttribute::ReadOnly;
+    return bits;
+}
+
+// attributesOf()'s answer for the folder entry of a scan, "folder/name/", asked relative to the
+// folder being read: the separator at its end makes a link count as the folder it leads to,
+// and leaves it no name that could make it hidden.
+std::optional<int> folderAttributes(DIR* dir, const dirent* entry)
+{
+    struct stat info;
+    if (fstatat(dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISDIR(info.st_mode))
+        return std::nullopt;
+    return FileAttribute::Directory | ((info.st_mode & S_IWUSR) ? 0 : FileAttribute::ReadOnly);
+}
+
 // FileExists refuses paths holding "*" or "?" and paths that would not come back the same
 // through the file-name encoding. That is UTF-8 here, which holds every character but half a
 // surrogate pair.
@@ -127,7 +160,7 @@ QList<FolderAccess::SubFolder> FolderAccess::subFolders(const QString& folder)
     forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
         const EntryKind kind = kindOf(dir, entry);
         if (kind == EntryKind::Folder || kind == EntryKind::FolderLink)
-            found.append({decodedName(entry->d_name), kind == EntryKind::FolderLink});
+            found.append({decodedName(entry->d_name), kind == EntryKind::FolderLink, {}});
     });
     return found;
 }
@@ -146,9 +179,45 @@ QStringList FolderAccess::fileNames(const QString& folder, const NamePattern& pa
     return found;
 }
 
+FolderAccess::Listing FolderAccess::list(const QString& folder, const NamePattern* pattern)
+{
+    Listing listing;
+    if (!pattern) {
+        listing.subFolders = subFolders(folder);
+        return listing;
+    }
+    const bool usableFolder = usableText(folder);
+    forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
+        QString name = decodedName(entry->d_name);
+        // The type is known from the entry itself for most names; a look-up is needed only for
+        // links and file systems that do not say, and then only for names that can count.
+        const bool candidate = usableFolder && pattern->matches(name) && usableText(name);
+        if (!candidate && entry->d_type != DT_DIR && entry->d_type != DT_LNK &&
+            entry->d_type != DT_UNKNOWN)
+            return;
+        const EntryKind kind = kindOf(dir, entry);
+        if (kind == EntryKind::Folder || kind == EntryKind::FolderLink)
+            listing.subFolders.append(
+                {std::move(name), kind == EntryKind::FolderLink, folderAttributes(dir, entry)});
+        else if (candidate && kind == EntryKind::File) {
+            // Only a hidden file's value is ever asked for when it is added.
+            if (name.startsWith(u'.'))
+                listing.fileAttributes.insert(name,
+                                              entryAttributes(dirfd(dir), entry->d_name, true));
+            listing.fileNames.append(std::move(name));
+        }
+    });
+    listing.filesListed = true;
+    return listing;
+}
+
 std::optional<int> FolderAccess::attributesOf(const QString& path)
 {
-    return FileAttributesOf(path);
+    if (path.isEmpty())
+        return std::nullopt;
+    // The name is what follows the last separator; a path ending in one has none.
+    return entryAttributes(AT_FDCWD, QFile::encodeName(path).constData(),
+                           path.sliced(path.lastIndexOf(u'/') + 1).startsWith(u'.'));
 }
 
 // FileExists's answer with one stat and no QFileInfo, for a file met during a scan.

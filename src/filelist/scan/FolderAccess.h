@@ -3,6 +3,7 @@
 #include "NamePattern.h"
 
 #include <optional>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,9 @@ public:
     {
         QString name;
         bool link = false; // reached through a symbolic link
+        // What attributesOf() gives for its entry in a scan (name and separator after the
+        // folder), when the listing learned it; list() does, subFolders() does not.
+        std::optional<int> attributes;
     };
 
     virtual ~FolderAccess() = default;
@@ -38,6 +42,18 @@ public:
     // The existence test is answered from the listing itself: a second look-up of each name
     // would cost more than the listing.
     virtual QStringList fileNames(const QString& folder, const NamePattern& pattern);
+
+    struct Listing
+    {
+        QList<SubFolder> subFolders;
+        QStringList fileNames;
+        bool filesListed = false; // false: the file names were not read with the sub-folders
+        // What attributesOf() gives for folder + name, for the listed names it learned it of.
+        QHash<QString, std::optional<int>> fileAttributes;
+    };
+    // One read of folder: its sub-folders as subFolders() gives them and, when a pattern is
+    // given, the names fileNames() gives for it, each entry classified as it is read.
+    virtual Listing list(const QString& folder, const NamePattern* pattern);
 
     // The attribute bits of FileAttributesOf, or nothing when the entry cannot be read.
     virtual std::optional<int> attributesOf(const QString& path);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FolderAccess.h"
+#include "FolderListings.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,11 +17,17 @@ inline constexpr int HiddenArchiveFile = 34;
 QStringList ListFolderFiles(const QString& folder, const QString& pattern,
                             FolderAccess& access = FolderAccess::system());
 
+// ListFolderFiles for a folder of a scan: the names kept from the scan's own read of it when
+// there are (keptFromScan then says so), otherwise read now.
+QStringList ListScannedFolderFiles(const QString& folder, FolderListings& listings,
+                                   FolderAccess& access, bool& keptFromScan);
+
 // Whether a listed file goes into the file list: its name does not begin with "~", it exists
 // and its attribute value is not exactly HiddenArchiveFile. When ListFolderFiles has just
 // found it (no yield since), its existence is known and not asked again: on a large tree
-// that second look-up costs a fifth of the scan.
+// that second look-up costs a fifth of the scan. The same holds for an attribute value the
+// scan's read of the folder learned.
 bool IsFileToAdd(const QString& name, const QString& path, FolderAccess& access,
-                 bool knownToExist = false);
+                 bool knownToExist = false, std::optional<int> knownAttributes = std::nullopt);
 
 } // namespace AddFolder

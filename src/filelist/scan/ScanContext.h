@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FolderAccess.h"
+#include "FolderListings.h"
 #include "Interaction.h"
 #include "PacedYield.h"
 
@@ -11,4 +12,6 @@ struct ScanContext
     Interaction& interaction;
     FolderAccess& access;
     PacedYield& pace;
+    // When set, the sub-folder listing also keeps each folder's matching file names here.
+    FolderListings* listings = nullptr;
 };

@@ -9,10 +9,12 @@
 namespace {
 
 // IsFolder's answer from the attributes it reads; failures count as "not a folder".
-std::optional<int> folderAttributes(FolderAccess& access, const QString& path)
+std::optional<int> folderAttributes(ScanContext& context, const QString& path)
 {
     try {
-        const std::optional<int> bits = access.attributesOf(path);
+        const auto read = [&] { return context.access.attributesOf(path); };
+        const std::optional<int> bits =
+            context.listings ? context.listings->attributes(path, read) : read();
         if (bits && (*bits & FileAttribute::Directory) != 0)
             return bits;
     } catch (const std::exception&) {
@@ -71,7 +73,7 @@ void AddFolder::GetSubDirectories2016(FolderCollection& folders, bool recurse, S
         const QString folder = folders.at(index++);
 
         guard.setLine(104);
-        const std::optional<int> attributes = folderAttributes(access, folder);
+        const std::optional<int> attributes = folderAttributes(context, folder);
         if (!attributes)
             continue;
         guard.setLine(106);
@@ -89,7 +91,19 @@ void AddFolder::GetSubDirectories2016(FolderCollection& folders, bool recurse, S
         guard.setLine(110);
         QList<FolderAccess::SubFolder> subFolders;
         try {
-            subFolders = access.subFolders(folder);
+            if (context.listings) {
+                FolderAccess::Listing listing = access.list(folder, &context.listings->pattern());
+                subFolders = std::move(listing.subFolders);
+                if (listing.filesListed) {
+                    for (auto it = listing.fileAttributes.cbegin();
+                         it != listing.fileAttributes.cend(); ++it)
+                        if (it.value())
+                            context.listings->rememberAttributes(folder + it.key(), *it.value());
+                    context.listings->keep(folder, std::move(listing.fileNames));
+                }
+            } else {
+                subFolders = access.subFolders(folder);
+            }
         } catch (const Failure& failure) {
             if (failure.number() == FolderAccess::PermissionDenied ||
                 failure.number() == FolderAccess::PathNotFound) {
@@ -110,7 +124,10 @@ void AddFolder::GetSubDirectories2016(FolderCollection& folders, bool recurse, S
                     return;
                 if (sub.link && leadsBack(access, folder, sub.name))
                     return;
-                next.append(folder + sub.name + NativeSeparator);
+                const QString path = folder + sub.name + NativeSeparator;
+                if (context.listings && sub.attributes)
+                    context.listings->rememberAttributes(path, *sub.attributes);
+                next.append(path);
             });
         }
     }
@@ -120,7 +137,7 @@ void AddFolder::GetSubDirectories2016(FolderCollection& folders, bool recurse, S
 
     guard.setLine(116);
     for (const QString& sub : next.entries()) {
-        const std::optional<int> attributes = folderAttributes(access, sub);
+        const std::optional<int> attributes = folderAttributes(context, sub);
         if (!attributes)
             continue;
         guard.line(118, [&] {

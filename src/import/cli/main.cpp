@@ -194,8 +194,19 @@ int main(int argc, char* argv[])
         // The table list is filled first, as the main window's load does.
         Guard load(console, Locations::MainLoad);
         load.line(118, [&] { FillTableList(tables, createSession, settings, console); });
-        if (load.failures() > 0)
+        if (load.failures() > 0) {
+            // Nothing was loaded: each file is listed once.
+            if (errorsFile) {
+                for (const QString& file : files)
+                    errorsFile->file(file, QStringLiteral("The table list could not be read from "
+                                                          "the database; nothing was loaded."));
+                try {
+                    errorsFile->finish();
+                } catch (const Failure&) {
+                }
+            }
             return 1;
+        }
     }
     if (parser.isSet(append))
         tables.setCurrentIndex(int(tables.items().indexOf(parser.value(append))));
@@ -209,8 +220,11 @@ int main(int argc, char* argv[])
     const ImportOutcome outcome = run.start();
     console.endProgress();
     if (outcome.stopped)
-        std::fprintf(stderr, "tessaloom-import: stopped. %s\n",
-                     outcome.stopReport.toLocal8Bit().constData());
+        std::fprintf(
+            stderr, "tessaloom-import: stopped.%s\n",
+            (outcome.stopReport.isEmpty() ? QString() : QLatin1Char(' ') + outcome.stopReport)
+                .toLocal8Bit()
+                .constData());
     bool written = true;
     if (errorsFile) {
         try {

@@ -1,6 +1,7 @@
 #include "QtInteraction.h"
 
 #include "ApplicationTitle.h"
+#include "TitleRoom.h"
 
 #include <cmath>
 #include <QApplication>
@@ -41,6 +42,7 @@ void QtInteraction::messageBox(const QString& text, int style, const QString& ti
                     titleOrDefault(title), displayText(text), QMessageBox::Ok, parentWindow());
     // Failure descriptions come from databases and file systems: never read them as markup.
     box.setTextFormat(Qt::PlainText);
+    MakeRoomForTitle(box);
     box.exec();
 }
 
@@ -52,6 +54,7 @@ QString QtInteraction::inputBox(const QString& prompt, const QString& title,
     dialog.setWindowTitle(titleOrDefault(title));
     dialog.setLabelText(displayText(prompt));
     dialog.setTextValue(defaultAnswer);
+    MakeRoomForTitle(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.textValue();
@@ -68,7 +71,15 @@ QStringList QtInteraction::nameFilters(const QString& filter)
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
         if (patterns.isEmpty())
             patterns = QStringLiteral("*");
-        filters << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        // A description that already shows its patterns, as "Text Files (*.txt)" does, keeps
+        // them once: Qt reads the patterns from the last parentheses.
+        const QString shown = QLatin1Char('(') + patterns + QLatin1Char(')');
+        QString description = parts[i];
+        if (QString(description).replace(QLatin1Char(';'), QLatin1Char(' ')).endsWith(shown))
+            description.chop(shown.size());
+        else
+            description += QLatin1Char(' ');
+        filters << description + shown;
     }
     return filters;
 }

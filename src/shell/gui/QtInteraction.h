@@ -21,7 +21,8 @@ public:
     double randomFromTimeOfDay() override;
 
     // "Text Files|*.txt;*.csv|All|*.*|" as Qt name filters: "Text Files (*.txt *.csv)",
-    // "All (*.*)". A description without a pattern gets "*".
+    // "All (*.*)". A description without a pattern gets "*"; one that already ends with its
+    // patterns in parentheses ("All (*.*)|*.*") keeps its text.
     static QStringList nameFilters(const QString& filter);
 
     // The dialog's answer for the chosen files: "" for none, the full path for one, and for

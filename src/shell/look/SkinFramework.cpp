@@ -72,6 +72,8 @@ QString SkinFramework::sheetFor(const QWidget& window) const
         // The longer name first, so "@facetext" is not read as "@face" followed by "text".
         sheet.replace(QStringLiteral("@facetext"), palette.color(QPalette::WindowText).name());
         sheet.replace(QStringLiteral("@face"), palette.color(QPalette::Window).name());
+        sheet.replace(QStringLiteral("@disabledtext"),
+                      palette.color(QPalette::Disabled, QPalette::WindowText).name());
     }
     if (m_keepDesignedFonts)
         sheet = withoutFontDeclarations(sheet);

@@ -11,8 +11,9 @@ class QWidget;
 //                          cannot be read; the previous skin then stays.
 //   ApplyOptions, bit 1    ResolveFaceColours: when the skin is applied, "@face" and
 //                          "@facetext" in the sheet become the window's background and text
-//                          colours (#rrggbb), so a skin can build on the face colour that was
-//                          set before it. Without the bit they stay as written.
+//                          colours (#rrggbb), and "@disabledtext" the colour of its disabled
+//                          text, so a skin can build on the face colour that was set before it.
+//                          Without the bit they stay as written.
 //   property 5             AutoApplyNewWindows (yes/no, initially no): yes wears the skin on
 //                          the whole application, so the windows shown later, message boxes
 //                          included, are skinned too; no skins only the window applied to.

@@ -1,0 +1,176 @@
+// The line reader, the field splitter and the INSERT statement builder, checked against a
+// plain reference written here: the same lines, the same fields, and statements that give
+// back exactly the values of the fields. The first input byte picks the separator; the rest
+// is the file.
+#include "FieldSplitter.h"
+#include "LineReader.h"
+#include "StatementText.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <QStringList>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+void expect(bool condition, const char* what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "differs from the reference: %s\n", what);
+        std::abort();
+    }
+}
+
+// Well-formed UTF-8 as the Unicode standard defines it (its table 3-7).
+bool isUtf8(const std::string& s)
+{
+    size_t i = 0;
+    while (i < s.size()) {
+        const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+        const unsigned char c = b(i);
+        size_t n = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (c < 0x80)
+            n = 0;
+        else if (c >= 0xC2 && c <= 0xDF)
+            n = 1;
+        else if (c >= 0xE0 && c <= 0xEF) {
+            n = 2;
+            if (c == 0xE0)
+                low = 0xA0;
+            if (c == 0xED)
+                high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            n = 3;
+            if (c == 0xF0)
+                low = 0x90;
+            if (c == 0xF4)
+                high = 0x8F;
+        } else
+            return false;
+        for (size_t k = 1; k <= n; ++k) {
+            if (i + k >= s.size())
+                return false;
+            const unsigned char lo = k == 1 ? low : 0x80, hi = k == 1 ? high : 0xBF;
+            if (b(i + k) < lo || b(i + k) > hi)
+                return false;
+        }
+        i += n + 1;
+    }
+    return true;
+}
+
+// Lines end at LF, CR LF or a lone CR; a byte-order mark is dropped only at the file's start.
+QStringList referenceLines(std::string file)
+{
+    if (file.rfind("\xEF\xBB\xBF", 0) == 0)
+        file.erase(0, 3);
+    QStringList lines;
+    std::string line;
+    bool pending = false;
+    for (size_t i = 0; i < file.size(); ++i) {
+        const char c = file[i];
+        if (c == '\n' || c == '\r') {
+            lines << (isUtf8(line) ? QString::fromUtf8(line.data(), qsizetype(line.size()))
+                                   : QString::fromLatin1(line.data(), qsizetype(line.size())));
+            line.clear();
+            pending = false;
+            if (c == '\r' && i + 1 < file.size() && file[i + 1] == '\n')
+                ++i;
+        } else {
+            line += c;
+            pending = true;
+        }
+    }
+    if (pending)
+        lines << (isUtf8(line) ? QString::fromUtf8(line.data(), qsizetype(line.size()))
+                               : QString::fromLatin1(line.data(), qsizetype(line.size())));
+    return lines;
+}
+
+QStringList referenceFields(const QString& line, const QString& separator)
+{
+    if (line.isEmpty())
+        return {};
+    if (separator.isEmpty())
+        return {line};
+    return line.split(separator, Qt::KeepEmptyParts);
+}
+
+// Reads back the values of "INSERT INTO [t] VALUES('a','b');" as a server would.
+QStringList valuesOf(const QString& statement, const QString& table)
+{
+    const QString head = QStringLiteral("INSERT INTO [") + table + QStringLiteral("] VALUES(");
+    expect(statement.startsWith(head) && statement.endsWith(QStringLiteral(");")),
+           "the statement's frame");
+    QStringList values;
+    qsizetype i = head.size();
+    const qsizetype end = statement.size() - 2;
+    while (i < end) {
+        expect(statement[i] == u'\'', "a value that does not start with an apostrophe");
+        QString value;
+        for (++i;; ++i) {
+            expect(i < end, "a value that does not end");
+            if (statement[i] == u'\'') {
+                if (i + 1 < end && statement[i + 1] == u'\'') {
+                    value += u'\'';
+                    ++i;
+                    continue;
+                }
+                ++i;
+                break;
+            }
+            value += statement[i];
+        }
+        values << value;
+        if (i < end) {
+            expect(statement[i] == u',', "values not separated by a comma");
+            ++i;
+            expect(i < end, "a comma after the last value");
+        }
+    }
+    return values;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    static const QString separators[] = {
+        QStringLiteral(","),  QStringLiteral(";"), QStringLiteral("\t"), QStringLiteral("|"),
+        QStringLiteral("::"), QString(),           QStringLiteral("ab"), QStringLiteral("'")};
+    const QString& separator = separators[data[0] % std::size(separators)];
+    const std::string file(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+    const int fd = ::memfd_create("lines", MFD_CLOEXEC);
+    if (fd < 0 || ::write(fd, file.data(), file.size()) != ssize_t(file.size()))
+        std::abort();
+    LineReader reader;
+    reader.open(QStringLiteral("/proc/self/fd/") + QString::number(fd));
+    const QStringList expected = referenceLines(file);
+    const QString table = QStringLiteral("t]x");
+    QString line, statement;
+    QList<QStringView> fields;
+    qsizetype n = 0;
+    while (reader.readLine(line)) {
+        expect(n < expected.size(), "more lines than the reference");
+        expect(line == expected[n], "a line");
+        SplitFields(line, separator, fields);
+        const QStringList reference = referenceFields(line, separator);
+        expect(fields.size() == reference.size(), "the number of fields");
+        for (qsizetype i = 0; i < fields.size(); ++i)
+            expect(fields[i] == reference[i], "a field");
+        if (!fields.isEmpty()) {
+            StatementText::insert(table, fields, statement);
+            expect(valuesOf(statement, table) == reference, "the values a statement stores");
+        }
+        ++n;
+    }
+    expect(n == expected.size(), "fewer lines than the reference");
+    expect(reader.atEnd(), "not at the end after the last line");
+    reader.close();
+    ::close(fd);
+    return 0;
+}

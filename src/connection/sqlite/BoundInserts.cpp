@@ -1,0 +1,120 @@
+#include "BoundInserts.h"
+
+#include <algorithm>
+#include <sqlite3.h>
+
+sqlite3_stmt* BoundInserts::bind(const QString& table, const QList<QStringView>& fields)
+{
+    if (!encode(fields, m_bytes, m_ends))
+        return nullptr;
+    return bindEncoded(table, m_bytes.data(), m_ends.data(), int(m_ends.size()));
+}
+
+sqlite3_stmt* BoundInserts::bindEncoded(const QString& table, const char* bytes,
+                                        const std::uint32_t* ends, int valueCount)
+{
+    if (table.contains(u']'))
+        return nullptr;
+    // A run sends row after row of one shape: skip the look-up when it repeats.
+    if (!m_last || valueCount != m_lastCount || table != m_lastTable) {
+        m_last = prepared(table, valueCount);
+        m_lastTable = table;
+        m_lastCount = valueCount;
+    }
+    if (!m_last)
+        return nullptr;
+    std::uint32_t start = 0;
+    for (int i = 0; i < valueCount; ++i) {
+        // The bytes outlive the step, so SQLite need not copy them. A zero length with a
+        // pointer that is not null binds an empty text, not NULL, as '' does.
+        sqlite3_bind_text(m_last, i + 1, bytes + start, int(ends[i] - start), SQLITE_STATIC);
+        start = ends[i];
+    }
+    return m_last;
+}
+
+void BoundInserts::reset(sqlite3_stmt* statement)
+{
+    sqlite3_reset(statement);
+}
+
+void BoundInserts::clear()
+{
+    m_last = nullptr;
+    m_lastCount = -1;
+    for (sqlite3_stmt* st : std::as_const(m_statements))
+        sqlite3_finalize(st);
+    m_statements.clear();
+}
+
+sqlite3_stmt* BoundInserts::prepared(const QString& table, qsizetype valueCount)
+{
+    const QString key = table + u'\n' + QString::number(valueCount);
+    if (sqlite3_stmt* cached = m_statements.value(key))
+        return cached;
+    QString sql = QStringLiteral("INSERT INTO [") + table + QStringLiteral("] VALUES(");
+    for (qsizetype i = 0; i < valueCount; ++i)
+        sql += i ? QStringLiteral(",?") : QStringLiteral("?");
+    sql += QStringLiteral(");");
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st,
+                           nullptr) != SQLITE_OK ||
+        !st) {
+        sqlite3_finalize(st);
+        return nullptr;
+    }
+    m_statements.insert(key, st);
+    return st;
+}
+
+bool BoundInserts::encode(const QList<QStringView>& fields, std::string& bytes,
+                          std::vector<std::uint32_t>& ends)
+{
+    ends.clear();
+    size_t used = 0;
+    for (QStringView field : fields) {
+        const char16_t* p = field.utf16();
+        const size_t n = size_t(field.size());
+        if (bytes.size() < used + n)
+            bytes.resize(std::max(used + n, 2 * bytes.size()));
+        // Most values are plain ASCII: copied as they stand.
+        char* out = bytes.data() + used;
+        size_t i = 0;
+        for (; i < n && p[i] < 0x80; ++i) {
+            if (p[i] == 0)
+                return false;
+            out[i] = char(p[i]);
+        }
+        used += i;
+        if (i < n) {
+            // The rest through the same conversion as the whole text, so that a lone surrogate
+            // becomes the same bytes.
+            const QByteArray rest = field.sliced(qsizetype(i)).toUtf8();
+            if (rest.contains('\0'))
+                return false;
+            bytes.resize(std::max(bytes.size(), used + size_t(rest.size())));
+            std::copy_n(rest.constData(), rest.size(), bytes.data() + used);
+            used += size_t(rest.size());
+        }
+        ends.push_back(std::uint32_t(used));
+    }
+    return true;
+}
+
+QString RowInsertText(const QString& table, const QList<QStringView>& fields)
+{
+    QString s = QStringLiteral("INSERT INTO [") + table + QStringLiteral("] VALUES(");
+    for (QStringView field : fields) {
+        s += u'\'';
+        for (QChar c : field) {
+            s += c;
+            if (c == u'\'')
+                s += u'\'';
+        }
+        s += QStringLiteral("',");
+    }
+    s.chop(1); // the last comma, or the opening parenthesis when there is no field
+    s += QStringLiteral(");");
+    return s;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// One prepared "INSERT INTO [table] VALUES(?,...)" per table and value count, so a row costs a
+// bind and a step instead of building a text that SQLite parses back.
+class BoundInserts
+{
+public:
+    explicit BoundInserts(sqlite3* db) : m_db(db) {}
+    ~BoundInserts() { clear(); }
+    BoundInserts(const BoundInserts&) = delete;
+    BoundInserts& operator=(const BoundInserts&) = delete;
+
+    // The statement with the fields bound, ready to step; nullptr when the row cannot be bound
+    // with the same outcome as its text (a table name holding "]", a value holding U+0000) or
+    // the INSERT cannot be prepared: the caller then runs the text, which gives SQLite's own
+    // description. The values stay valid until the next call.
+    sqlite3_stmt* bind(const QString& table, const QList<QStringView>& fields);
+    // The same for values already encoded: ends[i] is where value i ends, counted from bytes.
+    sqlite3_stmt* bindEncoded(const QString& table, const char* bytes, const std::uint32_t* ends,
+                              int valueCount);
+    // The values of the last bind(), as encode() packed them.
+    const std::string& bytes() const { return m_bytes; }
+    const std::vector<std::uint32_t>& ends() const { return m_ends; }
+    // Ready for the next row, after bind() and a step.
+    static void reset(sqlite3_stmt* statement);
+    void clear();
+
+    // The fields as UTF-8 (the bytes the text's own conversion gives), packed one after the
+    // other from the start of bytes (which only grows); ends[i] is where field i ends. False
+    // when a field holds U+0000, which the text cannot carry.
+    static bool encode(const QList<QStringView>& fields, std::string& bytes,
+                       std::vector<std::uint32_t>& ends);
+
+private:
+    sqlite3_stmt* prepared(const QString& table, qsizetype valueCount);
+
+    sqlite3* m_db;
+    QHash<QString, sqlite3_stmt*> m_statements; // by table + "\n" + value count
+    sqlite3_stmt* m_last = nullptr;
+    QString m_lastTable;
+    qsizetype m_lastCount = -1;
+    std::string m_bytes;
+    std::vector<std::uint32_t> m_ends;
+};
+
+// The exact text the import run sends for a row: INSERT INTO [table] VALUES('a','b'); with every
+// apostrophe of a value doubled.
+QString RowInsertText(const QString& table, const QList<QStringView>& fields);
