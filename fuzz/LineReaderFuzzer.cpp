@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <QStringDecoder>
 #include <QStringList>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -61,6 +62,30 @@ bool isUtf8(const std::string& s)
     return true;
 }
 
+// A line that is not UTF-8 is Windows-1252; its five undefined bytes stay Latin-1.
+QString fromWindows1252(const std::string& line)
+{
+    static const char16_t high[32] = {
+        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    QString text;
+    for (const char c : line) {
+        const auto b = static_cast<unsigned char>(c);
+        text += QChar(b >= 0x80 && b < 0xA0 ? high[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+// A mark inside the data is a character of the line like any other.
+QString decodeLine(const std::string& line)
+{
+    if (!isUtf8(line))
+        return fromWindows1252(line);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(QByteArrayView(line.data(), qsizetype(line.size())));
+}
+
 // Lines end at LF, CR LF or a lone CR; a byte-order mark is dropped only at the file's start.
 QStringList referenceLines(std::string file)
 {
@@ -72,8 +97,7 @@ QStringList referenceLines(std::string file)
     for (size_t i = 0; i < file.size(); ++i) {
         const char c = file[i];
         if (c == '\n' || c == '\r') {
-            lines << (isUtf8(line) ? QString::fromUtf8(line.data(), qsizetype(line.size()))
-                                   : QString::fromLatin1(line.data(), qsizetype(line.size())));
+            lines << decodeLine(line);
             line.clear();
             pending = false;
             if (c == '\r' && i + 1 < file.size() && file[i + 1] == '\n')
@@ -84,8 +108,7 @@ QStringList referenceLines(std::string file)
         }
     }
     if (pending)
-        lines << (isUtf8(line) ? QString::fromUtf8(line.data(), qsizetype(line.size()))
-                               : QString::fromLatin1(line.data(), qsizetype(line.size())));
+        lines << decodeLine(line);
     return lines;
 }
 
@@ -143,6 +166,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         QStringLiteral("::"), QString(),           QStringLiteral("ab"), QStringLiteral("'")};
     const QString& separator = separators[data[0] % std::size(separators)];
     const std::string file(reinterpret_cast<const char*>(data) + 1, size - 1);
+    // UTF-16 files (their mark decides) are beyond this byte-wise reference.
+    if (file.rfind("\xFF\xFE", 0) == 0 || file.rfind("\xFE\xFF", 0) == 0)
+        return 0;
 
     const int fd = ::memfd_create("lines", MFD_CLOEXEC);
     if (fd < 0 || ::write(fd, file.data(), file.size()) != ssize_t(file.size()))
@@ -169,7 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ++n;
     }
     expect(n == expected.size(), "fewer lines than the reference");
-    expect(reader.atEnd(), "not at the end after the last line");
+    expect(!reader.readLine(line), "a line after the last one");
     reader.close();
     ::close(fd);
     return 0;

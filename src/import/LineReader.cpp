@@ -136,11 +136,8 @@ bool LineReader::fill()
 
 void LineReader::decode(QByteArrayView bytes, QString& line)
 {
-    if (m_mode == Mode::Utf8) {
-        m_utf8.resetState();
-        line = m_utf8.decode(bytes);
-        return;
-    }
+    // A UTF-8 mark does not make a broken line valid: it too is read as Windows-1252, so that
+    // no byte is replaced.
     m_utf8.resetState();
     line = m_utf8.decode(bytes);
     if (m_utf8.hasError())
@@ -236,7 +233,7 @@ void LineReader::finishLine(QByteArrayView last, QString& line)
     // A sequence cut short at the end of the line shows as an error once a byte follows it.
     const QString after = m_longDecoder.decode(QByteArrayView("\n", 1)); // decoding is lazy
     Q_UNUSED(after);
-    if (m_mode == Mode::Utf8 || !m_longDecoder.hasError()) {
+    if (!m_longDecoder.hasError()) {
         line = std::move(m_longText);
         m_longText = QString();
         return;

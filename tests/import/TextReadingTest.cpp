@@ -73,6 +73,10 @@ private slots:
             << QByteArray("ok \xC3\xA9\n\x93quoted\x94 \x80"
                           "5\n")
             << QString() << QStringList{"1:ok é", QStringLiteral("2:") + curly};
+        QTest::newRow("after a UTF-8 mark a broken line is still Windows-1252")
+            << QByteArray("\xEF\xBB\xBF"
+                          "a\tb\r\n\x93x\x94\xC3\n")
+            << QString() << QStringList{"1:a\tb", QStringLiteral("2:\u201Cx\u201D\u00C3")};
         QTest::newRow("bytes Windows-1252 leaves undefined are kept")
             << QByteArray("\x81\x8D\x8F\x90\x9D\xFF") << QString()
             << QStringList{QStringLiteral("1:\u0081\u008D\u008F\u0090\u009D\u00FF")};

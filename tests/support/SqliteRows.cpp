@@ -22,6 +22,8 @@ QStringList SqliteRows(const QString& databaseFile, const QString& sql)
         sqlite3_close(db);
         return rows;
     }
+    // The server under test may hold a lock for a moment: wait for it, never read "nothing".
+    sqlite3_busy_timeout(db, 30000);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
         while (sqlite3_step(st) == SQLITE_ROW) {
