@@ -56,6 +56,64 @@ private slots:
         QVERIFY(matches("*a*b*c", "xaxbxbxc") && !matches("*a*b*c", "xaxbxbx"));
     }
 
+    // The byte pre-check must never drop a name the decoded match takes (folding case can
+    // bring a non-ASCII letter to an ASCII one), and must decide ASCII names exactly for the
+    // common "*.ext" patterns it is there for.
+    void bytePreCheckAgreesWithMatching()
+    {
+        const struct
+        {
+            const char* text;
+            bool exactForAscii;
+        } patterns[] = {{"*.txt", true},  {"*.TxT", true},       {"*.k", true},  {"*", false},
+                        {"*.t?t", false}, {"*.\xc5\xbf", false}, {"a*.*", false}};
+        const char* names[] = {
+            "a.txt",          "A.TXT", "atxt",        ".txt", "txt", "a.txt.bak", "x.t\xc5\xbft",
+            "x.\xe2\x84\xaa", "x.K",   "bad\xff.txt", "x.s",  "abc", ""};
+        for (const auto& [text, exactForAscii] : patterns) {
+            const NamePattern pattern(QString::fromUtf8(text));
+            for (const char* name : names) {
+                const bool matched = pattern.matches(QString::fromUtf8(name));
+                const bool asciiName = QString::fromUtf8(name) == QString::fromLatin1(name);
+                const QByteArray what = QByteArray(text) + " / " + name;
+                if (matched)
+                    QVERIFY2(pattern.mayMatch(name), what.constData());
+                else if (exactForAscii && asciiName)
+                    QVERIFY2(!pattern.mayMatch(name), what.constData());
+            }
+        }
+        // Where the pattern spells a letter outside ASCII, an ASCII name folds to it.
+        QVERIFY(NamePattern(QString::fromUtf8("*.\xc5\xbf")).mayMatch("x.S"));
+    }
+
+    // Names are read and matched as the listing gives them, whichever way they are spelt.
+    void listingMatchesNamesInAnyCase()
+    {
+        TestEnvironment env;
+        const QString folder = env.path("n") + u'/';
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("sub.TXT")));
+        for (const QString& name :
+             {QStringLiteral("a.TXT"), QStringLiteral("b.t\u017Ft"), QStringLiteral("c.txt.bak"),
+              QStringLiteral("d.\u00e4.Txt"), QStringLiteral("e.csv")}) {
+            QFile file(folder + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const auto sorted = [](QStringList names) {
+            names.sort();
+            return names;
+        };
+        FolderAccess& access = FolderAccess::system();
+        QCOMPARE(sorted(access.fileNames(folder, NamePattern(QStringLiteral("*.txt")))),
+                 QStringList({"a.TXT", "d.\u00e4.Txt"}));
+        QCOMPARE(sorted(access.fileNames(folder, NamePattern(QStringLiteral("*.tst")))),
+                 QStringList({"b.t\u017Ft"}));
+        const NamePattern pattern(QStringLiteral("*.txt"));
+        const FolderAccess::Listing listing = access.list(folder, &pattern);
+        QCOMPARE(sorted(listing.fileNames), QStringList({"a.TXT", "d.\u00e4.Txt"}));
+        QCOMPARE(listing.subFolders.size(), 1);
+        QCOMPARE(listing.subFolders.front().name, QStringLiteral("sub.TXT"));
+    }
+
     void unsafeNames()
     {
         for (const QString& safe :

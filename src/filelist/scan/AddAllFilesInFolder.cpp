@@ -6,6 +6,15 @@
 #include "PathText.h"
 #include "SubDirectories.h"
 
+namespace {
+// Paths the scan built have no doubled separator unless the chosen folder had one; those that
+// have none are clean as they are, save a leading separator where clean paths start with two.
+bool needsCleaning(const QString& path, const QString& doubled)
+{
+    return path.contains(doubled) || (NativeSeparator == u'\\' && path.startsWith(NativeSeparator));
+}
+} // namespace
+
 void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings,
                          WindowPointer& pointer, const AppendStep& append, FolderAccess& access,
                          int yieldIntervalMs, std::function<bool()> stopRequested)
@@ -50,6 +59,7 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
         guard.line(120, [&] { AddFolder::GetSubDirectories2016(folders, true, context); });
 
         guard.setLine(122);
+        const QString doubled(2, NativeSeparator);
         for (const QString& entry : folders.entries()) {
             const QString folder = entry.chopped(1);
             QStringList names;
@@ -67,10 +77,12 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
                     pace();
                     const QString path = folder + NativeSeparator + name;
                     // A name the scan's read found exists as of that read, as for find.
+                    // Only a dot name's attributes are ever asked for.
+                    const std::optional<int> known =
+                        name.startsWith(u'.') ? listings.knownAttributes(path) : std::nullopt;
                     if (AddFolder::IsFileToAdd(name, path, access,
-                                               keptFromScan || pace.yields() == listedAt,
-                                               listings.knownAttributes(path)))
-                        append(CleanPath(path));
+                                               keptFromScan || pace.yields() == listedAt, known))
+                        append(needsCleaning(path, doubled) ? CleanPath(path) : path);
                 });
             }
         }

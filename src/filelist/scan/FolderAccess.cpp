@@ -43,6 +43,13 @@ DirHandle openFolder(const QString& folder)
 // name the file system could not be asked for.
 QString decodedName(const char* bytes)
 {
+    // Most names are plain ASCII, which reads the same in every encoding names come in.
+    const std::size_t size = std::strlen(bytes);
+    bool ascii = true;
+    for (std::size_t i = 0; i < size && ascii; ++i)
+        ascii = static_cast<unsigned char>(bytes[i]) < 0x80;
+    if (ascii)
+        return QString::fromLatin1(bytes, qsizetype(size));
     QString name = QFile::decodeName(bytes);
     if (name.contains(QChar::ReplacementCharacter) &&
         QFile::encodeName(name) != QByteArrayView(bytes))
@@ -170,6 +177,8 @@ QStringList FolderAccess::fileNames(const QString& folder, const NamePattern& pa
     QStringList found;
     const bool usableFolder = usableText(folder);
     forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
+        if (!pattern.mayMatch(entry->d_name))
+            return;
         // Matching first spares the type look-up for most names of a large folder.
         QString name = decodedName(entry->d_name);
         if (usableFolder && pattern.matches(name) && usableText(name) &&
@@ -188,6 +197,11 @@ FolderAccess::Listing FolderAccess::list(const QString& folder, const NamePatter
     }
     const bool usableFolder = usableText(folder);
     forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
+        // A file whose name cannot match is passed over before its name is decoded.
+        const bool maybeFolder =
+            entry->d_type == DT_DIR || entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN;
+        if (!maybeFolder && !pattern->mayMatch(entry->d_name))
+            return;
         QString name = decodedName(entry->d_name);
         // The type is known from the entry itself for most names; a look-up is needed only for
         // links and file systems that do not say, and then only for names that can count.

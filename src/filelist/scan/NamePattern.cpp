@@ -9,6 +9,19 @@ bool onlyStars(QStringView text)
     return true;
 }
 
+bool isAscii(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
 bool sameLetter(QChar a, QChar b)
 {
     return a == b || a.toCaseFolded() == b.toCaseFolded();
@@ -24,7 +37,30 @@ NamePattern::NamePattern(QString pattern) : m_pattern(std::move(pattern))
                !text.mid(1).contains(u'?')) {
         m_kind = Kind::Suffix;
         m_suffix = m_pattern.mid(1);
+        // Between an ASCII suffix and an ASCII name, folding case is ASCII's upper to lower,
+        // so the bytes tell the answer.
+        if (isAscii(m_suffix)) {
+            m_asciiSuffix = m_suffix.toLatin1().toLower();
+            m_asciiSuffixUsable = true;
+        }
     }
+}
+
+bool NamePattern::mayMatch(std::string_view bytes) const
+{
+    if (!m_asciiSuffixUsable)
+        return true;
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    const qsizetype size = m_asciiSuffix.size();
+    if (qsizetype(bytes.size()) < size)
+        return false;
+    const char* tail = bytes.data() + bytes.size() - size;
+    for (qsizetype i = 0; i < size; ++i)
+        if (asciiLower(tail[i]) != m_asciiSuffix[i])
+            return false;
+    return true;
 }
 
 bool NamePattern::matches(QStringView name) const
