@@ -9,6 +9,7 @@
 namespace {
 // Paths the scan built have no doubled separator unless the chosen folder had one; those that
 // have none are clean as they are, save a leading separator where clean paths start with two.
+// Names hold no separator, so a folder's answer holds for the files in it.
 bool needsCleaning(const QString& path, const QString& doubled)
 {
     return path.contains(doubled) || (NativeSeparator == u'\\' && path.startsWith(NativeSeparator));
@@ -62,6 +63,7 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
         const QString doubled(2, NativeSeparator);
         for (const QString& entry : folders.entries()) {
             const QString folder = entry.chopped(1);
+            const bool cleanFolder = !needsCleaning(entry, doubled);
             QStringList names;
             int listedAt = 0;
             bool keptFromScan = false;
@@ -82,7 +84,8 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
                         name.startsWith(u'.') ? listings.knownAttributes(path) : std::nullopt;
                     if (AddFolder::IsFileToAdd(name, path, access,
                                                keptFromScan || pace.yields() == listedAt, known))
-                        append(needsCleaning(path, doubled) ? CleanPath(path) : path);
+                        append(cleanFolder && !name.contains(NativeSeparator) ? path
+                                                                              : CleanPath(path));
                 });
             }
         }

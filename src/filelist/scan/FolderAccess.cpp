@@ -177,11 +177,12 @@ QStringList FolderAccess::fileNames(const QString& folder, const NamePattern& pa
     QStringList found;
     const bool usableFolder = usableText(folder);
     forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
-        if (!pattern.mayMatch(entry->d_name))
+        const std::optional<bool> byBytes = pattern.matchesBytes(entry->d_name);
+        if (byBytes == false)
             return;
         // Matching first spares the type look-up for most names of a large folder.
         QString name = decodedName(entry->d_name);
-        if (usableFolder && pattern.matches(name) && usableText(name) &&
+        if (usableFolder && (byBytes ? *byBytes : pattern.matches(name)) && usableText(name) &&
             kindOf(dir, entry) == EntryKind::File)
             found.append(std::move(name));
     });
@@ -200,12 +201,14 @@ FolderAccess::Listing FolderAccess::list(const QString& folder, const NamePatter
         // A file whose name cannot match is passed over before its name is decoded.
         const bool maybeFolder =
             entry->d_type == DT_DIR || entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN;
-        if (!maybeFolder && !pattern->mayMatch(entry->d_name))
+        const std::optional<bool> byBytes = pattern->matchesBytes(entry->d_name);
+        if (!maybeFolder && byBytes == false)
             return;
         QString name = decodedName(entry->d_name);
         // The type is known from the entry itself for most names; a look-up is needed only for
         // links and file systems that do not say, and then only for names that can count.
-        const bool candidate = usableFolder && pattern->matches(name) && usableText(name);
+        const bool candidate =
+            usableFolder && (byBytes ? *byBytes : pattern->matches(name)) && usableText(name);
         if (!candidate && entry->d_type != DT_DIR && entry->d_type != DT_LNK &&
             entry->d_type != DT_UNKNOWN)
             return;

@@ -46,13 +46,15 @@ NamePattern::NamePattern(QString pattern) : m_pattern(std::move(pattern))
     }
 }
 
-bool NamePattern::mayMatch(std::string_view bytes) const
+std::optional<bool> NamePattern::matchesBytes(std::string_view bytes) const
 {
-    if (!m_asciiSuffixUsable)
+    if (m_kind == Kind::Everything)
         return true;
+    if (!m_asciiSuffixUsable)
+        return std::nullopt;
     for (char c : bytes)
         if (static_cast<unsigned char>(c) >= 0x80)
-            return true;
+            return std::nullopt;
     const qsizetype size = m_asciiSuffix.size();
     if (qsizetype(bytes.size()) < size)
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -14,10 +15,10 @@ public:
     explicit NamePattern(QString pattern);
 
     bool matches(QStringView name) const;
-    // For a name as the file system spells it: false when the pattern cannot match it, found
-    // without decoding the name, which is most of the cost of a listing; true when it may (only
-    // matches() on the decoded name then tells).
-    bool mayMatch(std::string_view bytes) const;
+    // For a name as the file system spells it: whether the pattern matches it, when that can be
+    // told without decoding the name (decoding is most of the cost of a listing); nothing when
+    // only matches() on the decoded name can tell.
+    std::optional<bool> matchesBytes(std::string_view bytes) const;
     const QString& text() const { return m_pattern; }
 
 private:
