@@ -124,7 +124,9 @@ void AddFolder::GetSubDirectories2016(FolderCollection& folders, bool recurse, S
                     return;
                 if (sub.link && leadsBack(access, folder, sub.name))
                     return;
-                const QString path = folder + sub.name + NativeSeparator;
+                QString path;
+                path.reserve(folder.size() + sub.name.size() + 1);
+                path.append(folder).append(sub.name).append(NativeSeparator);
                 if (context.listings && sub.attributes)
                     context.listings->rememberAttributes(path, *sub.attributes);
                 next.append(path);
