@@ -7,11 +7,11 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -25,19 +25,26 @@ namespace {
     throw Failure(description, FolderAccess::OtherError);
 }
 
-struct DirCloser
+// The folder's descriptor, closed when it goes.
+class OpenFolder
 {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
+public:
+    explicit OpenFolder(const QString& folder)
+        : m_fd(::open(QFile::encodeName(folder).constData(),
+                      O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC))
+    {
+        if (m_fd < 0)
+            throwListingFailure(errno);
+    }
+    ~OpenFolder() { ::close(m_fd); }
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
 
-DirHandle openFolder(const QString& folder)
-{
-    DIR* dir = opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        throwListingFailure(errno);
-    return DirHandle(dir);
-}
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
 
 // Bytes that do not decode come back as U+FFFD; the name then stands with "?" there, as a
 // name the file system could not be asked for.
@@ -65,7 +72,7 @@ enum class EntryKind
     Gone  // a dangling link, or an entry that went while it was listed
 };
 
-EntryKind kindOf(DIR* dir, const dirent* entry)
+EntryKind kindOf(int at, const dirent64* entry)
 {
     const unsigned char type = entry->d_type;
     if (type == DT_DIR)
@@ -74,14 +81,14 @@ EntryKind kindOf(DIR* dir, const dirent* entry)
         return EntryKind::File;
     struct stat info;
     if (type == DT_UNKNOWN) {
-        if (fstatat(dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        if (fstatat(at, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             return EntryKind::Gone;
         if (S_ISDIR(info.st_mode))
             return EntryKind::Folder;
         if (!S_ISLNK(info.st_mode))
             return EntryKind::File;
     }
-    if (fstatat(dirfd(dir), entry->d_name, &info, 0) != 0)
+    if (fstatat(at, entry->d_name, &info, 0) != 0)
         return EntryKind::Gone;
     return S_ISDIR(info.st_mode) ? EntryKind::FolderLink : EntryKind::File;
 }
@@ -111,10 +118,10 @@ std::optional<int> entryAttributes(int at, const char* name, bool hiddenName)
 // attributesOf()'s answer for the folder entry of a scan, "folder/name/", asked relative to the
 // folder being read: the separator at its end makes a link count as the folder it leads to,
 // and leaves it no name that could make it hidden.
-std::optional<int> folderAttributes(DIR* dir, const dirent* entry)
+std::optional<int> folderAttributes(int at, const dirent64* entry)
 {
     struct stat info;
-    if (fstatat(dirfd(dir), entry->d_name, &info, 0) != 0 || !S_ISDIR(info.st_mode))
+    if (fstatat(at, entry->d_name, &info, 0) != 0 || !S_ISDIR(info.st_mode))
         return std::nullopt;
     return FileAttribute::Directory | ((info.st_mode & S_IWUSR) ? 0 : FileAttribute::ReadOnly);
 }
@@ -141,21 +148,25 @@ bool isDotOrDotDot(const char* name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// Calls visit(entry) for every entry but "." and ".."; a read error ends the listing with a
-// failure, as an open error does.
+// Calls visit(folder descriptor, entry) for every entry but "." and ".."; a read error ends the
+// listing with a failure, as an open error does. The entries are read straight into one buffer:
+// opendir would look the folder up once more to learn what it already knows.
 template <typename Visit> void forEachEntry(const QString& folder, Visit&& visit)
 {
-    DirHandle dir = openFolder(folder);
+    const OpenFolder dir(folder);
+    alignas(dirent64) char buffer[32768];
     for (;;) {
-        errno = 0;
-        const dirent* entry = readdir(dir.get());
-        if (!entry) {
-            if (errno != 0)
-                throwListingFailure(errno);
+        const ssize_t read = getdents64(dir.fd(), buffer, sizeof buffer);
+        if (read < 0)
+            throwListingFailure(errno);
+        if (read == 0)
             return;
+        for (ssize_t at = 0; at < read;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            if (!isDotOrDotDot(entry->d_name))
+                visit(dir.fd(), entry);
         }
-        if (!isDotOrDotDot(entry->d_name))
-            visit(dir.get(), entry);
     }
 }
 
@@ -164,8 +175,8 @@ template <typename Visit> void forEachEntry(const QString& folder, Visit&& visit
 QList<FolderAccess::SubFolder> FolderAccess::subFolders(const QString& folder)
 {
     QList<SubFolder> found;
-    forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
-        const EntryKind kind = kindOf(dir, entry);
+    forEachEntry(folder, [&](int at, const dirent64* entry) {
+        const EntryKind kind = kindOf(at, entry);
         if (kind == EntryKind::Folder || kind == EntryKind::FolderLink)
             found.append({decodedName(entry->d_name), kind == EntryKind::FolderLink, {}});
     });
@@ -176,14 +187,14 @@ QStringList FolderAccess::fileNames(const QString& folder, const NamePattern& pa
 {
     QStringList found;
     const bool usableFolder = usableText(folder);
-    forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
+    forEachEntry(folder, [&](int at, const dirent64* entry) {
         const std::optional<bool> byBytes = pattern.matchesBytes(entry->d_name);
         if (byBytes == false)
             return;
         // Matching first spares the type look-up for most names of a large folder.
         QString name = decodedName(entry->d_name);
         if (usableFolder && (byBytes ? *byBytes : pattern.matches(name)) && usableText(name) &&
-            kindOf(dir, entry) == EntryKind::File)
+            kindOf(at, entry) == EntryKind::File)
             found.append(std::move(name));
     });
     return found;
@@ -197,7 +208,7 @@ FolderAccess::Listing FolderAccess::list(const QString& folder, const NamePatter
         return listing;
     }
     const bool usableFolder = usableText(folder);
-    forEachEntry(folder, [&](DIR* dir, const dirent* entry) {
+    forEachEntry(folder, [&](int at, const dirent64* entry) {
         // A file whose name cannot match is passed over before its name is decoded.
         const bool maybeFolder =
             entry->d_type == DT_DIR || entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN;
@@ -212,15 +223,14 @@ FolderAccess::Listing FolderAccess::list(const QString& folder, const NamePatter
         if (!candidate && entry->d_type != DT_DIR && entry->d_type != DT_LNK &&
             entry->d_type != DT_UNKNOWN)
             return;
-        const EntryKind kind = kindOf(dir, entry);
+        const EntryKind kind = kindOf(at, entry);
         if (kind == EntryKind::Folder || kind == EntryKind::FolderLink)
             listing.subFolders.append(
-                {std::move(name), kind == EntryKind::FolderLink, folderAttributes(dir, entry)});
+                {std::move(name), kind == EntryKind::FolderLink, folderAttributes(at, entry)});
         else if (candidate && kind == EntryKind::File) {
             // Only a hidden file's value is ever asked for when it is added.
             if (name.startsWith(u'.'))
-                listing.fileAttributes.insert(name,
-                                              entryAttributes(dirfd(dir), entry->d_name, true));
+                listing.fileAttributes.insert(name, entryAttributes(at, entry->d_name, true));
             listing.fileNames.append(std::move(name));
         }
     });
