@@ -113,6 +113,30 @@ private slots:
         QCOMPARE(listing.subFolders.front().name, QStringLiteral("sub.TXT"));
     }
 
+    // A folder whose entries take many reads is listed whole.
+    void largeFolderIsListedWhole()
+    {
+        TestEnvironment env;
+        const QString folder = env.path("many") + u'/';
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("sub")));
+        QStringList expected;
+        for (int i = 0; i < 3000; ++i) {
+            const QString name = QStringLiteral("a-rather-long-file-name-%1.txt").arg(i);
+            QFile file(folder + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            expected.append(name);
+        }
+        expected.sort();
+        const NamePattern pattern(QStringLiteral("*.TXT"));
+        FolderAccess::Listing listing = FolderAccess::system().list(folder, &pattern);
+        listing.fileNames.sort();
+        QCOMPARE(listing.fileNames, expected);
+        QCOMPARE(listing.subFolders.size(), 1);
+        QStringList names = FolderAccess::system().fileNames(folder, pattern);
+        names.sort();
+        QCOMPARE(names, expected);
+    }
+
     void unsafeNames()
     {
         for (const QString& safe :
