@@ -39,7 +39,6 @@ public:
     // Sends what is held and ends the transaction: afterwards every row has its outcome.
     void flush();
     std::vector<RowOutcome> take();
-    bool connectionLost() const { return m_lost; }
 
     // Added to a lost row's description when its statement was in flight on its own: the server
     // may have applied it.

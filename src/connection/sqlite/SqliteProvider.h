@@ -49,7 +49,7 @@ public:
     static constexpr int RowCommitIntervalMs = 1000;
     // Bound what a transaction holds to be run again and the outcomes handed over at its end.
     static constexpr std::int64_t MaxRowsPerTransaction = 1 << 16;
-    static constexpr size_t MaxHeldBytes = 8 << 20;
+    static constexpr size_t MaxHeldBytes = 4 << 20;
 
 private:
     explicit SqliteProvider(sqlite3* db);
