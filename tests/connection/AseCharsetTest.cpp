@@ -153,8 +153,10 @@ private slots:
                      QStringList{value});
             session.close();
         }
-        QTRY_COMPARE(storedHex(server, QStringLiteral("places"), QStringLiteral("name")),
-                     QStringList{QString::fromLatin1(value.toUtf8().toHex().toUpper())});
+        // Once the server has ended, everything it wrote is in the file.
+        QVERIFY(server.stop());
+        QCOMPARE(storedHex(server, QStringLiteral("places"), QStringLiteral("name")),
+                 QStringList{QString::fromLatin1(value.toUtf8().toHex().toUpper())});
     }
 
     void theRunnerStoresTheSameBytesUnderAnyLocale()
@@ -165,19 +167,21 @@ private slots:
         const QString file =
             env.writeFile(QStringLiteral("places.csv"),
                           QStringLiteral("City,Note\nZürich,Straße\nKøbenhavn,€ 5\n").toUtf8());
-        QStringList stored;
-        for (const QString& locale : {QStringLiteral("C"), QStringLiteral("C.UTF-8")}) {
+        const QStringList tables{QStringLiteral("PlacesC"), QStringLiteral("PlacesUtf8")};
+        const QStringList locales{QStringLiteral("C"), QStringLiteral("C.UTF-8")};
+        for (int i = 0; i < tables.size(); ++i) {
             QProcessEnvironment extra;
-            extra.insert(QStringLiteral("LC_ALL"), locale);
-            const QString table = locale == QStringLiteral("C") ? QStringLiteral("PlacesC")
-                                                                : QStringLiteral("PlacesUtf8");
-            const RunResult run = runImport(env, server, table, {file}, extra);
+            extra.insert(QStringLiteral("LC_ALL"), locales.at(i));
+            const RunResult run = runImport(env, server, tables.at(i), {file}, extra);
             QVERIFY2(run.exitCode == 0,
                      qPrintable(run.out + run.errorLines.join(QLatin1Char('\n'))));
-            QTRY_COMPARE(storedHex(server, table, QStringLiteral("City")).size(), 2);
+        }
+        // Once the server has ended, everything it wrote is in the file.
+        QVERIFY(server.stop());
+        QStringList stored;
+        for (const QString& table : tables)
             stored << storedHex(server, table, QStringLiteral("City")) +
                           storedHex(server, table, QStringLiteral("Note"));
-        }
         const QStringList utf8 = {
             QString::fromLatin1(QStringLiteral("Zürich").toUtf8().toHex().toUpper()),
             QString::fromLatin1(QStringLiteral("København").toUtf8().toHex().toUpper()),

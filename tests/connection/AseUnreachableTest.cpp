@@ -2,11 +2,9 @@
 #include "DatabaseSession.h"
 #include "Failure.h"
 
-#include <QElapsedTimer>
-#include <QtTest>
-
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <QtTest>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -32,19 +30,16 @@ struct SilentListener
     ~SilentListener() { ::close(fd); }
 };
 
-QString openFailure(int port, qint64* elapsedMs)
+QString openFailure(int port)
 {
     DatabaseSession session;
-    QElapsedTimer timer;
-    timer.start();
     try {
-        session.open(BuildConnectionString({QStringLiteral("127.0.0.1"), QString::number(port), QStringLiteral("sa"),
-                                            QStringLiteral("pw"), QStringLiteral("db")}));
+        session.open(BuildConnectionString({QStringLiteral("127.0.0.1"), QString::number(port),
+                                            QStringLiteral("sa"), QStringLiteral("pw"),
+                                            QStringLiteral("db")}));
     } catch (const Failure& f) {
-        *elapsedMs = timer.elapsed();
         return f.description();
     }
-    *elapsedMs = timer.elapsed();
     return {};
 }
 } // namespace
@@ -54,35 +49,39 @@ class AseUnreachableTest : public QObject
     Q_OBJECT
 
 private slots:
-    void refusedPortFailsAtOnceWithADescription()
+    void refusedPortFailsWithADescription()
     {
         SilentListener closed(false); // bound, not listening: connections are refused
-        qint64 elapsed = 0;
-        const QString text = openFailure(closed.port, &elapsed);
-        QVERIFY2(!text.isEmpty(), "open succeeded against a closed port");
-        QVERIFY2(elapsed < 3000, qPrintable(QString::number(elapsed)));
+        const QString text = openFailure(closed.port);
+        // A refusal is reported as such, naming the address, not waited out as a silence.
+        QVERIFY2(
+            text.contains(
+                QStringLiteral("The login to the server 127.0.0.1:%1 failed.").arg(closed.port)),
+            qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("did not answer")), qPrintable(text));
     }
 
-    void silentServerFailsWithinTheLoginTimeout()
+    void silentServerFailsOnTheLoginTimeout()
     {
         SilentListener silent(true);
-        qint64 elapsed = 0;
-        const QString text = openFailure(silent.port, &elapsed);
-        QVERIFY2(!text.isEmpty(), "open succeeded against a silent server");
-        QVERIFY2(elapsed < 9000, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
+        const QString text = openFailure(silent.port);
+        QVERIFY2(text.contains(QStringLiteral("did not answer the login within 5 seconds")),
+                 qPrintable(text));
     }
 
     void badPortAndServerAreRefusedBeforeConnecting()
     {
         DatabaseSession session;
         try {
-            session.open(QStringLiteral("Provider=ASEOLEDB;Data Source=host:50x0;User Id=;Password=;;Catalog="));
+            session.open(QStringLiteral(
+                "Provider=ASEOLEDB;Data Source=host:50x0;User Id=;Password=;;Catalog="));
             QFAIL("accepted a port that is not a number");
         } catch (const Failure& f) {
             QVERIFY(f.description().contains(QStringLiteral("50x0")));
         }
         try {
-            session.open(QStringLiteral("Provider=ASEOLEDB;Data Source=:5000;User Id=;Password=;;Catalog="));
+            session.open(
+                QStringLiteral("Provider=ASEOLEDB;Data Source=:5000;User Id=;Password=;;Catalog="));
             QFAIL("accepted an empty server");
         } catch (const Failure& f) {
             QVERIFY(!f.description().isEmpty());

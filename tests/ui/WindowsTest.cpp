@@ -140,7 +140,8 @@ private slots:
         QCOMPARE(visited, QStringList({"Text2", "Text3", "Text4", "Text5", "PushButton7",
                                        "PushButton6", "PushButton3"}));
         f.control1("Text3")->setFocus();
-        QTRY_COMPARE(f.control1<QLineEdit>("Text3")->selectedText(), QStringLiteral("sa"));
+        QTRY_COMPARE_WITH_TIMEOUT(f.control1<QLineEdit>("Text3")->selectedText(),
+                                  QStringLiteral("sa"), 60000);
     }
 
     void testConnectionShowsTheOutcomeWithTheHourglassUntilClosed()
