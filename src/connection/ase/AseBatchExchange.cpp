@@ -53,7 +53,8 @@ BatchAnswer AseConnection::exchange(const QStringList& statements)
     BatchAnswer batch;
     CS_COMMAND* cmd = nullptr;
     try {
-        cmd = send(statements.join(QLatin1Char('\n')));
+        // Each row was checked against the character set when it was submitted.
+        cmd = transmit(statements.join(QLatin1Char('\n')));
     } catch (const Failure& failure) {
         m_broken = true;
         batch.connectionLost = true;

@@ -179,11 +179,17 @@ void AseConnection::finishPending()
 
 CS_COMMAND* AseConnection::send(const QString& statement)
 {
+    if (m_connected && !m_broken)
+        m_charset->check(statement);
+    return transmit(statement);
+}
+
+CS_COMMAND* AseConnection::transmit(const QString& statement)
+{
     if (!m_connected)
         throw Failure(QStringLiteral("Operation is not allowed when the object is closed."));
     if (m_broken)
         throw Failure(QStringLiteral("The connection to the server was lost."));
-    m_charset->check(statement);
     finishPending();
     m_messages.clear();
     CS_COMMAND* cmd = nullptr;

@@ -58,7 +58,10 @@ private:
     };
 
     [[noreturn]] void fail(const QString& fallback);
+    // Checks the statement against the server's character set, then sends it.
     _cs_command* send(const QString& statement);
+    // Sends a text whose statements were each checked already.
+    _cs_command* transmit(const QString& statement);
     void finishPending();
     void dropCommand(_cs_command* cmd);
     BatchAnswer exchange(const QStringList& statements) override;
