@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringView>
 
 // One row's INSERT as the import run hands it to a session. The text is exact; the table and
 // fields it was built from let a provider bind the values instead of parsing the text back.
+// A provider that binds may get the fields as UTF-8 instead (utf8 set): the bytes the text's
+// own conversion would give, so a row read as UTF-8 is never decoded and encoded again.
 // The field views are only valid during the call that receives them.
 struct RowStatement
 {
@@ -14,6 +17,8 @@ struct RowStatement
     QString text;            // empty when the provider binds fields (bindsRowFields())
     QString table;
     QList<QStringView> fields;
+    bool utf8 = false; // the fields are utf8Fields, not fields
+    QList<QByteArrayView> utf8Fields;
 };
 
 // What became of one submitted row, final: loaded means committed, or as durable as the

@@ -1,6 +1,7 @@
 #include "FieldSplitter.h"
 
 #include <algorithm>
+#include <cstring>
 
 void SplitFields(QStringView line, const QString& separator, QList<QStringView>& fields)
 {
@@ -19,6 +20,42 @@ void SplitFields(QStringView line, const QString& separator, QList<QStringView>&
             return;
         }
         fields.append(line.mid(from, at - from));
+        from = at + separator.size();
+    }
+}
+
+void SplitFields(QByteArrayView line, QByteArrayView separator, QList<QByteArrayView>& fields)
+{
+    fields.clear();
+    if (line.isEmpty())
+        return;
+    if (separator.isEmpty()) {
+        fields.append(line);
+        return;
+    }
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    const char first = separator.front();
+    const qsizetype rest = separator.size() - 1;
+    for (const char* from = p;;) {
+        // The separator's first byte is looked for with memchr, the fastest scan there is.
+        const char* at = from;
+        for (;;) {
+            at = static_cast<const char*>(std::memchr(at, first, size_t(end - at)));
+            if (!at ||
+                (end - at > rest && std::memcmp(at + 1, separator.data() + 1, size_t(rest)) == 0))
+                break;
+            if (end - at <= rest) {
+                at = nullptr;
+                break;
+            }
+            ++at;
+        }
+        if (!at) {
+            fields.append(QByteArrayView(from, end - from));
+            return;
+        }
+        fields.append(QByteArrayView(from, at - from));
         from = at + separator.size();
     }
 }
@@ -49,8 +86,8 @@ void SplitQuotedFields(QStringView record, const QString& separator, QChar quote
         ++i; // the opening quote
         // Most quoted fields hold no doubled quote and end at a separator: they view the record.
         const qsizetype close = record.indexOf(quote, i);
-        if (close >= 0 && (close + 1 == n || (!separator.isEmpty() &&
-                                              record.mid(close + 1).startsWith(separator)))) {
+        if (close >= 0 && (close + 1 == n ||
+                           (!separator.isEmpty() && record.mid(close + 1).startsWith(separator)))) {
             fields.append(record.mid(i, close - i));
             if (close + 1 == n)
                 return;

@@ -88,6 +88,31 @@ class ImportRun::FileStep
         std::int64_t ticket;
         qint64 line; // the file's line the row begins on
         QString text;
+        QByteArray utf8; // the text, for a row read as UTF-8
+
+        QString shown() const { return utf8.isNull() ? text : QString::fromUtf8(utf8); }
+    };
+
+    // The record in hand: its text, or where the session binds fields and the working copy's
+    // UTF-8 can be split as it stands, its bytes, which are then never decoded.
+    struct Record
+    {
+        bool inUtf8 = false;
+        QString text;
+        QByteArray utf8;
+
+        bool read(RecordReader& records)
+        {
+            return inUtf8 ? records.nextUtf8(utf8) : records.next(text);
+        }
+        // As kept for the errors file: shared, not copied.
+        Pending pending(std::int64_t ticket, qint64 line, bool keep) const
+        {
+            if (!keep)
+                return Pending{ticket, line, QString(), QByteArray()};
+            return inUtf8 ? Pending{ticket, line, QString(), utf8}
+                          : Pending{ticket, line, text, QByteArray()};
+        }
     };
 
 public:
@@ -214,7 +239,7 @@ private:
                 if (done.loaded)
                     ++loaded;
                 else if (o.rejected)
-                    o.rejected->row(path, row.line, done.description, row.text);
+                    o.rejected->row(path, row.line, done.description, row.shown());
             }
         } catch (const Failure&) {
         }
@@ -235,7 +260,7 @@ private:
     {
         if (o.rejected) {
             for (const Pending& row : pending)
-                o.rejected->row(path, row.line, reason, row.text);
+                o.rejected->row(path, row.line, reason, row.shown());
             if (source) {
                 try {
                     QString record;
@@ -256,7 +281,7 @@ private:
         g.report(Failure(description + QStringLiteral("\r\nLine ") + grouped(row.line) +
                          QStringLiteral(" of ") + path + QStringLiteral(" was not loaded.")));
         if (o.rejected)
-            o.rejected->row(path, row.line, description, row.text);
+            o.rejected->row(path, row.line, description, row.shown());
     }
 
     static int preparationLine(WorkingCopy::Step step)
@@ -318,7 +343,17 @@ private:
         lineOffset = prepared.firstLineKept ? 0 : prepared.firstLineSpan;
     }
 
-    // Splits a row into row.fields; false when it has none (a blank line).
+    // Splits a row into row.fields (or row.utf8Fields); false when it has none (a blank line).
+    bool split(const Record& record)
+    {
+        row.utf8 = record.inUtf8;
+        if (record.inUtf8) {
+            SplitFields(QByteArrayView(record.utf8), QByteArrayView(utf8Separator), row.utf8Fields);
+            return !row.utf8Fields.isEmpty();
+        }
+        return split(record.text);
+    }
+
     bool split(const QString& record)
     {
         if (o.quote.isNull())
@@ -441,14 +476,14 @@ private:
         records.setQuote(o.quote, quoteSeparator);
         vital(lines.open, [&] { reader.openUtf8(workingCopy.path()); });
         beginRows(records);
-        QString record;
+        Record record = newRecord();
         bool first = true;
         for (;;) {
             g.setLine(lines.loop);
             g.setLine(lines.yield);
             pause();
             bool more = false;
-            vital(lines.read, [&] { more = records.next(record); });
+            vital(lines.read, [&] { more = record.read(records); });
             if (!more)
                 break;
             if (first && skipFirstLine) {
@@ -490,14 +525,14 @@ private:
 
     // Splits the record just read; false when it is no row to send: a blank line, or a
     // quote left open at the end of the file, which is reported with the line it opens on.
-    bool takeRow(const RecordReader& records, const QString& record, int line)
+    bool takeRow(const RecordReader& records, const Record& record, int line)
     {
         const qint64 fileLine = records.firstLine() + lineOffset;
         if (records.unterminated()) {
             // Rows held by the session are answered first, so reports keep the file's order.
             settleAll(line);
             g.setLine(line);
-            rejectRow(Pending{0, fileLine, record}, unclosedQuote(fileLine));
+            rejectRow(record.pending(0, fileLine, true), unclosedQuote(fileLine));
             return false;
         }
         rowLine = fileLine;
@@ -512,12 +547,23 @@ private:
             StatementText::insert(table, row.fields, row.text);
     }
 
-    void sendRow(int line, const QString& record)
+    // Rows go as UTF-8 where the session binds them and they are plain lines whose separator
+    // reads the same in UTF-8.
+    Record newRecord()
+    {
+        Record record;
+        utf8Separator = c.options.separator().toUtf8();
+        record.inUtf8 = bindsFields && o.quote.isNull() &&
+                        QString::fromUtf8(utf8Separator) == c.options.separator();
+        return record;
+    }
+
+    void sendRow(int line, const Record& record)
     {
         g.setLine(line);
         ++row.ticket;
         // The text is kept only where it will be listed: a long row is not held twice.
-        pending.push_back(Pending{row.ticket, rowLine, o.rejected ? record : QString()});
+        pending.push_back(record.pending(row.ticket, rowLine, o.rejected != nullptr));
         session->submitRow(row);
         if (o.progress)
             ++o.progress->rows;
@@ -533,7 +579,7 @@ private:
                 return taken;
             }
         }
-        return Pending{ticket, 0, QString()};
+        return Pending{ticket, 0, QString(), QByteArray()};
     }
 
     // Reports the rows whose outcome is known: a rejected row on its own, a lost connection
@@ -627,13 +673,13 @@ private:
         records.setQuote(o.quote, quoteSeparator);
         vital(324, [&] { reader.openUtf8(workingCopy.path()); });
         beginRows(records);
-        QString record;
+        Record record = newRecord();
         for (;;) {
             g.setLine(326);
             g.setLine(328);
             pause();
             bool more = false;
-            vital(330, [&] { more = records.next(record); });
+            vital(330, [&] { more = record.read(records); });
             if (!more)
                 break;
             g.setLine(332);
@@ -643,7 +689,7 @@ private:
             // The selection is read afresh for every row: changing it sends the rest elsewhere.
             table = c.tables.currentText();
             if (table.contains(QLatin1Char(']'))) {
-                pending.push_back(Pending{0, rowLine, record});
+                pending.push_back(record.pending(0, rowLine, true));
                 giveUp(bracketRefusal(table));
             }
             buildRow();
@@ -679,6 +725,7 @@ private:
     qint64 loaded = 0;              // rows of this file loaded
     QString quoteSeparator;         // the separator quoted records were read with
     QString unquoted;               // where quoted fields are unquoted into
+    QByteArray utf8Separator;       // the separator, for rows split as UTF-8
 };
 
 ImportRun::ImportRun(ImportContext context, RunnerOptions runner)

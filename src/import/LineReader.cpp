@@ -175,20 +175,69 @@ bool LineReader::readBytesLine(QString& line)
             m_start = m_end;
             continue;
         }
-        const char terminator = *stop;
         finishLine(QByteArrayView(begin, stop - begin), line);
-        m_start = (stop - data) + 1;
-        m_break = Break::Lf;
-        if (terminator == '\r') {
-            m_break = Break::Cr;
-            // A CR LF pair may be split across two reads.
-            if (m_start >= m_end)
-                fill();
-            if (m_start < m_end && m_buffer.at(m_start) == '\n') {
-                ++m_start;
-                m_break = Break::CrLf;
-            }
+        endLineAt(data, stop);
+        return true;
+    }
+}
+
+// Steps past the line break at stop and notes which one it was.
+void LineReader::endLineAt(const char* data, const char* stop)
+{
+    const char terminator = *stop;
+    m_start = (stop - data) + 1;
+    m_break = Break::Lf;
+    if (terminator == '\r') {
+        m_break = Break::Cr;
+        // A CR LF pair may be split across two reads.
+        if (m_start >= m_end)
+            fill();
+        if (m_start < m_end && m_buffer.at(m_start) == '\n') {
+            ++m_start;
+            m_break = Break::CrLf;
         }
+    }
+}
+
+bool LineReader::readUtf8Line(QByteArray& line)
+{
+    if (m_fd < 0)
+        return false;
+    Q_ASSERT(m_mode == Mode::Utf8 && !m_long);
+    for (;;) {
+        if (m_start >= m_end && !fill()) {
+            if (m_partial.isEmpty())
+                return false;
+            line = std::move(m_partial);
+            m_partial = QByteArray();
+            m_break = Break::None;
+            ++m_lineNumber;
+            return true;
+        }
+        const char* data = m_buffer.constData();
+        const char* begin = data + m_start;
+        const char* end = data + m_end;
+        const char* stop = begin;
+        while (stop < end && *stop != '\n' && *stop != '\r')
+            ++stop;
+        if (stop == end) {
+            // A line longer than the buffer is gathered in place of a copy of it: it is
+            // handed over whole, never held twice.
+            m_partial.append(begin, end - begin);
+            m_start = m_end;
+            continue;
+        }
+        if (m_partial.isEmpty()) {
+            // The line's memory is reused when nobody else holds it.
+            line.resize(stop - begin);
+            std::memcpy(line.data(), begin, size_t(stop - begin));
+        } else {
+            m_partial.append(begin, stop - begin);
+            line = std::move(m_partial);
+            m_partial = QByteArray();
+        }
+        endLineAt(data, stop);
+        ++m_lineNumber;
         return true;
     }
 }

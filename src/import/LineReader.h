@@ -37,6 +37,9 @@ public:
 
     // False at the end of the file. Throws Failure on a read error.
     bool readLine(QString& line);
+    // The next line's bytes as they stand, for a file opened with openUtf8(): nothing is
+    // decoded, so a row goes on as the UTF-8 it already is. False at the end of the file.
+    bool readUtf8Line(QByteArray& line);
     Break lastBreak() const { return m_break; }
     // The number of the last line read; the first line is 1.
     qint64 lineNumber() const { return m_lineNumber; }
@@ -58,6 +61,7 @@ private:
     bool fill();
     void startDecoder(QStringDecoder decoder);
     bool readBytesLine(QString& line);
+    void endLineAt(const char* data, const char* stop);
     void keep(const char* data, qsizetype length);
     void finishLine(QByteArrayView last, QString& line);
     QString rereadAsWindows1252(qint64 offset, qint64 length);

@@ -63,6 +63,16 @@ RecordReader::State RecordReader::scan(QStringView text, State state) const
     return state;
 }
 
+bool RecordReader::nextUtf8(QByteArray& record)
+{
+    Q_ASSERT(m_quote.isNull());
+    m_unterminated = false;
+    if (!m_lines.readUtf8Line(record))
+        return false;
+    m_firstLine = m_lines.lineNumber();
+    return true;
+}
+
 bool RecordReader::next(QString& record)
 {
     m_unterminated = false;

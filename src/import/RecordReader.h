@@ -23,6 +23,9 @@ public:
 
     // False at the end of the file. Throws Failure on a read error.
     bool next(QString& record);
+    // The next record as the UTF-8 bytes of its line, for lines opened with openUtf8() and no
+    // quote character. False at the end of the file.
+    bool nextUtf8(QByteArray& record);
     // The lines of the file that the last record spans, the first line being 1.
     qint64 firstLine() const { return m_firstLine; }
     qint64 lastLine() const { return m_lines.lineNumber(); }

@@ -109,11 +109,21 @@ QString rowText(int n, const QString& marker = {})
     return QStringLiteral("row %1%2").arg(n).arg(marker);
 }
 
+// A row as the ASE road gets it: its exact text.
+RowStatement textRow(std::int64_t ticket, const QString& text, const QString& table = {})
+{
+    RowStatement row;
+    row.ticket = ticket;
+    row.text = text;
+    row.table = table;
+    return row;
+}
+
 // Submits rows 1..texts.size() with tickets equal to their numbers.
 void submitAll(AseRowBatcher& batcher, const QStringList& texts)
 {
     for (int i = 0; i < texts.size(); ++i)
-        batcher.submit(RowStatement{i + 1, texts[i], QStringLiteral("t"), {}});
+        batcher.submit(textRow(i + 1, texts[i], QStringLiteral("t")));
 }
 
 QStringList loadedTexts(const std::vector<RowOutcome>& outcomes, const QStringList& texts)
@@ -201,16 +211,16 @@ private slots:
         submitAll(batcher, numberedRows(25));
         QVERIFY(server.committed.isEmpty());
         time.now += std::chrono::milliseconds(100);
-        batcher.submit(RowStatement{26, rowText(26), {}, {}});
+        batcher.submit(textRow(26, rowText(26)));
         // The rows held were sent and the whole transaction committed.
         QCOMPARE(server.committed, numberedRows(26));
         QVERIFY(inOrder(batcher.take(), 26));
 
         // Rows waiting for a batch to fill go out once they have waited as long.
-        batcher.submit(RowStatement{27, rowText(27), {}, {}});
+        batcher.submit(textRow(27, rowText(27)));
         QCOMPARE(server.committed.size(), 26);
         time.now += std::chrono::milliseconds(150);
-        batcher.submit(RowStatement{28, rowText(28), {}, {}});
+        batcher.submit(textRow(28, rowText(28)));
         QCOMPARE(server.committed.size(), 28);
     }
 
@@ -309,7 +319,7 @@ private slots:
         AseRowBatcher batcher(server, {6, 1 << 20, std::chrono::milliseconds(100)}, time.clock());
         const QStringList texts = numberedRows(30);
         for (int i = 0; i < texts.size(); ++i) {
-            batcher.submit(RowStatement{i + 1, texts[i], {}, {}});
+            batcher.submit(textRow(i + 1, texts[i]));
             if (i % 7 == 6)
                 time.now += std::chrono::milliseconds(100); // a commit now and then
         }
@@ -324,7 +334,7 @@ private slots:
         QVERIFY(loaded.size() < 30);
         // Nothing goes out after the loss.
         const qsizetype batches = server.sent.size();
-        batcher.submit(RowStatement{31, rowText(31), {}, {}});
+        batcher.submit(textRow(31, rowText(31)));
         batcher.flush();
         QCOMPARE(server.sent.size(), batches);
         QVERIFY(batcher.take().front().connectionLost);

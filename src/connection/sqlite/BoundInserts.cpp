@@ -1,6 +1,7 @@
 #include "BoundInserts.h"
 
 #include <algorithm>
+#include <cstring>
 #include <sqlite3.h>
 
 sqlite3_stmt* BoundInserts::bind(const QString& table, const QList<QStringView>& fields)
@@ -13,15 +14,7 @@ sqlite3_stmt* BoundInserts::bind(const QString& table, const QList<QStringView>&
 sqlite3_stmt* BoundInserts::bindEncoded(const QString& table, const char* bytes,
                                         const std::uint32_t* ends, int valueCount)
 {
-    if (table.contains(u']'))
-        return nullptr;
-    // A run sends row after row of one shape: skip the look-up when it repeats.
-    if (!m_last || valueCount != m_lastCount || table != m_lastTable) {
-        m_last = prepared(table, valueCount);
-        m_lastTable = table;
-        m_lastCount = valueCount;
-    }
-    if (!m_last)
+    if (!statementFor(table, valueCount))
         return nullptr;
     std::uint32_t start = 0;
     for (int i = 0; i < valueCount; ++i) {
@@ -29,6 +22,35 @@ sqlite3_stmt* BoundInserts::bindEncoded(const QString& table, const char* bytes,
         // pointer that is not null binds an empty text, not NULL, as '' does.
         sqlite3_bind_text(m_last, i + 1, bytes + start, int(ends[i] - start), SQLITE_STATIC);
         start = ends[i];
+    }
+    return m_last;
+}
+
+sqlite3_stmt* BoundInserts::bindUtf8(const QString& table, const QList<QByteArrayView>& fields)
+{
+    for (QByteArrayView field : fields)
+        if (std::memchr(field.data(), 0, size_t(field.size())))
+            return nullptr;
+    if (!statementFor(table, int(fields.size())))
+        return nullptr;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        // Never a null pointer, so an empty field binds an empty text, not NULL.
+        const QByteArrayView field = fields[i];
+        sqlite3_bind_text(m_last, int(i) + 1, field.data() ? field.data() : "", int(field.size()),
+                          SQLITE_STATIC);
+    }
+    return m_last;
+}
+
+sqlite3_stmt* BoundInserts::statementFor(const QString& table, int valueCount)
+{
+    if (table.contains(u']'))
+        return nullptr;
+    // A run sends row after row of one shape: skip the look-up when it repeats.
+    if (!m_last || valueCount != m_lastCount || table != m_lastTable) {
+        m_last = prepared(table, valueCount);
+        m_lastTable = table;
+        m_lastCount = valueCount;
     }
     return m_last;
 }
@@ -117,4 +139,16 @@ QString RowInsertText(const QString& table, const QList<QStringView>& fields)
     s.chop(1); // the last comma, or the opening parenthesis when there is no field
     s += QStringLiteral(");");
     return s;
+}
+
+QString RowInsertText(const QString& table, const QList<QByteArrayView>& utf8Fields)
+{
+    std::vector<QString> decoded;
+    decoded.reserve(size_t(utf8Fields.size()));
+    QList<QStringView> fields;
+    for (QByteArrayView field : utf8Fields) {
+        decoded.push_back(QString::fromUtf8(field));
+        fields.append(decoded.back());
+    }
+    return RowInsertText(table, fields);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -26,6 +27,8 @@ public:
     // the INSERT cannot be prepared: the caller then runs the text, which gives SQLite's own
     // description. The values stay valid until the next call.
     sqlite3_stmt* bind(const QString& table, const QList<QStringView>& fields);
+    // The same for fields already in UTF-8, bound where they stand (they must outlive the step).
+    sqlite3_stmt* bindUtf8(const QString& table, const QList<QByteArrayView>& fields);
     // The same for values already encoded: ends[i] is where value i ends, counted from bytes.
     sqlite3_stmt* bindEncoded(const QString& table, const char* bytes, const std::uint32_t* ends,
                               int valueCount);
@@ -44,6 +47,7 @@ public:
 
 private:
     sqlite3_stmt* prepared(const QString& table, qsizetype valueCount);
+    sqlite3_stmt* statementFor(const QString& table, int valueCount);
 
     sqlite3* m_db;
     QHash<QString, sqlite3_stmt*> m_statements; // by table + "\n" + value count
@@ -57,3 +61,4 @@ private:
 // The exact text the import run sends for a row: INSERT INTO [table] VALUES('a','b'); with every
 // apostrophe of a value doubled.
 QString RowInsertText(const QString& table, const QList<QStringView>& fields);
+QString RowInsertText(const QString& table, const QList<QByteArrayView>& utf8Fields);

@@ -1,11 +1,9 @@
 #include "PendingRows.h"
 
-void PendingRows::succeeded(std::int64_t ticket, const QString& table, const std::string& bytes,
-                            const std::vector<std::uint32_t>& ends, bool asText)
+PendingRows::Entry& PendingRows::add(std::int64_t ticket, const QString& table)
 {
-    Entry entry;
+    Entry& entry = m_entries.emplace_back();
     entry.ticket = ticket;
-    entry.asText = asText;
     // A run sends to one table, or to the few the user selects while it runs.
     qsizetype index =
         m_tables.empty() || m_tables.back() != table ? -1 : qsizetype(m_tables.size() - 1);
@@ -19,11 +17,31 @@ void PendingRows::succeeded(std::int64_t ticket, const QString& table, const std
     entry.table = std::uint16_t(index);
     entry.bytesStart = std::uint32_t(m_bytes.size());
     entry.firstEnd = std::uint32_t(m_ends.size());
+    return entry;
+}
+
+void PendingRows::succeeded(std::int64_t ticket, const QString& table, const std::string& bytes,
+                            const std::vector<std::uint32_t>& ends, bool asText)
+{
+    Entry& entry = add(ticket, table);
+    entry.asText = asText;
     entry.valueCount = std::uint32_t(ends.size());
     const size_t used = ends.empty() ? 0 : ends.back();
     m_bytes.append(bytes.data(), used);
     m_ends.insert(m_ends.end(), ends.begin(), ends.end());
-    m_entries.push_back(entry);
+}
+
+void PendingRows::succeeded(std::int64_t ticket, const QString& table,
+                            const QList<QByteArrayView>& utf8Fields)
+{
+    Entry& entry = add(ticket, table);
+    entry.valueCount = std::uint32_t(utf8Fields.size());
+    std::uint32_t used = 0;
+    for (QByteArrayView field : utf8Fields) {
+        m_bytes.append(field.data(), size_t(field.size()));
+        used += std::uint32_t(field.size());
+        m_ends.push_back(used);
+    }
 }
 
 void PendingRows::rejected(std::int64_t ticket, const QString& description)

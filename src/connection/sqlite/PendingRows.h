@@ -3,6 +3,8 @@
 #include "RowStatement.h"
 
 #include <cstdint>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <string>
 #include <vector>
@@ -18,6 +20,8 @@ public:
     // text); ends[i] is where value i ends in bytes.
     void succeeded(std::int64_t ticket, const QString& table, const std::string& bytes,
                    const std::vector<std::uint32_t>& ends, bool asText);
+    void succeeded(std::int64_t ticket, const QString& table,
+                   const QList<QByteArrayView>& utf8Fields);
     void rejected(std::int64_t ticket, const QString& description);
 
     bool isEmpty() const { return m_entries.empty(); }
@@ -55,6 +59,7 @@ private:
         bool asText = false;
         bool isRejection = false;
     };
+    Entry& add(std::int64_t ticket, const QString& table);
     void release(std::vector<RowOutcome>& outcomes, bool keptOnes, const QString& lostText);
 
     std::vector<Entry> m_entries;

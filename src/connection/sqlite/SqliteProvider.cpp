@@ -276,6 +276,19 @@ bool SqliteProvider::beginRows()
 
 int SqliteProvider::runRow(const RowStatement& row, QString& error)
 {
+    if (row.utf8) {
+        if (sqlite3_stmt* st = m_inserts.bindUtf8(row.table, row.utf8Fields)) {
+            const int rc = sqlite3_step(st);
+            if (rc != SQLITE_DONE)
+                error = errorText(m_db);
+            BoundInserts::reset(st);
+            if (rc != SQLITE_DONE)
+                return rc;
+            m_pending.succeeded(row.ticket, row.table, row.utf8Fields);
+            return SQLITE_OK;
+        }
+        return runRowText(row, RowInsertText(row.table, row.utf8Fields).toUtf8(), error);
+    }
     if (sqlite3_stmt* st = m_inserts.bind(row.table, row.fields)) {
         const int rc = sqlite3_step(st);
         if (rc != SQLITE_DONE)
@@ -286,9 +299,14 @@ int SqliteProvider::runRow(const RowStatement& row, QString& error)
         m_pending.succeeded(row.ticket, row.table, m_inserts.bytes(), m_inserts.ends(), false);
         return SQLITE_OK;
     }
-    // What cannot be bound runs as its text, with the text's own outcome.
-    const QByteArray text =
-        (row.text.isEmpty() ? RowInsertText(row.table, row.fields) : row.text).toUtf8();
+    return runRowText(
+        row, (row.text.isEmpty() ? RowInsertText(row.table, row.fields) : row.text).toUtf8(),
+        error);
+}
+
+// What cannot be bound runs as its text, with the text's own outcome.
+int SqliteProvider::runRowText(const RowStatement& row, const QByteArray& text, QString& error)
+{
     const int rc = runText(text, error);
     if (rc == SQLITE_OK)
         m_pending.succeeded(row.ticket, row.table,

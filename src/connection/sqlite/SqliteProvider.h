@@ -67,6 +67,7 @@ private:
     bool beginRows();
     // Runs a row; one that succeeds is held for its transaction's end.
     int runRow(const RowStatement& row, QString& error);
+    int runRowText(const RowStatement& row, const QByteArray& text, QString& error);
     // Runs the held rows again in a new transaction after SQLite rolled theirs back.
     bool runAgain();
     void rowFailed(const RowStatement& row, int code, const QString& error);
