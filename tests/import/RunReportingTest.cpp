@@ -20,6 +20,35 @@ class RunReportingTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Rows the embedded database takes as UTF-8 lose no character, split at a separator of
+    // several bytes only where it stands whole; a rejected one is listed as it was read.
+    void rowsTakenAsUtf8KeepEveryCharacter()
+    {
+        for (const bool append : {false, true}) {
+            ImportFixture f;
+            ListedRows listed;
+            f.runner.rejected = &listed;
+            f.options.values().separator = QStringLiteral("€");
+            if (append) {
+                f.execute(QStringLiteral("CREATE TABLE [Zoë] (a, b)"));
+                f.tables.addItem(QStringLiteral("Zoë"));
+                f.tables.setCurrentIndex(0);
+                f.options.values().mode = ImportMode::AppendToExisting;
+            }
+            f.addFile(QStringLiteral("e.txt"), "Name€Stadt\r\nZo\xC3\xAB\xE2\x82\x82€K\xC3\xB6ln\n"
+                                               "€\n\xF0\x9F\x98\x80€x€too many\n'\xC3\xA9'€\n");
+            f.run();
+            const QString table = append ? QStringLiteral("Zoë") : QStringLiteral("NewTable1");
+            QStringList rows{QStringLiteral("Zoë\u2082|Köln"), QStringLiteral("|"),
+                             QStringLiteral("'é'|")};
+            if (append)
+                rows.prepend(QStringLiteral("Name|Stadt"));
+            QCOMPARE(f.rows(table), rows);
+            QCOMPARE(listed.lines(), QStringList{"4"});
+            QVERIFY(listed.entries.first().endsWith(QStringLiteral("|😀€x€too many")));
+        }
+    }
+
     void rejectedRowsAreListedWithTheFilesLineNumbers()
     {
         ImportFixture f;

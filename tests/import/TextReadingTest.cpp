@@ -241,6 +241,90 @@ private slots:
         QCOMPARE(quotedFields(record, separator), fields);
     }
 
+    // Our own UTF-8 read as bytes gives each line's bytes exactly, wherever the buffer cuts
+    // them, and leaves the reader where reading text goes on.
+    void utf8LinesAreTheBytesOfTheFile()
+    {
+        TestEnvironment env;
+        QByteArray bytes = "\xEF\xBB\xBFmark,kept\r\n\r\nZo\xC3\xAB\rnot utf-8 \x80\n";
+        QList<QByteArray> expected{"\xEF\xBB\xBFmark,kept", "", "Zo\xC3\xAB", "not utf-8 \x80"};
+        // A CR LF pair cut by the buffer, and lines longer than the buffer and than a long line.
+        const qsizetype filler = LineReader::BufferSize - bytes.size() - 1;
+        bytes += QByteArray(filler, 'c') + "\r\n";
+        expected << QByteArray(filler, 'c');
+        for (qsizetype length : {LineReader::BufferSize * 2 + 5, LineReader::LongLine + 7}) {
+            bytes += QByteArray(length, 'l') + "\n";
+            expected << QByteArray(length, 'l');
+        }
+        bytes += "last\r\nafter\nrest";
+        expected << "last";
+        const QString path = env.writeFile(QStringLiteral("u.txt"), bytes);
+        LineReader reader;
+        reader.openUtf8(path);
+        QList<QByteArray> read;
+        QByteArray line;
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QVERIFY(reader.readUtf8Line(line));
+            read << line;
+        }
+        QCOMPARE(read, expected);
+        QCOMPARE(reader.lineNumber(), expected.size());
+        QCOMPARE(reader.lastBreak(), LineReader::Break::CrLf);
+        QString text;
+        QVERIFY(reader.readLine(text));
+        QCOMPARE(text, QStringLiteral("after"));
+        QVERIFY(reader.readUtf8Line(line));
+        QCOMPARE(line, QByteArray("rest"));
+        QCOMPARE(reader.lastBreak(), LineReader::Break::None);
+        QVERIFY(!reader.readUtf8Line(line));
+        QCOMPARE(reader.lineNumber(), expected.size() + 2);
+    }
+
+    // Split as UTF-8, a line gives the fields the decoded line gives, also for a separator of
+    // several bytes whose first bytes other characters share.
+    void utf8SplitGivesTheFieldsOfTheText_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("separator");
+        QTest::newRow("plain") << "a,b,,c,"
+                               << ",";
+        QTest::newRow("only separators") << ",,,"
+                                         << ",";
+        QTest::newRow("empty line") << ""
+                                    << ",";
+        QTest::newRow("no separator") << "a;b"
+                                      << "";
+        QTest::newRow("several characters") << "a||b|c|||d||"
+                                            << "||";
+        QTest::newRow("a cut separator at the end") << "x|"
+                                                    << "||";
+        QTest::newRow("euro against subscript two")
+            << QStringLiteral("1\u20822€3€€\u2082") << QStringLiteral("€");
+        QTest::newRow("separator longer than the line") << "ab"
+                                                        << "abc";
+        QTest::newRow("overlapping") << "aaaaa"
+                                     << "aa";
+    }
+
+    void utf8SplitGivesTheFieldsOfTheText()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, separator);
+        QList<QStringView> fields;
+        SplitFields(line, separator, fields);
+        QStringList expected;
+        for (QStringView f : fields)
+            expected << f.toString();
+        const QByteArray bytes = line.toUtf8();
+        const QByteArray separatorBytes = separator.toUtf8();
+        QList<QByteArrayView> pieces;
+        SplitFields(QByteArrayView(bytes), QByteArrayView(separatorBytes), pieces);
+        QStringList got;
+        for (QByteArrayView p : pieces)
+            got << QString::fromUtf8(p);
+        QCOMPARE(got, expected);
+    }
+
     void withoutAQuoteRecordsAreLines()
     {
         TestEnvironment env;
