@@ -162,8 +162,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size == 0)
         return 0;
     static const QString separators[] = {
-        QStringLiteral(","),  QStringLiteral(";"), QStringLiteral("\t"), QStringLiteral("|"),
-        QStringLiteral("::"), QString(),           QStringLiteral("ab"), QStringLiteral("'")};
+        QStringLiteral(","),  QStringLiteral(";"),  QStringLiteral("\t"),
+        QStringLiteral("|"),  QStringLiteral("::"), QString(),
+        QStringLiteral("ab"), QStringLiteral("'"),  QStringLiteral("€")};
     const QString& separator = separators[data[0] % std::size(separators)];
     const std::string file(reinterpret_cast<const char*>(data) + 1, size - 1);
     // UTF-16 files (their mark decides) are beyond this byte-wise reference.
@@ -198,5 +199,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     expect(!reader.readLine(line), "a line after the last one");
     reader.close();
     ::close(fd);
+
+    // The working copy those lines make, read back as UTF-8 and split as bytes: the same
+    // lines and fields.
+    std::string copy;
+    for (const QString& text : expected)
+        copy += text.toUtf8().toStdString() + "\r\n";
+    const int copyFd = ::memfd_create("copy", MFD_CLOEXEC);
+    if (copyFd < 0 || ::write(copyFd, copy.data(), copy.size()) != ssize_t(copy.size()))
+        std::abort();
+    reader.openUtf8(QStringLiteral("/proc/self/fd/") + QString::number(copyFd));
+    const QByteArray separatorBytes = separator.toUtf8();
+    QByteArray bytes;
+    QList<QByteArrayView> pieces;
+    n = 0;
+    while (reader.readUtf8Line(bytes)) {
+        expect(n < expected.size(), "more UTF-8 lines than the reference");
+        expect(bytes == expected[n].toUtf8(), "a UTF-8 line");
+        SplitFields(QByteArrayView(bytes), QByteArrayView(separatorBytes), pieces);
+        const QStringList reference = referenceFields(expected[n], separator);
+        expect(pieces.size() == reference.size(), "the number of UTF-8 fields");
+        for (qsizetype i = 0; i < pieces.size(); ++i)
+            expect(pieces[i] == reference[i].toUtf8(), "a UTF-8 field");
+        ++n;
+    }
+    expect(n == expected.size(), "fewer UTF-8 lines than the reference");
+    reader.close();
+    ::close(copyFd);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringView>
 
 // One row's INSERT as the import run hands it to a session. The text is exact; the table and
@@ -33,3 +34,11 @@ struct RowOutcome
     bool storageFailed = false;
     QString description; // the database's own text when not loaded
 };
+
+// The text of a row's UTF-8 bytes. Unlike QString::fromUtf8, a leading U+FEFF is kept: inside
+// a file it is data, not a mark.
+inline QString RowText(QByteArrayView utf8)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(utf8);
+}

@@ -90,7 +90,7 @@ class ImportRun::FileStep
         QString text;
         QByteArray utf8; // the text, for a row read as UTF-8
 
-        QString shown() const { return utf8.isNull() ? text : QString::fromUtf8(utf8); }
+        QString shown() const { return utf8.isNull() ? text : RowText(utf8); }
     };
 
     // The record in hand: its text, or where the session binds fields and the working copy's

@@ -1,5 +1,7 @@
 #include "BoundInserts.h"
 
+#include "RowStatement.h"
+
 #include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
@@ -147,7 +149,7 @@ QString RowInsertText(const QString& table, const QList<QByteArrayView>& utf8Fie
     decoded.reserve(size_t(utf8Fields.size()));
     QList<QStringView> fields;
     for (QByteArrayView field : utf8Fields) {
-        decoded.push_back(QString::fromUtf8(field));
+        decoded.push_back(RowText(field));
         fields.append(decoded.back());
     }
     return RowInsertText(table, fields);
