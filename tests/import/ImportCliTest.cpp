@@ -83,6 +83,25 @@ private slots:
         QVERIFY(reports.at(1).contains(gone));
         QCOMPARE(SqliteRows(db, QStringLiteral("SELECT * FROM NewTable1")),
                  QStringList({"1|2", "3|4"}));
+
+        // A database that cannot be reached: each file once, with the database's own reason.
+        const QString nowhere = env.path(QStringLiteral("no folder/t.db"));
+        const Result unreachable =
+            runImport(env, {QStringLiteral("--server"), QStringLiteral("file:") + nowhere,
+                            QStringLiteral("--errors"), errors, good, gone});
+        QCOMPARE(unreachable.exitCode, 1);
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList listed = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        QCOMPARE(listed.size(), 3);
+        for (int i = 0; i < 2; ++i) {
+            const QStringList entry = listed.at(i).split(QLatin1Char('\t'));
+            QCOMPARE(entry.at(0), i == 0 ? good : gone);
+            QCOMPARE(entry.at(1), QStringLiteral("0"));
+            QVERIFY2(entry.at(2).startsWith(QStringLiteral("The database file ") + nowhere +
+                                            QStringLiteral(" cannot be opened")),
+                     qPrintable(entry.at(2)));
+        }
     }
 
     void standardInputQuotesAndEncodings()

@@ -193,13 +193,24 @@ int main(int argc, char* argv[])
     {
         // The table list is filled first, as the main window's load does.
         Guard load(console, Locations::MainLoad);
-        load.line(118, [&] { FillTableList(tables, createSession, settings, console); });
+        QString cause; // why, in the database's own words (a failed login, say)
+        load.line(118, [&] {
+            try {
+                FillTableList(tables, createSession, settings, console);
+            } catch (const Failure& failure) {
+                cause = failure.description();
+                throw;
+            }
+        });
         if (load.failures() > 0) {
-            // Nothing was loaded: each file is listed once.
+            // Nothing was loaded: each file is listed once, with the reason.
             if (errorsFile) {
+                const QString reason =
+                    (cause.isEmpty() ? QString() : cause + QStringLiteral("\r\n")) +
+                    QStringLiteral("The table list could not be read from the database; nothing "
+                                   "was loaded.");
                 for (const QString& file : files)
-                    errorsFile->file(file, QStringLiteral("The table list could not be read from "
-                                                          "the database; nothing was loaded."));
+                    errorsFile->file(file, reason);
                 try {
                     errorsFile->finish();
                 } catch (const Failure&) {
