@@ -816,6 +816,12 @@ ImportOutcome ImportRun::start()
         outcome.failuresReported = g.failures();
         return outcome;
     }
+    if (c.stopRequested && c.stopRequested()) {
+        // Asked to stop while the last file ended: it is not "Done.".
+        outcome.stopped = true;
+        outcome.failuresReported = g.failures();
+        return outcome;
+    }
     g.line(366, [] {});
     say(allCreated ? 372 : 374,
         allCreated ? QStringLiteral("Done.") : QStringLiteral("Table(s) already exist."));

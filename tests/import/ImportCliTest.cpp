@@ -1,3 +1,4 @@
+#include "SandboxServer.h"
 #include "SqliteRows.h"
 #include "TestEnvironment.h"
 
@@ -5,6 +6,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+#include <signal.h>
 
 namespace {
 struct Result
@@ -171,6 +173,69 @@ private slots:
         const QList<QByteArray> lines = listed.readAll().split('\n');
         QCOMPARE(lines.size() - 1, 300000 - loaded + 1);
         QVERIFY(lines.at(lines.size() - 2).startsWith((later + QStringLiteral("\t0\t")).toUtf8()));
+    }
+
+    // A server that stops answering holds the run in its wait, with no limit set; the first
+    // interrupt cannot end that wait, the second cuts it. The report says what is in the table.
+    void aSecondInterruptCutsAWaitOnASilentServer()
+    {
+        TestEnvironment env;
+        SandboxServer::Settings settings;
+        settings.silentAfter = 1500; // inside the second batch of the file
+        SandboxServer server(settings);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        QByteArray rows = "id\n";
+        for (int i = 1; i <= 3000; ++i)
+            rows += QByteArray::number(i) + '\n';
+        const QString file = env.writeFile(QStringLiteral("a.csv"), rows);
+        const QString errors = env.path(QStringLiteral("errors.tsv"));
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TEMP"), env.tempFolder());
+        environment.insert(QStringLiteral("HOME"), env.root());
+        environment.insert(QStringLiteral("TESSALOOM_PASSWORD"), server.settings().password);
+        environment.insert(QStringLiteral("TESSALOOM_COMMAND_TIMEOUT"), QStringLiteral("0"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TESSALOOM_IMPORT_PATH),
+                      {QStringLiteral("--server"), QStringLiteral("127.0.0.1"),
+                       QStringLiteral("--port"), server.portText(), QStringLiteral("--user"),
+                       server.settings().user, QStringLiteral("--database"),
+                       server.settings().databases.first(), QStringLiteral("--errors"), errors,
+                       file});
+        QVERIFY(process.waitForStarted());
+        QVERIFY2(server.waitForLine("silent"), "the server never fell silent");
+        QByteArray err;
+        ::kill(pid_t(process.processId()), SIGINT);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (err += process.readAllStandardError()).contains("interrupt again to stop at once"),
+            60000);
+        QCOMPARE(process.state(), QProcess::Running);
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY2(process.waitForFinished(60000), "the second interrupt did not end the run");
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        err += process.readAllStandardError();
+        const QString said = QString::fromUtf8(err);
+        QVERIFY2(said.contains(QStringLiteral("The run was stopped at once")), qPrintable(said));
+        QVERIFY2(said.contains(QStringLiteral("tessaloom-import: stopped.")), qPrintable(said));
+        QVERIFY(!process.readAllStandardOutput().contains("Done."));
+        const auto numbers =
+            QRegularExpression(QStringLiteral("Of the file .*, ([\\d,]+) rows? w(?:as|ere) "
+                                              "loaded; from line ([\\d,]+) on"))
+                .match(said);
+        server.stop(); // what it had not committed is rolled back
+        const int inTable = SqliteRows(server.databaseFile(QStringLiteral("testdb")),
+                                       QStringLiteral("SELECT count(*) FROM NewTable1"))
+                                .value(0)
+                                .toInt();
+        const int loaded =
+            numbers.hasMatch() ? numbers.captured(1).remove(QLatin1Char(',')).toInt() : 0;
+        QVERIFY2(numbers.hasMatch() || said.contains(QStringLiteral("was not imported")),
+                 qPrintable(said));
+        QCOMPARE(inTable, loaded);
+        QFile listed(errors);
+        QVERIFY(listed.open(QIODevice::ReadOnly));
+        QCOMPARE(listed.readAll().count('\n'), 3000 - loaded);
     }
 
     void readingOptionsAreCheckedBeforeAnything()

@@ -79,6 +79,21 @@ QString SandboxServer::databaseFile(const QString& name) const
     return QDir(m_dataDir).filePath(name + QStringLiteral(".db"));
 }
 
+bool SandboxServer::waitForLine(const QByteArray& text, int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < timeoutMs) {
+        while (m_process.canReadLine())
+            if (m_process.readLine().trimmed() == text)
+                return true;
+        if (m_process.state() != QProcess::Running)
+            return false;
+        m_process.waitForReadyRead(200);
+    }
+    return false;
+}
+
 bool SandboxServer::stop(int timeoutMs)
 {
     if (m_process.state() == QProcess::NotRunning)

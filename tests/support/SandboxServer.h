@@ -44,6 +44,9 @@ public:
     // against a server that never ends, so it is generous.
     bool stop(int timeoutMs = 60000);
 
+    // Waits until the server prints the line text (e.g. "silent"); false when it never does.
+    bool waitForLine(const QByteArray& text, int timeoutMs = 60000);
+
     static QString executable();
 
 private:

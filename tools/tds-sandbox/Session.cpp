@@ -4,6 +4,7 @@
 #include "Login.h"
 
 #include <chrono>
+#include <cstdio>
 #include <sys/socket.h>
 
 namespace sandbox {
@@ -175,6 +176,9 @@ bool Session::serveBatch(std::string_view batch)
         return false; // the fault switch: drop the connection with this batch unanswered
     if (end == BatchEnd::Silent) {
         m_silent = true;
+        // Said, so that a test knows the client now waits on nothing.
+        std::printf("silent\n");
+        std::fflush(stdout);
         return false;
     }
     if (m_channel.attentionArrived()) {

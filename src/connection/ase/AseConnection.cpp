@@ -5,6 +5,7 @@
 #include "Failure.h"
 #include "FreeTdsInternals.h"
 #include "RowsCursor.h"
+#include "ServerSockets.h"
 #include "SocketWatchdog.h"
 
 #include <ctpublic.h>
@@ -37,6 +38,9 @@ CS_RETCODE CS_PUBLIC clientMessage(CS_CONTEXT*, CS_CONNECTION* con, CS_CLIENTMSG
         return CS_SUCCEED;
     if (msg->msgnumber == TimeoutMessage)
         return self->timeoutStruck();
+    // The library's own words ("Read from the server failed") would not say why.
+    if (ServerSockets::wereCut())
+        self->noteCut();
     self->addMessage(trimmedMessage(msg->msgstring, msg->msgstringlen));
     return CS_SUCCEED;
 }
@@ -83,6 +87,9 @@ void AseConnection::connect(const QString& server, const QString& port, const QS
 {
     if (server.isEmpty())
         throw Failure(QStringLiteral("No server name was given."));
+    if (ServerSockets::wereCut())
+        throw Failure(QStringLiteral("The run was stopped at once: no connection to the server "
+                                     "is made any more."));
     if (!port.isEmpty() && !isPortNumber(port))
         throw Failure(QStringLiteral("The port \"%1\" is not a TCP port number.").arg(port));
     m_commandTimeout = AseProvider::commandTimeoutSeconds();
@@ -140,7 +147,19 @@ void AseConnection::connect(const QString& server, const QString& port, const QS
         fail(QString());
     }
     m_connected = true;
+    m_socket = FreeTdsInternals::socketOf(m_connection);
+    ServerSockets::add(m_socket);
+    if (ServerSockets::wereCut() && m_socket >= 0) // asked for while the login ran
+        ::shutdown(m_socket, SHUT_RDWR);
     m_charset = std::make_unique<ServerCharset>(FreeTdsInternals::serverCharsetOf(m_connection));
+}
+
+void AseConnection::noteCut()
+{
+    const QString note =
+        QStringLiteral("The run was stopped at once: the connection to the server was cut.");
+    if (!m_messages.contains(note))
+        m_messages << note;
 }
 
 int AseConnection::timeoutStruck()
@@ -296,6 +315,8 @@ void AseConnection::close()
     finishPending();
     if (m_connection) {
         if (m_connected) {
+            ServerSockets::remove(m_socket);
+            m_socket = -1;
             m_phase = Phase::Closing;
             SocketWatchdog watchdog(FreeTdsInternals::socketOf(m_connection),
                                     std::chrono::seconds(AseProvider::LoginTimeoutSeconds));

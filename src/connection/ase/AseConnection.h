@@ -44,6 +44,8 @@ public:
 
     // Called by the message callbacks.
     void addMessage(const QString& text) { m_messages << text; }
+    // Says once why the connection went, when the run cut it.
+    void noteCut();
     // The library's own timeout struck; returns the callback's answer (see the .cpp).
     int timeoutStruck();
 
@@ -71,6 +73,7 @@ private:
     _cs_context* m_context = nullptr;
     _cs_connection* m_connection = nullptr;
     bool m_connected = false;
+    int m_socket = -1; // while connected, for a stop at once
     Phase m_phase = Phase::Idle;
     QString m_address;
     int m_commandTimeout = 0;

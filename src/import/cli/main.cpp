@@ -3,6 +3,7 @@
 #include "ErrorsFile.h"
 #include "Guard.h"
 #include "ImportRun.h"
+#include "ServerSockets.h"
 #include "SybaseASE.h"
 #include "TextDecoding.h"
 
@@ -61,7 +62,8 @@ Every message the window would show is printed as one line: its title, a colon, 
 text with line breaks shown as "\n"; error reports go to stderr, the rest to stdout. A row
 that was not loaded is reported with its file and line number.
 Interrupted (SIGINT, SIGTERM), the run stops after the row in hand and says from which line
-on the file was not sent.
+on the file was not sent. Interrupted again, it stops at once: a wait on a server that does
+not answer is cut, and what the server had not committed is reported as not loaded.
 Exit status: 0 when the run ended with "Done.", no failure was reported and no file was
 skipped for its column count; 1 otherwise; 2 for bad usage.
 
@@ -73,7 +75,16 @@ volatile std::sig_atomic_t stopSignal = 0;
 
 void onStopSignal(int)
 {
+    if (stopSignal) {
+        // Asked again: a wait on a server that does not answer is not sat out.
+        ServerSockets::cutAll();
+        return;
+    }
     stopSignal = 1;
+    static const char hint[] = "tessaloom-import: stopping after the row in hand; interrupt "
+                               "again to stop at once.\n";
+    const ssize_t written = ::write(STDERR_FILENO, hint, sizeof hint - 1);
+    (void)written;
 }
 
 int usage(const QString& problem)
