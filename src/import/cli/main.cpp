@@ -53,9 +53,10 @@ How files are read:
 
 Reporting:
   --errors FILE      every row not loaded as one line of FILE, tab-separated: the file's
-                     path, the row's line number (1 = the first line; 0 for a file of which
-                     nothing was loaded), the reason and the row's text; in the last two a
-                     tab, CR, LF and backslash are written \t, \r, \n and \\.
+                     path, the row's line number (1 = the first line; 0 for a whole file not
+                     loaded before any of its rows was sent), the reason and the row's text;
+                     in the last two a tab, CR, LF and backslash are written \t, \r, \n
+                     and \\.
   --quiet            no progress line (it is shown only when stderr is a terminal).
 
 Every message the window would show is printed as one line: its title, a colon, then its
