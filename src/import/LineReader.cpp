@@ -17,6 +17,14 @@ QString systemError()
 }
 
 constexpr auto KeepMarks = QStringDecoder::Flag::ConvertInitialBom;
+
+// The first CR or LF in [begin, end), or end.
+const char* lineBreakIn(const char* begin, const char* end)
+{
+    while (begin < end && *begin != '\n' && *begin != '\r')
+        ++begin;
+    return begin;
+}
 } // namespace
 
 LineReader::~LineReader()
@@ -167,9 +175,7 @@ bool LineReader::readBytesLine(QString& line)
         const char* data = m_buffer.constData();
         const char* begin = data + m_start;
         const char* end = data + m_end;
-        const char* stop = begin;
-        while (stop < end && *stop != '\n' && *stop != '\r')
-            ++stop;
+        const char* stop = lineBreakIn(begin, end);
         if (stop == end) {
             keep(begin, end - begin);
             m_start = m_end;
@@ -217,9 +223,7 @@ bool LineReader::readUtf8Line(QByteArray& line)
         const char* data = m_buffer.constData();
         const char* begin = data + m_start;
         const char* end = data + m_end;
-        const char* stop = begin;
-        while (stop < end && *stop != '\n' && *stop != '\r')
-            ++stop;
+        const char* stop = lineBreakIn(begin, end);
         if (stop == end) {
             // A line longer than the buffer is gathered in place of a copy of it: it is
             // handed over whole, never held twice.

@@ -274,30 +274,31 @@ bool SqliteProvider::beginRows()
     return true;
 }
 
+int SqliteProvider::stepBound(sqlite3_stmt* statement, QString& error)
+{
+    const int rc = sqlite3_step(statement);
+    if (rc != SQLITE_DONE)
+        error = errorText(m_db);
+    BoundInserts::reset(statement);
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
 int SqliteProvider::runRow(const RowStatement& row, QString& error)
 {
     if (row.utf8) {
         if (sqlite3_stmt* st = m_inserts.bindUtf8(row.table, row.utf8Fields)) {
-            const int rc = sqlite3_step(st);
-            if (rc != SQLITE_DONE)
-                error = errorText(m_db);
-            BoundInserts::reset(st);
-            if (rc != SQLITE_DONE)
-                return rc;
-            m_pending.succeeded(row.ticket, row.table, row.utf8Fields);
-            return SQLITE_OK;
+            const int rc = stepBound(st, error);
+            if (rc == SQLITE_OK)
+                m_pending.succeeded(row.ticket, row.table, row.utf8Fields);
+            return rc;
         }
         return runRowText(row, RowInsertText(row.table, row.utf8Fields).toUtf8(), error);
     }
     if (sqlite3_stmt* st = m_inserts.bind(row.table, row.fields)) {
-        const int rc = sqlite3_step(st);
-        if (rc != SQLITE_DONE)
-            error = errorText(m_db);
-        BoundInserts::reset(st);
-        if (rc != SQLITE_DONE)
-            return rc;
-        m_pending.succeeded(row.ticket, row.table, m_inserts.bytes(), m_inserts.ends(), false);
-        return SQLITE_OK;
+        const int rc = stepBound(st, error);
+        if (rc == SQLITE_OK)
+            m_pending.succeeded(row.ticket, row.table, m_inserts.bytes(), m_inserts.ends(), false);
+        return rc;
     }
     return runRowText(
         row, (row.text.isEmpty() ? RowInsertText(row.table, row.fields) : row.text).toUtf8(),

@@ -66,6 +66,8 @@ private:
 
     bool beginRows();
     // Runs a row; one that succeeds is held for its transaction's end.
+    // Steps a bound INSERT and readies it for the next row; SQLITE_OK when it succeeded.
+    int stepBound(sqlite3_stmt* statement, QString& error);
     int runRow(const RowStatement& row, QString& error);
     int runRowText(const RowStatement& row, const QByteArray& text, QString& error);
     // Runs the held rows again in a new transaction after SQLite rolled theirs back.
