@@ -120,6 +120,21 @@ private slots:
         QVERIFY2(description.contains(point.toUpper()), qPrintable(description));
     }
 
+    // A value's length as the server will hold it, where it matters: near ASE's 16 KB.
+    void valuesAreMeasuredInTheServersSet()
+    {
+        const QString euros(6000, QChar(0x20AC));   // 18,000 bytes in UTF-8, 6,000 in cp1252
+        const QString accents(9000, QChar(0x00E9)); // 18,000 in UTF-8, 9,000 in iso_1
+        QVERIFY(ServerCharset(QStringLiteral("utf8")).encodedLength(euros, 16384) > 16384);
+        QCOMPARE(ServerCharset(QStringLiteral("cp1252")).encodedLength(euros, 16384), 6000);
+        QVERIFY(ServerCharset(QStringLiteral("utf8")).encodedLength(accents, 16384) > 16384);
+        QCOMPARE(ServerCharset(QStringLiteral("iso_1")).encodedLength(accents, 16384), 9000);
+        // A character the set lacks is counted, not a reason to stop counting.
+        QCOMPARE(ServerCharset(QStringLiteral("iso_1")).encodedLength(euros + accents, 16384),
+                 15000);
+        QCOMPARE(ServerCharset(QString()).encodedLength(QString(20000, u'a'), 16384), 20000);
+    }
+
     void aCharacterFarIntoALongStatementIsFound()
     {
         // Longer than any one conversion buffer, with the bad character near the end.

@@ -72,9 +72,9 @@ public:
         return batch;
     }
 
-    std::optional<QString> refusal(const QString& statement) override
+    std::optional<QString> refusal(const RowStatement& row) override
     {
-        if (statement.contains(QChar(0x20AC)))
+        if (row.text.contains(QChar(0x20AC)))
             return QStringLiteral("cannot hold the euro sign");
         return std::nullopt;
     }

@@ -135,6 +135,32 @@ private slots:
                  qPrintable(reports.first()));
     }
 
+    // ASE would keep 16 KB of a longer value and say nothing: such a row is not sent, and is
+    // reported on its own; the rows around it load.
+    void aValueTooLongForAStatementFailsItsRowAlone()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        ImportFixture f;
+        ListedRows listed;
+        f.runner.rejected = &listed;
+        ImportContext context = f.context();
+        context.connection = [&] { return sandboxSettings(server); };
+        const QByteArray longest(16384, 'x');
+        f.addFile(QStringLiteral("a.csv"), "n,v\n1," + longest + "\n2," + longest + "y\n3,z\n");
+        ImportRun(context, f.runner).start();
+        const QStringList reports = f.errorReports();
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports.first().startsWith(QStringLiteral(
+                     "The value of field 2 is 16,385 bytes long in the server's character set")),
+                 qPrintable(reports.first()));
+        QCOMPARE(listed.lines(), QStringList{"3"});
+        const QString db = server.databaseFile(QStringLiteral("testdb"));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            SqliteRows(db, QStringLiteral("SELECT n, length(v) FROM NewTable1 ORDER BY rowid")),
+            QStringList({"1|16384", "3|1"}), ServerSettles);
+    }
+
     void namesThatBreakOutOfTheirBracketsAreRefused()
     {
         SandboxServer server;

@@ -18,12 +18,22 @@ QStringList split(const char* batch)
     return out;
 }
 
-QString sqlOf(const char* statement)
+QString sqlOf(const std::string& statement)
 {
     SessionGlobals g;
     g.spid = 42;
     g.rowCount = 7;
     return QString::fromStdString(translate(statement, g).sql);
+}
+
+QString sqlOf(const char* statement)
+{
+    return sqlOf(std::string(statement));
+}
+
+QString sqlOf(const QString& statement)
+{
+    return sqlOf(statement.toStdString());
 }
 
 Value integer(int64_t v)
@@ -146,6 +156,12 @@ private slots:
         QCOMPARE(sqlOf("select isnull(a, 'x'), len(b) from t"),
                  "select ifnull(a, 'x'), length(b) from t");
         QCOMPARE(sqlOf("select getdate()"), "select datetime('now','localtime')");
+        // ASE keeps 16,384 bytes of a literal; a doubled apostrophe is one of them.
+        const QString full(16383, u'x');
+        QCOMPARE(sqlOf("insert into t values ('" + full + "''')"),
+                 "insert into t values ('" + full + "''')");
+        QCOMPARE(sqlOf("insert into t values ('" + full + "''y', '" + full + "yz')"),
+                 "insert into t values ('" + full + "''', '" + full + "y')");
     }
 
     void createTableTakesAsesNullMode()

@@ -42,6 +42,7 @@ const char* usage()
            "Each database is the SQLite file DIR/NAME.db; logins start in DIR/master.db.\n"
            "--charset: utf8 (default), iso_1, iso15, cp850, cp1252 or roman8, announced\n"
            "  at login; values are stored as the client sends them, in that set.\n"
+           "A string literal is cut to 16,384 bytes, as ASE cuts it.\n"
            "--login-timeout (default 30) closes connections that have not logged in by then.\n"
            "Fault switches:\n"
            "--close-after and --silent-after count every statement, those of the client's own\n"

@@ -341,6 +341,32 @@ Translation classify(std::string_view statement)
     return result;
 }
 
+namespace {
+// A string literal whose value passes this many bytes is cut to it, as ASE keeps no more of a
+// value written in a statement (longer ones need writetext), and says nothing about it.
+constexpr size_t MaxLiteralBytes = 16384;
+
+// The literal 'text' (apostrophes doubled inside) cut to MaxLiteralBytes bytes of value, or
+// empty when it is not that long.
+std::string cutLiteral(std::string_view literal)
+{
+    if (literal.size() < MaxLiteralBytes + 2 || literal.front() != '\'')
+        return {};
+    std::string cut = "'";
+    size_t valueBytes = 0;
+    for (size_t i = 1; i + 1 < literal.size() && valueBytes < MaxLiteralBytes; ++i, ++valueBytes) {
+        cut += literal[i];
+        if (literal[i] == '\'') { // a doubled apostrophe is one byte of the value
+            cut += '\'';
+            ++i;
+        }
+    }
+    if (valueBytes < MaxLiteralBytes)
+        return {};
+    return cut + "'";
+}
+} // namespace
+
 Translation translate(std::string_view statement, const SessionGlobals& globals)
 {
     Translation result = classify(statement);
@@ -367,6 +393,9 @@ Translation translate(std::string_view statement, const SessionGlobals& globals)
             next = &tokens[nextIndex];
         if (t.kind == SqlToken::String && t.text == "''") {
             sql += "' '"; // ASE has no empty string: '' is one blank
+        } else if (std::string cut = t.kind == SqlToken::String ? cutLiteral(t.text) : "";
+                   !cut.empty()) {
+            sql += cut;
         } else if (isGlobalVariable(t)) {
             sql += globalValue(t, globals);
         } else if (t.is("dbo") && next && next->text == "." &&

@@ -63,7 +63,8 @@ Translation classify(std::string_view statement);
 // empty. A name that long makes the whole batch fail before any of it runs.
 std::string_view overlongName(std::string_view statement, size_t* limit);
 
-// Rewrites ASE syntax SQLite lacks: '' as one blank, @@ globals, dbo. owners, a few
+// Rewrites ASE syntax SQLite lacks: '' as one blank, a string literal past 16,384 bytes cut
+// to that length as ASE cuts it, @@ globals, dbo. owners, a few
 // function names, "tran", and the null mode of columns in CREATE TABLE (NOT NULL unless
 // declared NULL, as a default ASE database has it).
 Translation translate(std::string_view statement, const SessionGlobals& globals);

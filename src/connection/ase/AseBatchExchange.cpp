@@ -4,6 +4,7 @@
 #include "Failure.h"
 
 #include <ctpublic.h>
+#include <QLocale>
 
 void AseConnection::submitRow(const RowStatement& row)
 {
@@ -43,9 +44,22 @@ std::optional<qint64> AseConnection::firstValue(CS_COMMAND* cmd)
     return first;
 }
 
-std::optional<QString> AseConnection::refusal(const QString& statement)
+std::optional<QString> AseConnection::refusal(const RowStatement& row)
 {
-    return m_charset->refusal(statement);
+    if (std::optional<QString> why = m_charset->refusal(row.text))
+        return why;
+    const QLocale grouped(QLocale::English, QLocale::UnitedStates); // 16,384
+    for (qsizetype i = 0; i < row.fields.size(); ++i) {
+        const qsizetype bytes = m_charset->encodedLength(row.fields[i], MaxValueBytes);
+        if (bytes > MaxValueBytes)
+            return QStringLiteral("The value of field %1 is %2 bytes long in the server's "
+                                  "character set; Sybase ASE keeps at most %3 bytes of a value "
+                                  "sent in a statement and would cut the rest, so the row was "
+                                  "not sent.")
+                .arg(i + 1)
+                .arg(grouped.toString(bytes), grouped.toString(MaxValueBytes));
+    }
+    return std::nullopt;
 }
 
 BatchAnswer AseConnection::exchange(const QStringList& statements)

@@ -67,7 +67,10 @@ private:
     void finishPending();
     void dropCommand(_cs_command* cmd);
     BatchAnswer exchange(const QStringList& statements) override;
-    std::optional<QString> refusal(const QString& statement) override;
+    std::optional<QString> refusal(const RowStatement& row) override;
+    // The most bytes of a value a statement may carry: ASE keeps no more of a literal (a
+    // longer value needs writetext) and says nothing about what it cuts.
+    static constexpr qsizetype MaxValueBytes = 16384;
     std::optional<qint64> firstValue(_cs_command* cmd);
 
     _cs_context* m_context = nullptr;

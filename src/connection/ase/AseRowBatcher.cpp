@@ -50,7 +50,7 @@ void AseRowBatcher::submit(const RowStatement& row)
         finish(entry);
         return;
     }
-    if (std::optional<QString> why = m_channel.refusal(row.text)) {
+    if (std::optional<QString> why = m_channel.refusal(row)) {
         entry.state = State::Refused;
         entry.description = *why;
     }

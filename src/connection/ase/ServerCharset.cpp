@@ -103,6 +103,36 @@ std::optional<QString> ServerCharset::refusal(const QString& statement) const
     return std::nullopt;
 }
 
+qsizetype ServerCharset::encodedLength(QStringView text, qsizetype limit) const
+{
+    // No set takes more than four bytes for one UTF-16 unit: a shorter text needs no count.
+    if (text.size() * 4 <= limit)
+        return text.size();
+    QByteArray utf8 = text.toUtf8();
+    if (!m_converter)
+        return utf8.size();
+    const iconv_t converter = iconv_t(m_converter);
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    std::vector<char> out(4096);
+    char* in = utf8.data();
+    size_t inLeft = size_t(utf8.size());
+    qsizetype bytes = 0;
+    while (inLeft > 0 && bytes <= limit) {
+        char* outPos = out.data();
+        size_t outLeft = out.size();
+        const size_t done = iconv(converter, &in, &inLeft, &outPos, &outLeft);
+        bytes += qsizetype(out.size() - outLeft);
+        if (done != size_t(-1) || errno == E2BIG)
+            continue;
+        // A character the set cannot hold: counted as one byte, and the rest goes on.
+        const qsizetype skip = qsizetype(characterAt(utf8, in - utf8.data()).toUtf8().size());
+        in += std::max<qsizetype>(skip, 1);
+        inLeft -= size_t(std::max<qsizetype>(skip, 1));
+        ++bytes;
+    }
+    return bytes;
+}
+
 void ServerCharset::check(const QString& statement) const
 {
     if (const std::optional<QString> text = refusal(statement))

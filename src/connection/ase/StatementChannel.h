@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RowStatement.h"
+
 #include <optional>
 #include <QString>
 #include <QStringList>
@@ -30,10 +32,11 @@ public:
     virtual ~StatementChannel() = default;
     // Sends the statements as one language batch, one a line, and reads each one's answer.
     virtual BatchAnswer exchange(const QStringList& statements) = 0;
-    // Why a statement cannot go to this server at all, so it fails alone and is not sent.
-    virtual std::optional<QString> refusal(const QString& statement)
+    // Why a row's statement cannot go to this server at all, so it fails alone and is not
+    // sent.
+    virtual std::optional<QString> refusal(const RowStatement& row)
     {
-        Q_UNUSED(statement);
+        Q_UNUSED(row);
         return std::nullopt;
     }
 };
