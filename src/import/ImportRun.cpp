@@ -799,26 +799,33 @@ ImportOutcome ImportRun::start()
     int count = 0;
     g.line(112, [&] { count = c.fileCount(); });
     bool allCreated = true;
-    int stoppedAt = 0; // the last file finished
+    int begun = 0; // the last file whose steps began: it lists what of it was not loaded
+    const auto stopRequested = [&] { return c.stopRequested && c.stopRequested(); };
     try {
         for (int position = 1; position <= count; ++position) {
+            // A stop asked for while a file ended (its connection cut, say) is seen before the
+            // next file opens a session of its own.
+            if (stopRequested())
+                throw ProgramEnding{};
             yield.now();
+            begun = position;
             allCreated = FileStep(c, m_runner, g, yield, session.get(), position, outcome).run();
             g.setLine(364);
-            stoppedAt = position;
         }
     } catch (const ProgramEnding&) {
         outcome.stopped = true;
         if (m_runner.rejected)
-            for (int position = stoppedAt + 2; position <= count; ++position)
+            for (int position = begun + 1; position <= count; ++position)
                 m_runner.rejected->file(c.filePath(position - 1),
                                         QStringLiteral("The run was stopped before this file."));
         outcome.failuresReported = g.failures();
         return outcome;
     }
-    if (c.stopRequested && c.stopRequested()) {
-        // Asked to stop while the last file ended: it is not "Done.".
+    if (stopRequested()) {
+        // Asked to stop while the last file ended: it is not "Done.", but nothing was left.
         outcome.stopped = true;
+        outcome.stopReport = QStringLiteral("Every file had been ended before the stop; what was "
+                                            "not loaded was reported.");
         outcome.failuresReported = g.failures();
         return outcome;
     }

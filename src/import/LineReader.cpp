@@ -232,7 +232,10 @@ bool LineReader::readUtf8Line(QByteArray& line)
             continue;
         }
         if (m_partial.isEmpty()) {
-            // The line's memory is reused when nobody else holds it.
+            // The line's memory is reused when nobody else holds it, unless a very long line
+            // left it large.
+            if (line.capacity() > LongLine)
+                line = QByteArray();
             line.resize(stop - begin);
             std::memcpy(line.data(), begin, size_t(stop - begin));
         } else {

@@ -133,6 +133,9 @@ private slots:
         QCOMPARE(ServerCharset(QStringLiteral("iso_1")).encodedLength(euros + accents, 16384),
                  15000);
         QCOMPARE(ServerCharset(QString()).encodedLength(QString(20000, u'a'), 16384), 20000);
+        // Counted whole, so that a report gives the length the value has.
+        QCOMPARE(ServerCharset(QStringLiteral("iso_1")).encodedLength(QString(100000, u'a'), 16384),
+                 100000);
     }
 
     void aCharacterFarIntoALongStatementIsFound()

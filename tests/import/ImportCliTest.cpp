@@ -188,6 +188,7 @@ private slots:
         for (int i = 1; i <= 3000; ++i)
             rows += QByteArray::number(i) + '\n';
         const QString file = env.writeFile(QStringLiteral("a.csv"), rows);
+        const QString later = env.writeFile(QStringLiteral("b.csv"), "id\n1\n");
         const QString errors = env.path(QStringLiteral("errors.tsv"));
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -201,7 +202,7 @@ private slots:
                        QStringLiteral("--port"), server.portText(), QStringLiteral("--user"),
                        server.settings().user, QStringLiteral("--database"),
                        server.settings().databases.first(), QStringLiteral("--errors"), errors,
-                       file});
+                       file, later});
         QVERIFY(process.waitForStarted());
         QVERIFY2(server.waitForLine("silent"), "the server never fell silent");
         QByteArray err;
@@ -219,6 +220,8 @@ private slots:
         QVERIFY2(said.contains(QStringLiteral("The run was stopped at once")), qPrintable(said));
         QVERIFY2(said.contains(QStringLiteral("tessaloom-import: stopped.")), qPrintable(said));
         QVERIFY(!process.readAllStandardOutput().contains("Done."));
+        // The next file is not begun: no new login, no report of its own.
+        QVERIFY2(!said.contains(later), qPrintable(said));
         const auto numbers =
             QRegularExpression(QStringLiteral("Of the file .*, ([\\d,]+) rows? w(?:as|ere) "
                                               "loaded; from line ([\\d,]+) on"))
@@ -235,7 +238,10 @@ private slots:
         QCOMPARE(inTable, loaded);
         QFile listed(errors);
         QVERIFY(listed.open(QIODevice::ReadOnly));
-        QCOMPARE(listed.readAll().count('\n'), 3000 - loaded);
+        const QList<QByteArray> entries = listed.readAll().split('\n');
+        QCOMPARE(entries.size() - 1, 3000 - loaded + 1);
+        QCOMPARE(entries.at(entries.size() - 2),
+                 (later + QStringLiteral("\t0\tThe run was stopped before this file.\t")).toUtf8());
     }
 
     void readingOptionsAreCheckedBeforeAnything()

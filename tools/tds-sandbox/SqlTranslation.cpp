@@ -350,8 +350,8 @@ constexpr size_t MaxLiteralBytes = 16384;
 // empty when it is not that long.
 std::string cutLiteral(std::string_view literal)
 {
-    if (literal.size() < MaxLiteralBytes + 2 || literal.front() != '\'')
-        return {};
+    if (literal.size() < MaxLiteralBytes + 2 || literal.front() != '\'' || literal.back() != '\'')
+        return {}; // short, or not closed: left for the statement's own error
     std::string cut = "'";
     size_t valueBytes = 0;
     for (size_t i = 1; i + 1 < literal.size() && valueBytes < MaxLiteralBytes; ++i, ++valueBytes) {

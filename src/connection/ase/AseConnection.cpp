@@ -88,8 +88,8 @@ void AseConnection::connect(const QString& server, const QString& port, const QS
     if (server.isEmpty())
         throw Failure(QStringLiteral("No server name was given."));
     if (ServerSockets::wereCut())
-        throw Failure(QStringLiteral("The run was stopped at once: no connection to the server "
-                                     "is made any more."));
+        throw Failure(QStringLiteral("The run was stopped at once: no new connection to the "
+                                     "server is made."));
     if (!port.isEmpty() && !isPortNumber(port))
         throw Failure(QStringLiteral("The port \"%1\" is not a TCP port number.").arg(port));
     m_commandTimeout = AseProvider::commandTimeoutSeconds();

@@ -117,7 +117,8 @@ qsizetype ServerCharset::encodedLength(QStringView text, qsizetype limit) const
     char* in = utf8.data();
     size_t inLeft = size_t(utf8.size());
     qsizetype bytes = 0;
-    while (inLeft > 0 && bytes <= limit) {
+    // Counted to the end, so that a report gives the value's whole length.
+    while (inLeft > 0) {
         char* outPos = out.data();
         size_t outLeft = out.size();
         const size_t done = iconv(converter, &in, &inLeft, &outPos, &outLeft);

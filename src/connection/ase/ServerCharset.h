@@ -26,9 +26,9 @@ public:
     std::optional<QString> refusal(const QString& statement) const;
     // Throws Failure with that description.
     void check(const QString& statement) const;
-    // How many bytes text takes in the set, counted only as far as it takes to tell whether
-    // it passes limit: a result above limit says it does. A character the set cannot hold
-    // counts as one byte.
+    // How many bytes text takes in the set, exactly when that is more than limit (a shorter
+    // text may be counted roughly, never above limit). A character the set cannot hold counts
+    // as one byte.
     qsizetype encodedLength(QStringView text, qsizetype limit) const;
 
     // The converter's name for an announced server set name.

@@ -7,6 +7,7 @@
 #include "SybaseASE.h"
 #include "TextDecoding.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -63,8 +64,9 @@ Every message the window would show is printed as one line: its title, a colon, 
 text with line breaks shown as "\n"; error reports go to stderr, the rest to stdout. A row
 that was not loaded is reported with its file and line number.
 Interrupted (SIGINT, SIGTERM), the run stops after the row in hand and says from which line
-on the file was not sent. Interrupted again, it stops at once: a wait on a server that does
-not answer is cut, and what the server had not committed is reported as not loaded.
+on the file was not sent. Interrupted again, it stops at once: a wait on an ASE server that
+does not answer is cut, and what the server had not committed is reported as not loaded. A
+third interrupt ends the program where it stands.
 Exit status: 0 when the run ended with "Done.", no failure was reported and no file was
 skipped for its column count; 1 otherwise; 2 for bad usage.
 
@@ -73,19 +75,27 @@ Usage: tessaloom-import [options] FILE...
 )";
 
 volatile std::sig_atomic_t stopSignal = 0;
+volatile std::sig_atomic_t progressShown = 0; // the hint then first clears the progress line
 
-void onStopSignal(int)
+void onStopSignal(int signal)
 {
+    const int savedErrno = errno; // the code interrupted may be about to read it
     if (stopSignal) {
-        // Asked again: a wait on a server that does not answer is not sat out.
+        // Asked again: a wait on an ASE server that does not answer is not sat out, and a
+        // third signal ends the program as it would without this handler.
         ServerSockets::cutAll();
+        std::signal(signal, SIG_DFL);
+        errno = savedErrno;
         return;
     }
     stopSignal = 1;
+    static const char clearLine[] = "\r\033[K";
     static const char hint[] = "tessaloom-import: stopping after the row in hand; interrupt "
                                "again to stop at once.\n";
-    const ssize_t written = ::write(STDERR_FILENO, hint, sizeof hint - 1);
-    (void)written;
+    if (progressShown)
+        (void)!::write(STDERR_FILENO, clearLine, sizeof clearLine - 1);
+    (void)!::write(STDERR_FILENO, hint, sizeof hint - 1);
+    errno = savedErrno;
 }
 
 int usage(const QString& problem)
@@ -192,8 +202,10 @@ int main(int argc, char* argv[])
 
     ConsoleInteraction console(answers);
     ImportProgress progress;
-    if (!parser.isSet(quiet) && ::isatty(STDERR_FILENO))
+    if (!parser.isSet(quiet) && ::isatty(STDERR_FILENO)) {
         console.showProgress(&progress);
+        progressShown = 1;
+    }
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
     MemoryTableList tables;
