@@ -56,6 +56,11 @@ bool DatabaseSession::bindsRowFields()
     return provider().bindsRowFields();
 }
 
+bool DatabaseSession::needsRowText(const RowStatement& row)
+{
+    return provider().needsRowText(row);
+}
+
 void DatabaseSession::track(const std::shared_ptr<Cursor>& cursor)
 {
     std::erase_if(m_cursors, [](const std::weak_ptr<Cursor>& c) { return c.expired(); });

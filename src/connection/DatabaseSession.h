@@ -42,6 +42,8 @@ public:
     void flushRows();
     // True when rows need no statement text: the provider binds the fields itself.
     bool bindsRowFields();
+    // Whether submitRow() needs this row's text (its table and fields set).
+    bool needsRowText(const RowStatement& row);
     // Closes the session and every result set opened on it. Throws only when work that was
     // reported as done could not be kept (the embedded database's final commit failed).
     void close();

@@ -47,6 +47,13 @@ public:
     virtual void flushRows() {}
     // True when submitRow() needs no text: the provider binds the fields itself.
     virtual bool bindsRowFields() const { return false; }
+    // Whether this row needs its text: not when the provider binds it, nor when its fields
+    // alone already refuse it (a very long text is then never built).
+    virtual bool needsRowText(const RowStatement& row)
+    {
+        Q_UNUSED(row);
+        return !bindsRowFields();
+    }
 
 protected:
     std::vector<RowOutcome> m_outcomes;

@@ -543,8 +543,14 @@ private:
     void buildRow()
     {
         row.table = table;
-        if (!bindsFields)
+        if (bindsFields)
+            return;
+        // A row the session refuses on its fields alone goes without a text: a huge one is
+        // never built only to be refused.
+        if (session->needsRowText(row))
             StatementText::insert(table, row.fields, row.text);
+        else
+            row.text.clear();
     }
 
     // Rows go as UTF-8 where the session binds them and they are plain lines whose separator

@@ -46,8 +46,16 @@ std::optional<qint64> AseConnection::firstValue(CS_COMMAND* cmd)
 
 std::optional<QString> AseConnection::refusal(const RowStatement& row)
 {
-    if (std::optional<QString> why = m_charset->refusal(row.text))
+    // The fields first: a row they refuse may come without its text.
+    if (std::optional<QString> why = fieldRefusal(row))
         return why;
+    return m_charset ? m_charset->refusal(row.text) : std::nullopt;
+}
+
+std::optional<QString> AseConnection::fieldRefusal(const RowStatement& row) const
+{
+    if (!m_charset)
+        return std::nullopt;
     const QLocale grouped(QLocale::English, QLocale::UnitedStates); // 16,384
     for (qsizetype i = 0; i < row.fields.size(); ++i) {
         const qsizetype bytes = m_charset->encodedLength(row.fields[i], MaxValueBytes);

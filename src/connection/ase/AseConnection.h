@@ -35,6 +35,7 @@ public:
     void submitRow(const RowStatement& row) override;
     std::vector<RowOutcome> takeOutcomes() override;
     void flushRows() override;
+    bool needsRowText(const RowStatement& row) override { return !fieldRefusal(row); }
 
     static constexpr int DefaultRowsPerBatch = 1000;
 
@@ -68,6 +69,7 @@ private:
     void dropCommand(_cs_command* cmd);
     BatchAnswer exchange(const QStringList& statements) override;
     std::optional<QString> refusal(const RowStatement& row) override;
+    std::optional<QString> fieldRefusal(const RowStatement& row) const;
     // The most bytes of a value a statement may carry: ASE keeps no more of a literal (a
     // longer value needs writetext) and says nothing about what it cuts.
     static constexpr qsizetype MaxValueBytes = 16384;

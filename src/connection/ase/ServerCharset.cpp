@@ -108,7 +108,21 @@ qsizetype ServerCharset::encodedLength(QStringView text, qsizetype limit) const
     // No set takes more than four bytes for one UTF-16 unit: a shorter text needs no count.
     if (text.size() * 4 <= limit)
         return text.size();
-    QByteArray utf8 = text.toUtf8();
+    // Counted a piece at a time, so that a long value is never held twice over.
+    constexpr qsizetype Piece = 1 << 16;
+    qsizetype bytes = 0;
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype length = std::min(Piece, text.size() - from);
+        if (from + length < text.size() && text[from + length - 1].isHighSurrogate())
+            ++length; // a surrogate pair is never cut in two
+        bytes += encodedBytes(text.sliced(from, length).toUtf8());
+        from += length;
+    }
+    return bytes;
+}
+
+qsizetype ServerCharset::encodedBytes(QByteArray utf8) const
+{
     if (!m_converter)
         return utf8.size();
     const iconv_t converter = iconv_t(m_converter);
@@ -117,7 +131,6 @@ qsizetype ServerCharset::encodedLength(QStringView text, qsizetype limit) const
     char* in = utf8.data();
     size_t inLeft = size_t(utf8.size());
     qsizetype bytes = 0;
-    // Counted to the end, so that a report gives the value's whole length.
     while (inLeft > 0) {
         char* outPos = out.data();
         size_t outLeft = out.size();

@@ -35,6 +35,8 @@ public:
     static QByteArray encodingFor(const QString& name);
 
 private:
+    qsizetype encodedBytes(QByteArray utf8) const;
+
     QString m_name;
     QByteArray m_encoding;
     void* m_converter = nullptr; // iconv_t, from UTF-8 into the server's set
