@@ -1,9 +1,10 @@
 #include "FieldSplitter.h"
 
 #include <algorithm>
-#include <cstring>
 
-void SplitFields(QStringView line, const QString& separator, QList<QStringView>& fields)
+namespace {
+// Text and UTF-8 bytes are cut the same way; only the kind of view differs.
+template <typename View> void splitAt(View line, View separator, QList<View>& fields)
 {
     fields.clear();
     if (line.isEmpty())
@@ -16,48 +17,23 @@ void SplitFields(QStringView line, const QString& separator, QList<QStringView>&
     for (;;) {
         const qsizetype at = line.indexOf(separator, from);
         if (at < 0) {
-            fields.append(line.mid(from));
+            fields.append(line.sliced(from));
             return;
         }
-        fields.append(line.mid(from, at - from));
+        fields.append(line.sliced(from, at - from));
         from = at + separator.size();
     }
+}
+} // namespace
+
+void SplitFields(QStringView line, const QString& separator, QList<QStringView>& fields)
+{
+    splitAt(line, QStringView(separator), fields);
 }
 
 void SplitFields(QByteArrayView line, QByteArrayView separator, QList<QByteArrayView>& fields)
 {
-    fields.clear();
-    if (line.isEmpty())
-        return;
-    if (separator.isEmpty()) {
-        fields.append(line);
-        return;
-    }
-    const char* p = line.data();
-    const char* const end = p + line.size();
-    const char first = separator.front();
-    const qsizetype rest = separator.size() - 1;
-    for (const char* from = p;;) {
-        // The separator's first byte is looked for with memchr, the fastest scan there is.
-        const char* at = from;
-        for (;;) {
-            at = static_cast<const char*>(std::memchr(at, first, size_t(end - at)));
-            if (!at ||
-                (end - at > rest && std::memcmp(at + 1, separator.data() + 1, size_t(rest)) == 0))
-                break;
-            if (end - at <= rest) {
-                at = nullptr;
-                break;
-            }
-            ++at;
-        }
-        if (!at) {
-            fields.append(QByteArrayView(from, end - from));
-            return;
-        }
-        fields.append(QByteArrayView(from, at - from));
-        from = at + separator.size();
-    }
+    splitAt(line, separator, fields);
 }
 
 void SplitQuotedFields(QStringView record, const QString& separator, QChar quote, QString& unquoted,
