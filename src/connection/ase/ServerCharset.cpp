@@ -17,13 +17,47 @@ bool isAscii(const QByteArray& bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
-// The whole UTF-8 sequence that starts at offset.
-QString characterAt(const QByteArray& utf8, qsizetype offset)
+// The length of the whole UTF-8 sequence that starts at offset.
+qsizetype characterLength(const QByteArray& utf8, qsizetype offset)
 {
     qsizetype end = offset + 1;
     while (end < utf8.size() && (uchar(utf8[end]) & 0xC0) == 0x80)
         ++end;
-    return QString::fromUtf8(utf8.mid(offset, end - offset));
+    return end - offset;
+}
+
+QString characterAt(const QByteArray& utf8, qsizetype offset)
+{
+    return QString::fromUtf8(utf8.mid(offset, characterLength(utf8, offset)));
+}
+
+// Converts utf8 into the set, only counting the output. At a character the set cannot hold,
+// unheld(offset) says whether to go on, the character then counting as one byte, or to stop.
+template <typename Unheld>
+qsizetype convertCounting(iconv_t converter, QByteArray& utf8, Unheld&& unheld)
+{
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    std::vector<char> out(4096);
+    char* in = utf8.data();
+    size_t inLeft = size_t(utf8.size());
+    qsizetype bytes = 0;
+    while (inLeft > 0) {
+        char* outPos = out.data();
+        size_t outLeft = out.size();
+        const size_t done = iconv(converter, &in, &inLeft, &outPos, &outLeft);
+        bytes += qsizetype(out.size() - outLeft);
+        if (done != size_t(-1) || errno == E2BIG)
+            continue;
+        // EILSEQ: no such character in the set. EINVAL cannot happen on whole UTF-8 text.
+        const qsizetype at = in - utf8.data();
+        if (!unheld(at))
+            break;
+        const size_t skip = size_t(characterLength(utf8, at));
+        in += skip;
+        inLeft -= skip;
+        ++bytes;
+    }
+    return bytes;
 }
 
 QString codePoints(const QString& character)
@@ -82,25 +116,15 @@ std::optional<QString> ServerCharset::refusal(const QString& statement) const
     QByteArray utf8 = statement.toUtf8();
     if (isAscii(utf8))
         return std::nullopt;
-    const iconv_t converter = iconv_t(m_converter);
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);
-    std::vector<char> out(4096);
-    char* in = utf8.data();
-    size_t inLeft = size_t(utf8.size());
-    while (inLeft > 0) {
-        char* outPos = out.data();
-        size_t outLeft = out.size();
-        if (iconv(converter, &in, &inLeft, &outPos, &outLeft) != size_t(-1))
-            break;
-        if (errno == E2BIG)
-            continue; // only the check matters: the converted bytes are dropped
-        // EILSEQ: no such character in the set. EINVAL cannot happen on whole UTF-8 text.
-        const QString character = characterAt(utf8, in - utf8.data());
-        return QStringLiteral("The character \"%1\" (%2) cannot be sent: the server's character "
-                              "set %3 has no such character.")
-            .arg(character, codePoints(character), m_name);
-    }
-    return std::nullopt;
+    std::optional<QString> refused;
+    convertCounting(iconv_t(m_converter), utf8, [&](qsizetype at) {
+        const QString character = characterAt(utf8, at);
+        refused = QStringLiteral("The character \"%1\" (%2) cannot be sent: the server's "
+                                 "character set %3 has no such character.")
+                      .arg(character, codePoints(character), m_name);
+        return false;
+    });
+    return refused;
 }
 
 qsizetype ServerCharset::encodedLength(QStringView text, qsizetype limit) const
@@ -125,26 +149,7 @@ qsizetype ServerCharset::encodedBytes(QByteArray utf8) const
 {
     if (!m_converter)
         return utf8.size();
-    const iconv_t converter = iconv_t(m_converter);
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);
-    std::vector<char> out(4096);
-    char* in = utf8.data();
-    size_t inLeft = size_t(utf8.size());
-    qsizetype bytes = 0;
-    while (inLeft > 0) {
-        char* outPos = out.data();
-        size_t outLeft = out.size();
-        const size_t done = iconv(converter, &in, &inLeft, &outPos, &outLeft);
-        bytes += qsizetype(out.size() - outLeft);
-        if (done != size_t(-1) || errno == E2BIG)
-            continue;
-        // A character the set cannot hold: counted as one byte, and the rest goes on.
-        const qsizetype skip = qsizetype(characterAt(utf8, in - utf8.data()).toUtf8().size());
-        in += std::max<qsizetype>(skip, 1);
-        inLeft -= size_t(std::max<qsizetype>(skip, 1));
-        ++bytes;
-    }
-    return bytes;
+    return convertCounting(iconv_t(m_converter), utf8, [](qsizetype) { return true; });
 }
 
 void ServerCharset::check(const QString& statement) const
