@@ -2,11 +2,23 @@
 
 #include "Failure.h"
 
+#include <ctime>
+
+namespace {
+qint64 coarseMilliseconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+} // namespace
+
 ErrorsFile::ErrorsFile(const QString& path) : m_file(path)
 {
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw Failure(QStringLiteral("The errors file %1 cannot be written: %2")
                           .arg(path, m_file.errorString()));
+    m_lastFlush = coarseMilliseconds();
 }
 
 QString ErrorsFile::escaped(const QString& text)
@@ -36,11 +48,25 @@ QString ErrorsFile::escaped(const QString& text)
 
 void ErrorsFile::write(const QString& path, qint64 line, const QString& reason, const QString& text)
 {
-    const QString record = path + QLatin1Char('\t') + QString::number(line) + QLatin1Char('\t') +
+    const QString record = escaped(path) + QLatin1Char('\t') + QString::number(line) + QLatin1Char('\t') +
                            escaped(reason) + QLatin1Char('\t') + escaped(text) + QLatin1Char('\n');
     const QByteArray bytes = record.toUtf8();
     if (m_file.write(bytes) != bytes.size())
         m_failed = true;
+    flushIfDue();
+}
+
+void ErrorsFile::flush()
+{
+    if (m_file.isOpen() && !m_file.flush())
+        m_failed = true;
+    m_lastFlush = coarseMilliseconds();
+}
+
+void ErrorsFile::flushIfDue()
+{
+    if (coarseMilliseconds() - m_lastFlush >= 1000)
+        flush();
 }
 
 void ErrorsFile::row(const QString& path, qint64 line, const QString& reason, const QString& text)
@@ -55,8 +81,7 @@ void ErrorsFile::file(const QString& path, const QString& reason)
 
 void ErrorsFile::finish()
 {
-    if (!m_file.flush())
-        m_failed = true;
+    flush();
     m_file.close();
     if (m_failed)
         throw Failure(QStringLiteral("The errors file %1 could not be written in full.")

@@ -49,6 +49,19 @@ QString partWay(const QString& path, qint64 loaded, qint64 fromLine)
            QStringLiteral(" on the file was not sent.");
 }
 
+// "Table(s) already exist." and the tables whose files were skipped.
+QString tablesThatExist(const QStringList& tables)
+{
+    constexpr qsizetype Named = 20;
+    QString text = QStringLiteral("Table(s) already exist.");
+    if (tables.isEmpty())
+        return text;
+    text += QStringLiteral("\r\n\r\n") + tables.mid(0, Named).join(QStringLiteral(", "));
+    if (tables.size() > Named)
+        text += QStringLiteral(" and %1 more").arg(grouped(tables.size() - Named));
+    return text;
+}
+
 QString bracketRefusal(const QString& table)
 {
     return QStringLiteral("The table name ") + table +
@@ -89,6 +102,7 @@ class ImportRun::FileStep
         qint64 line; // the file's line the row begins on
         QString text;
         QByteArray utf8; // the text, for a row read as UTF-8
+        QString reason;  // why it was not loaded, when its own outcome said (a row in doubt)
 
         QString shown() const { return utf8.isNull() ? text : RowText(utf8); }
     };
@@ -109,22 +123,24 @@ class ImportRun::FileStep
         Pending pending(std::int64_t ticket, qint64 line, bool keep) const
         {
             if (!keep)
-                return Pending{ticket, line, QString(), QByteArray()};
-            return inUtf8 ? Pending{ticket, line, QString(), utf8}
-                          : Pending{ticket, line, text, QByteArray()};
+                return Pending{ticket, line, QString(), QByteArray(), QString()};
+            return inUtf8 ? Pending{ticket, line, QString(), utf8, QString()}
+                          : Pending{ticket, line, text, QByteArray(), QString()};
         }
     };
 
 public:
     FileStep(ImportContext& context, const RunnerOptions& runner, Guard& guard, PacedYield& yield,
-             DatabaseSession* session, int position, ImportOutcome& outcome)
+             DatabaseSession* session, int position, ImportOutcome& outcome,
+             WorkingCopyClaim& claim)
         : c(context), o(runner), g(guard), yield(yield), session(session), position(position),
-          outcome(outcome), workingCopy(context.workingCopyPath)
+          outcome(outcome), workingCopy(context.workingCopyPath, &claim)
     {
     }
 
-    // Returns the all-created flag for this file.
-    bool run()
+    // Returns the all-created flag for this file; a file skipped for its table adds the
+    // table's name to skippedTables.
+    bool run(QStringList& skippedTables)
     {
         bool allCreated = true;
         g.line(114, [] {});
@@ -136,8 +152,11 @@ public:
             openSession();
             prepare();
             g.line(180, [] {});
-            if (c.options.mode() == ImportMode::NewTable)
+            if (c.options.mode() == ImportMode::NewTable) {
                 allCreated = newTable();
+                if (!allCreated)
+                    skippedTables << table;
+            }
             else
                 append();
         } catch (const FileAbandoned&) {
@@ -214,8 +233,10 @@ private:
             Pending row = takePending(done.ticket);
             if (done.loaded)
                 ++loaded;
-            else if (done.connectionLost || done.storageFailed)
+            else if (done.connectionLost || done.storageFailed) {
+                row.reason = done.description;
                 lost.push_back(std::move(row));
+            }
             else
                 rejectRow(row, done.description);
         }
@@ -252,7 +273,7 @@ private:
     {
         if (!pending.empty())
             return pending.front().line;
-        return source ? source->lastLine() + 1 + lineOffset : 1;
+        return source ? prepared.fileLine(source->lastLine() + 1) : 1;
     }
 
     // Lists the rows handed over without an outcome and the rest of the file, unread.
@@ -260,13 +281,15 @@ private:
     {
         if (o.rejected) {
             for (const Pending& row : pending)
-                o.rejected->row(path, row.line, reason, row.shown());
+                o.rejected->row(path, row.line, row.reason.isEmpty() ? reason : row.reason,
+                                row.shown());
             if (source) {
                 try {
                     QString record;
                     while (source->next(record))
                         if (!record.isEmpty())
-                            o.rejected->row(path, source->firstLine() + lineOffset, reason, record);
+                            o.rejected->row(path, prepared.fileLine(source->firstLine()), reason,
+                                           record);
                 } catch (const Failure&) {
                     // What cannot be read cannot be listed.
                 }
@@ -339,8 +362,6 @@ private:
                 [&](WorkingCopy::Step step) { g.setLine(preparationLine(step)); });
         });
         g.setLine(178);
-        // Rows read back from the working copy are numbered as the file's lines.
-        lineOffset = prepared.firstLineKept ? 0 : prepared.firstLineSpan;
     }
 
     // Splits a row into row.fields (or row.utf8Fields); false when it has none (a blank line).
@@ -477,7 +498,6 @@ private:
         vital(lines.open, [&] { reader.openUtf8(workingCopy.path()); });
         beginRows(records);
         Record record = newRecord();
-        bool first = true;
         for (;;) {
             g.setLine(lines.loop);
             g.setLine(lines.yield);
@@ -486,11 +506,9 @@ private:
             vital(lines.read, [&] { more = record.read(records); });
             if (!more)
                 break;
-            if (first && skipFirstLine) {
-                first = false;
+            // The header named the columns: it is the first line that is not blank.
+            if (skipFirstLine && records.firstLine() == prepared.firstLineAt)
                 continue;
-            }
-            first = false;
             g.setLine(lines.split);
             if (!takeRow(records, record, lines.execute))
                 continue;
@@ -527,7 +545,7 @@ private:
     // quote left open at the end of the file, which is reported with the line it opens on.
     bool takeRow(const RecordReader& records, const Record& record, int line)
     {
-        const qint64 fileLine = records.firstLine() + lineOffset;
+        const qint64 fileLine = prepared.fileLine(records.firstLine());
         if (records.unterminated()) {
             // Rows held by the session are answered first, so reports keep the file's order.
             settleAll(line);
@@ -536,7 +554,35 @@ private:
             return false;
         }
         rowLine = fileLine;
-        return split(record);
+        if (!split(record))
+            return false;
+        // One search of the whole line; the field is looked for only when there is one.
+        const bool nul = record.inUtf8 ? record.utf8.contains('\0') : record.text.contains(QChar(0));
+        if (const int field = nul ? fieldWithNul() : 0; field > 0) {
+            settleAll(line);
+            g.setLine(line);
+            rejectRow(record.pending(0, fileLine, true),
+                      QStringLiteral("Field #%1 holds a NUL character (byte 00), which no text "
+                                     "value can hold; the row was not sent.")
+                          .arg(field));
+            return false;
+        }
+        return true;
+    }
+
+    // The position (from 1) of the first field of the row in hand that holds a NUL, or 0.
+    int fieldWithNul() const
+    {
+        if (row.utf8) {
+            for (qsizetype i = 0; i < row.utf8Fields.size(); ++i)
+                if (row.utf8Fields[i].contains('\0'))
+                    return int(i + 1);
+            return 0;
+        }
+        for (qsizetype i = 0; i < row.fields.size(); ++i)
+            if (row.fields[i].contains(QChar(0)))
+                return int(i + 1);
+        return 0;
     }
 
     // The statement of the current row, unless the session binds the fields itself.
@@ -585,7 +631,7 @@ private:
                 return taken;
             }
         }
-        return Pending{ticket, 0, QString(), QByteArray()};
+        return Pending{ticket, 0, QString(), QByteArray(), QString()};
     }
 
     // Reports the rows whose outcome is known: a rejected row on its own, a lost connection
@@ -607,6 +653,8 @@ private:
                     lostText = outcome.description;
                     storage = outcome.storageFailed;
                 }
+                // Each keeps its own words: a row whose answer never came may be in the table.
+                done.reason = outcome.description;
                 lost.push_back(std::move(done));
                 continue;
             }
@@ -650,8 +698,12 @@ private:
             RecordReader records(reader);
             records.setQuote(o.quote, quoteSeparator);
             vital(314, [&] { reader.openUtf8(workingCopy.path()); });
+            // The first line that is not blank, as the header was found.
             QString first;
-            vital(316, [&] { records.next(first); });
+            vital(316, [&] {
+                while (records.next(first) && first.isEmpty() && !records.unterminated()) {
+                }
+            });
             g.line(318, [&] { fileColumns = split(first) ? int(row.fields.size()) : 0; });
             g.line(320, [&] { reader.close(); });
         }
@@ -726,7 +778,6 @@ private:
     bool rowsBegun = false;
     bool stopHandled = false;
     RecordReader* source = nullptr; // the rows being read, to list what was not sent
-    qint64 lineOffset = 0;          // file line = working-copy line + offset
     qint64 rowLine = 0;             // the file line of the row in hand
     qint64 loaded = 0;              // rows of this file loaded
     QString quoteSeparator;         // the separator quoted records were read with
@@ -757,7 +808,11 @@ ImportOutcome ImportRun::start()
     if (c.workingCopyPath.isEmpty())
         c.workingCopyPath = WorkingCopy::defaultPath();
     // Held until the run ends: another run at the same time takes a name of its own.
-    const WorkingCopyClaim claim(c.workingCopyPath);
+    // The files to be loaded are never taken for it.
+    QStringList inputs;
+    for (int i = 0; i < c.fileCount(); ++i)
+        inputs << c.filePath(i);
+    WorkingCopyClaim claim(c.workingCopyPath, inputs);
     c.workingCopyPath = claim.path();
     Guard g(c.interaction, Locations::StartImporting);
     PacedYield yield(c.interaction, YieldIntervalMs, c.stopRequested);
@@ -805,6 +860,7 @@ ImportOutcome ImportRun::start()
     int count = 0;
     g.line(112, [&] { count = c.fileCount(); });
     bool allCreated = true;
+    QStringList skippedTables;
     int begun = 0; // the last file whose steps began: it lists what of it was not loaded
     const auto stopRequested = [&] { return c.stopRequested && c.stopRequested(); };
     try {
@@ -815,7 +871,12 @@ ImportOutcome ImportRun::start()
                 throw ProgramEnding{};
             yield.now();
             begun = position;
-            allCreated = FileStep(c, m_runner, g, yield, session.get(), position, outcome).run();
+            // Any file skipped for its table decides the closing message, not only the last.
+            if (!FileStep(c, m_runner, g, yield, session.get(), position, outcome, claim)
+                     .run(skippedTables))
+                allCreated = false;
+            if (m_runner.rejected)
+                m_runner.rejected->fileEnded();
             g.setLine(364);
         }
     } catch (const ProgramEnding&) {
@@ -837,7 +898,7 @@ ImportOutcome ImportRun::start()
     }
     g.line(366, [] {});
     say(allCreated ? 372 : 374,
-        allCreated ? QStringLiteral("Done.") : QStringLiteral("Table(s) already exist."));
+        allCreated ? QStringLiteral("Done.") : tablesThatExist(skippedTables));
     outcome.failuresReported = g.failures();
     return outcome;
 }

@@ -14,4 +14,6 @@ public:
                      const QString& text) = 0;
     // A file of which no row was loaded or listed on its own.
     virtual void file(const QString& path, const QString& reason) = 0;
+    // The run is done with a file: what was listed of it should now be kept.
+    virtual void fileEnded() {}
 };

@@ -3,12 +3,14 @@
 #include "Failure.h"
 #include "LineReader.h"
 #include "RecordReader.h"
+#include "WorkingCopyClaim.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,16 +24,25 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// A file of our own at path: any entry there (a planted link included) is removed first and
-// the new file is created exclusively, never through a link.
-int createExclusive(const QString& path)
+bool sameFile(const QString& a, const QString& b)
 {
-    const QByteArray name = QFile::encodeName(path);
-    // An old entry that cannot be removed (a read-only folder) is the reason to give, not the
-    // "File exists" of the exclusive create after it.
-    if (::unlink(name.constData()) != 0 && errno != ENOENT)
-        return -1;
-    return ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    struct stat first
+    {
+    };
+    struct stat second
+    {
+    };
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// Waits until a descriptor opened without blocking (standard input may be) has data.
+void awaitData(int fd)
+{
+    pollfd wanted{fd, POLLIN, 0};
+    while (::poll(&wanted, 1, -1) < 0 && errno == EINTR) {
+    }
 }
 
 class Output
@@ -134,23 +145,56 @@ QString WorkingCopy::defaultPath()
     return folder + QStringLiteral("/upload.txt");
 }
 
-void WorkingCopy::remove() const
+void WorkingCopy::clear(const QString& path) const
 {
-    ::unlink(QFile::encodeName(m_path).constData());
-    ::unlink(QFile::encodeName(m_path + QStringLiteral(".part")).constData());
+    if (m_claim && !m_claim->mayReplace(path))
+        throw Failure(QStringLiteral("%1 was not made by Tessaloom, so it is left as it is and "
+                                     "cannot serve as the working copy.")
+                          .arg(path));
+    // An old entry that cannot be removed (a read-only folder) is the reason to give, not the
+    // "File exists" of the exclusive create after it.
+    if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
+        throw Failure(
+            QStringLiteral("The working copy %1 cannot be created: %2").arg(path, systemError()));
+}
+
+int WorkingCopy::create(const QString& path) const
+{
+    clear(path);
+    // Exclusive and never through a link: a file of our own, or none.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw Failure(
+            QStringLiteral("The working copy %1 cannot be created: %2").arg(path, systemError()));
+    if (m_claim)
+        m_claim->recordMade(path);
+    return fd;
 }
 
 void WorkingCopy::copyFrom(const QString& source)
 {
-    remove();
+    const bool standardInput = source == QLatin1String("-");
+    // A file being loaded is never the working copy: replacing it would destroy it.
+    const QString partial = m_path + QStringLiteral(".part");
+    if (!standardInput && (sameFile(source, m_path) || sameFile(source, partial)))
+        throw Failure(QStringLiteral("The file %1 is this run's working copy, so it cannot be "
+                                     "loaded.")
+                          .arg(source));
+    clear(m_path);
+    clear(partial);
     const QString folder = QFileInfo(m_path).absolutePath();
-    if (!QFileInfo(folder).isDir())
+    const QFileInfo folderInfo(folder);
+    if (!folderInfo.isDir())
         throw Failure(
-            QStringLiteral("The temporary folder %1 does not exist, so %2 cannot be prepared.")
+            (folderInfo.exists()
+                 ? QStringLiteral("The temporary folder %1 is not a folder, so %2 cannot be "
+                                  "prepared.")
+                 : QStringLiteral("The temporary folder %1 does not exist, so %2 cannot be "
+                                  "prepared."))
                 .arg(folder, source));
     // Not blocking: a named pipe in the list must not stall the run until someone writes to it.
     // Standard input is read as it comes, whatever it is.
-    const bool standardInput = source == QLatin1String("-");
     const int in = standardInput ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0)
                                  : ::open(QFile::encodeName(source).constData(),
                                           O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -163,12 +207,12 @@ void WorkingCopy::copyFrom(const QString& source)
         ::close(in);
         throw Failure(QStringLiteral("%1 is not a file that can be imported.").arg(source));
     }
-    const int outFd = createExclusive(m_path);
-    if (outFd < 0) {
-        const QString reason = systemError();
+    int outFd = -1;
+    try {
+        outFd = create(m_path);
+    } catch (const Failure&) {
         ::close(in);
-        throw Failure(
-            QStringLiteral("The working copy %1 cannot be created: %2").arg(m_path, reason));
+        throw;
     }
     Output out(outFd);
     QByteArray chunk(1 << 18, Qt::Uninitialized);
@@ -176,6 +220,12 @@ void WorkingCopy::copyFrom(const QString& source)
         const ssize_t got = ::read(in, chunk.data(), size_t(chunk.size()));
         if (got < 0 && errno == EINTR)
             continue;
+        // Standard input handed over without blocking (a pipe another program set so) waits
+        // for its data like any other.
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && standardInput) {
+            awaitData(in);
+            continue;
+        }
         if (got < 0) {
             const QString reason = systemError();
             ::close(in);
@@ -187,6 +237,8 @@ void WorkingCopy::copyFrom(const QString& source)
     }
     ::close(in);
     out.finish();
+    if (m_claim)
+        m_claim->recordMade(m_path); // as written
 }
 
 WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsFirstLine,
@@ -200,11 +252,7 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
     reader.setQuote(m_quote, m_separator);
     const QString partial = m_path + QStringLiteral(".part");
     step(Step::OpenForWriting);
-    const int fd = createExclusive(partial);
-    if (fd < 0)
-        throw Failure(QStringLiteral("The working copy %1 cannot be created: %2")
-                          .arg(partial, systemError()));
-    Output out(fd);
+    Output out(create(partial));
     QString line;
     int counter = 0;
     for (;;) {
@@ -212,27 +260,38 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
         step(Step::Read);
         if (!reader.next(line))
             break;
-        const bool keep = !(counter == 0 && skipsFirstLine());
+        // The header is the first line that is not blank: blank lines are no rows anywhere.
+        const bool blank = line.isEmpty() && !reader.unterminated();
+        const bool header = counter == 0 && !blank;
+        const bool keep = !(header && skipsFirstLine());
         if (keep) {
             step(Step::Write);
             out.writeLine(line);
         }
-        if (counter == 0) {
+        if (header) {
             prepared.firstLine = line;
             prepared.hasLines = true;
             prepared.firstLineKept = keep;
+            prepared.firstLineAt = reader.firstLine();
             prepared.firstLineSpan = reader.lastLine() - reader.firstLine() + 1;
             prepared.firstLineUnterminated = reader.unterminated();
         }
-        ++counter;
+        if (!blank)
+            ++counter;
     }
     lines.close();
     step(Step::Close);
     out.finish();
+    if (m_claim)
+        m_claim->recordMade(partial); // as written
     // Renaming replaces whatever entry stands at the path itself; it never follows a link.
+    if (m_claim && !m_claim->mayReplace(m_path))
+        clear(m_path); // names what stands there
     if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(m_path).constData()) !=
         0)
         throw Failure(
             QStringLiteral("The working copy %1 cannot be written: %2").arg(m_path, systemError()));
+    if (m_claim)
+        m_claim->recordMade(m_path);
     return prepared;
 }

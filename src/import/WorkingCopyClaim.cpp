@@ -9,25 +9,102 @@
 #include <unistd.h>
 
 namespace {
+// A lock file begins with this line; one that holds anything else is not ours to write.
+constexpr char Heading[] = "Tessaloom working copy\n";
+constexpr qsizetype HeadingLength = sizeof Heading - 1;
+constexpr qsizetype MaxRecord = 4096;
+// The working copy and its partial rewrite: no more files are ever ours at once.
+constexpr qsizetype Recorded = 2;
+
 enum class Attempt
 {
     Held,
-    Taken,    // another run holds it, or another user owns it: try the next name
+    Taken,    // another run holds it, or a file not ours stands there: try the next name
     NoFolder, // no name in this folder can be held
 };
 
-// A working copy left there by another user cannot be replaced by this one.
-bool ownedByAnother(const QString& path)
+// A file as made: its inode alone is not enough, since a freed inode is soon given again.
+struct Identity
+{
+    QByteArray file;    // device and inode
+    QByteArray version; // size and modification time
+    uid_t owner = 0;
+};
+
+bool identityOf(const QString& path, Identity& identity)
 {
     struct stat info
     {
     };
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
         return false;
-    return info.st_uid != ::geteuid();
+    identity.file = QByteArray::number(quint64(info.st_dev)) + ' ' +
+                    QByteArray::number(quint64(info.st_ino));
+    identity.version = QByteArray::number(qint64(info.st_size)) + ' ' +
+                       QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.' +
+                       QByteArray::number(qint64(info.st_mtim.tv_nsec));
+    identity.owner = info.st_uid;
+    return true;
 }
 
-Attempt tryHold(const QString& path, int& lock)
+QByteArray recordLine(const Identity& identity)
+{
+    return identity.file + ' ' + identity.version;
+}
+
+QByteArray readRecord(int fd)
+{
+    QByteArray record(MaxRecord, Qt::Uninitialized);
+    const ssize_t got = ::pread(fd, record.data(), size_t(record.size()), 0);
+    record.resize(got > 0 ? got : 0);
+    return record;
+}
+
+QList<QByteArray> recordedLines(const QByteArray& record)
+{
+    QList<QByteArray> lines = record.mid(HeadingLength).split('\n');
+    lines.removeAll(QByteArray());
+    return lines;
+}
+
+// Empty (a lock file of an earlier version, or one just made) or headed by our line.
+bool isOurLockFile(const QByteArray& record)
+{
+    return record.isEmpty() || record.startsWith(QByteArrayView(Heading, HeadingLength));
+}
+
+bool isOneOf(const QString& path, const QStringList& inputs)
+{
+    struct stat entry
+    {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &entry) != 0)
+        return false;
+    for (const QString& input : inputs) {
+        struct stat info
+        {
+        };
+        // An input is compared as the file it reaches, links followed.
+        if (input != QLatin1String("-") &&
+            ::stat(QFile::encodeName(input).constData(), &info) == 0 &&
+            info.st_dev == entry.st_dev && info.st_ino == entry.st_ino)
+            return true;
+    }
+    return false;
+}
+
+// What stands at path (nothing, or a file this program made that is no input) may be replaced.
+bool replaceable(const QString& path, const QByteArray& record, const QStringList& inputs)
+{
+    Identity identity;
+    if (!identityOf(path, identity))
+        return errno == ENOENT;
+    if (identity.owner != ::geteuid() || isOneOf(path, inputs))
+        return false;
+    return recordedLines(record).contains(recordLine(identity));
+}
+
+Attempt tryHold(const QString& path, const QStringList& inputs, int& lock)
 {
     const QByteArray lockName = QFile::encodeName(path + QStringLiteral(".lock"));
     const int fd = ::open(lockName.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -47,7 +124,9 @@ Attempt tryHold(const QString& path, int& lock)
     do
         locked = ::flock(fd, LOCK_EX | LOCK_NB);
     while (locked != 0 && errno == EINTR);
-    if (locked != 0 || ownedByAnother(path) || ownedByAnother(path + QStringLiteral(".part"))) {
+    const QByteArray record = locked == 0 ? readRecord(fd) : QByteArray();
+    if (locked != 0 || !isOurLockFile(record) || !replaceable(path, record, inputs) ||
+        !replaceable(path + QStringLiteral(".part"), record, inputs)) {
         ::close(fd);
         return Attempt::Taken;
     }
@@ -74,11 +153,12 @@ QString WorkingCopyClaim::candidate(const QString& preferredPath, int n)
     return slash < 0 ? name : preferredPath.left(slash + 1) + name;
 }
 
-WorkingCopyClaim::WorkingCopyClaim(const QString& preferredPath) : m_path(preferredPath)
+WorkingCopyClaim::WorkingCopyClaim(const QString& preferredPath, const QStringList& inputs)
+    : m_path(preferredPath)
 {
     for (int n = 1; n <= MaxCandidates; ++n) {
         const QString path = candidate(preferredPath, n);
-        const Attempt attempt = tryHold(path, m_lock);
+        const Attempt attempt = tryHold(path, inputs, m_lock);
         if (attempt == Attempt::Held) {
             m_path = path;
             return;
@@ -86,6 +166,31 @@ WorkingCopyClaim::WorkingCopyClaim(const QString& preferredPath) : m_path(prefer
         if (attempt == Attempt::NoFolder)
             return;
     }
+}
+
+void WorkingCopyClaim::recordMade(const QString& path)
+{
+    Identity identity;
+    if (m_lock < 0 || !identityOf(path, identity))
+        return;
+    // The file's earlier version (its inode given again, or itself before it was written)
+    // makes way for this one, which goes last; only the latest few are kept.
+    QList<QByteArray> lines = recordedLines(readRecord(m_lock));
+    lines.removeIf([&](const QByteArray& line) { return line.startsWith(identity.file + ' '); });
+    lines.append(recordLine(identity));
+    while (lines.size() > Recorded)
+        lines.removeFirst();
+    QByteArray rewritten(Heading, HeadingLength);
+    for (const QByteArray& kept : lines)
+        rewritten += kept + '\n';
+    if (::pwrite(m_lock, rewritten.constData(), size_t(rewritten.size()), 0) ==
+        ssize_t(rewritten.size()))
+        (void)!::ftruncate(m_lock, off_t(rewritten.size()));
+}
+
+bool WorkingCopyClaim::mayReplace(const QString& path) const
+{
+    return m_lock >= 0 && replaceable(path, readRecord(m_lock), {});
 }
 
 WorkingCopyClaim::~WorkingCopyClaim()

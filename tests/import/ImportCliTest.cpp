@@ -308,7 +308,9 @@ private slots:
         r = runImport(env, {QStringLiteral("--server"), QStringLiteral("file:") + db,
                             QStringLiteral("--append"), QStringLiteral("Nope"), file});
         QCOMPARE(r.exitCode, 1);
-        QCOMPARE(r.out, QStringLiteral("Tessaloom: Please select a table.\n"));
+        // The table named is not there: said as such, not as a missing selection.
+        QCOMPARE(r.out, QStringLiteral("Tessaloom: The table Nope was not found in the database; "
+                                       "nothing was loaded.\n"));
         r = runImport(env, {QStringLiteral("--server"), QStringLiteral("file:") + db,
                             QStringLiteral("--append"), QStringLiteral("One"),
                             QStringLiteral("--skip-header"), file});
@@ -327,7 +329,8 @@ private slots:
               QStringList{QStringLiteral("--skip-header"), QStringLiteral("f")},
               QStringList{QStringLiteral("--batch"), QStringLiteral("0"), QStringLiteral("f")},
               QStringList{QStringLiteral("--batch"), QStringLiteral("many"),
-                          QStringLiteral("f")}}) {
+                          QStringLiteral("f")},
+              QStringList{QStringLiteral("--separator"), QString(), QStringLiteral("f")}}) {
             const Result r = runImport(env, args);
             QCOMPARE(r.exitCode, 2);
             QVERIFY(r.err.contains(QStringLiteral("Usage: tessaloom-import")));

@@ -22,16 +22,21 @@ void ConsoleInteraction::messageBox(const QString& text, int, const QString& tit
     std::fflush(stream);
 }
 
-QString ConsoleInteraction::inputBox(const QString&, const QString&, const QString&)
+QString ConsoleInteraction::inputBox(const QString& prompt, const QString&, const QString&)
 {
-    if (m_answers.isEmpty())
+    // Each file asks for its columns from #1 on.
+    if (prompt.endsWith(QStringLiteral("#1:")))
+        m_nextAnswer = 0;
+    if (m_nextAnswer >= m_answers.size())
         return {};
-    return m_answers.takeFirst();
+    return m_answers.at(m_nextAnswer++);
 }
 
 void ConsoleInteraction::yield()
 {
     QCoreApplication::processEvents();
+    if (m_onYield)
+        m_onYield();
     if (!m_progress || m_progress->position == 0)
         return;
     if (m_progress->position != m_position) {

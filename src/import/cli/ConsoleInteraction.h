@@ -4,12 +4,14 @@
 #include "Interaction.h"
 
 #include <cstdio>
+#include <functional>
 #include <QElapsedTimer>
 #include <QStringList>
 
 // The interaction of the headless runner: every message becomes one line (its title, then
 // its text with line breaks shown as "\n"), error reports on stderr and the rest on stdout;
-// prompts are answered from a list given on the command line, Cancel once it is used up.
+// prompts are answered from a list given on the command line, Cancel once it is used up; the
+// prompt for column #1 begins the list again, so every file is served the same names.
 // With a progress to show (on a terminal), a line on stderr rewritten in place when the run
 // yields: the file, its rows and rows per second; a message first clears it.
 class ConsoleInteraction : public Interaction
@@ -31,6 +33,8 @@ public:
     void yield() override;
 
     void showProgress(const ImportProgress* progress) { m_progress = progress; }
+    // Runs at every yield, whether progress is shown or not.
+    void setOnYield(std::function<void()> onYield) { m_onYield = std::move(onYield); }
     // Clears the progress line, so what follows starts on a clean line.
     void endProgress();
     static QString progressLine(const ImportProgress& progress, double rowsPerSecond);
@@ -40,6 +44,8 @@ public:
 
 private:
     QStringList m_answers;
+    qsizetype m_nextAnswer = 0;
+    std::function<void()> m_onYield;
     std::FILE* m_out;
     std::FILE* m_err;
     const ImportProgress* m_progress = nullptr;
