@@ -48,8 +48,9 @@ QString ErrorsFile::escaped(const QString& text)
 
 void ErrorsFile::write(const QString& path, qint64 line, const QString& reason, const QString& text)
 {
-    const QString record = escaped(path) + QLatin1Char('\t') + QString::number(line) + QLatin1Char('\t') +
-                           escaped(reason) + QLatin1Char('\t') + escaped(text) + QLatin1Char('\n');
+    const QString record = escaped(path) + QLatin1Char('\t') + QString::number(line) +
+                           QLatin1Char('\t') + escaped(reason) + QLatin1Char('\t') + escaped(text) +
+                           QLatin1Char('\n');
     const QByteArray bytes = record.toUtf8();
     if (m_file.write(bytes) != bytes.size())
         m_failed = true;

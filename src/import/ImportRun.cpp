@@ -156,8 +156,7 @@ public:
                 allCreated = newTable();
                 if (!allCreated)
                     skippedTables << table;
-            }
-            else
+            } else
                 append();
         } catch (const FileAbandoned&) {
         } catch (const ProgramEnding&) {
@@ -236,8 +235,7 @@ private:
             else if (done.connectionLost || done.storageFailed) {
                 row.reason = done.description;
                 lost.push_back(std::move(row));
-            }
-            else
+            } else
                 rejectRow(row, done.description);
         }
         pending.insert(pending.begin(), std::make_move_iterator(lost.begin()),
@@ -289,7 +287,7 @@ private:
                     while (source->next(record))
                         if (!record.isEmpty())
                             o.rejected->row(path, prepared.fileLine(source->firstLine()), reason,
-                                           record);
+                                            record);
                 } catch (const Failure&) {
                     // What cannot be read cannot be listed.
                 }
@@ -557,7 +555,8 @@ private:
         if (!split(record))
             return false;
         // One search of the whole line; the field is looked for only when there is one.
-        const bool nul = record.inUtf8 ? record.utf8.contains('\0') : record.text.contains(QChar(0));
+        const bool nul =
+            record.inUtf8 ? record.utf8.contains('\0') : record.text.contains(QChar(0));
         if (const int field = nul ? fieldWithNul() : 0; field > 0) {
             settleAll(line);
             g.setLine(line);

@@ -153,7 +153,7 @@ void WorkingCopy::clear(const QString& path) const
                           .arg(path));
     // An old entry that cannot be removed (a read-only folder) is the reason to give, not the
     // "File exists" of the exclusive create after it.
-    if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
+    if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT && errno != ENOTDIR)
         throw Failure(
             QStringLiteral("The working copy %1 cannot be created: %2").arg(path, systemError()));
 }

@@ -38,8 +38,8 @@ bool identityOf(const QString& path, Identity& identity)
     };
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
         return false;
-    identity.file = QByteArray::number(quint64(info.st_dev)) + ' ' +
-                    QByteArray::number(quint64(info.st_ino));
+    identity.file =
+        QByteArray::number(quint64(info.st_dev)) + ' ' + QByteArray::number(quint64(info.st_ino));
     identity.version = QByteArray::number(qint64(info.st_size)) + ' ' +
                        QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.' +
                        QByteArray::number(qint64(info.st_mtim.tv_nsec));
@@ -98,7 +98,7 @@ bool replaceable(const QString& path, const QByteArray& record, const QStringLis
 {
     Identity identity;
     if (!identityOf(path, identity))
-        return errno == ENOENT;
+        return errno == ENOENT || errno == ENOTDIR;
     if (identity.owner != ::geteuid() || isOneOf(path, inputs))
         return false;
     return recordedLines(record).contains(recordLine(identity));
@@ -190,7 +190,7 @@ void WorkingCopyClaim::recordMade(const QString& path)
 
 bool WorkingCopyClaim::mayReplace(const QString& path) const
 {
-    return m_lock >= 0 && replaceable(path, readRecord(m_lock), {});
+    return replaceable(path, m_lock >= 0 ? readRecord(m_lock) : QByteArray(), {});
 }
 
 WorkingCopyClaim::~WorkingCopyClaim()

@@ -1,3 +1,4 @@
+#include "RunnerProcess.h"
 #include "SandboxServer.h"
 #include "SqliteRows.h"
 #include "TestEnvironment.h"
@@ -9,30 +10,7 @@
 #include <signal.h>
 
 namespace {
-struct Result
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Result runImport(const TestEnvironment& env, const QStringList& arguments,
-                 const QByteArray& password = {}, const QByteArray& input = {})
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TEMP"), env.tempFolder());
-    environment.insert(QStringLiteral("HOME"), env.root());
-    if (!password.isNull())
-        environment.insert(QStringLiteral("TESSALOOM_PASSWORD"), QString::fromLatin1(password));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(TESSALOOM_IMPORT_PATH), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(60000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
+using Result = RunnerResult;
 } // namespace
 
 // The headless runner as a script would use it.

@@ -122,16 +122,16 @@ void printFailure(const QString& text)
 struct Options
 {
     QCommandLineOption server{QStringLiteral("server"), {}, QStringLiteral("text")};
-    QCommandLineOption port{QStringLiteral("port"), {}, QStringLiteral("text"),
-                            QStringLiteral("5000")};
+    QCommandLineOption port{
+        QStringLiteral("port"), {}, QStringLiteral("text"), QStringLiteral("5000")};
     QCommandLineOption user{QStringLiteral("user"), {}, QStringLiteral("text")};
     QCommandLineOption database{QStringLiteral("database"), {}, QStringLiteral("text")};
     QCommandLineOption table{QStringLiteral("table"), {}, QStringLiteral("pattern")};
     QCommandLineOption columnNames{QStringLiteral("column-names"), {}, QStringLiteral("names")};
     QCommandLineOption append{QStringLiteral("append"), {}, QStringLiteral("table")};
     QCommandLineOption skipHeader{QStringLiteral("skip-header")};
-    QCommandLineOption separator{QStringLiteral("separator"), {}, QStringLiteral("text"),
-                                 QStringLiteral(",")};
+    QCommandLineOption separator{
+        QStringLiteral("separator"), {}, QStringLiteral("text"), QStringLiteral(",")};
     QCommandLineOption encoding{QStringLiteral("encoding"), {}, QStringLiteral("name")};
     QCommandLineOption quote{QStringLiteral("quote"), {}, QStringLiteral("char")};
     QCommandLineOption errors{QStringLiteral("errors"), {}, QStringLiteral("file")};
@@ -187,8 +187,8 @@ QString usageProblem(const QCommandLineParser& parser, const Options& o, Request
     }
     if (parser.isSet(o.errors)) {
         const QString server = parser.value(o.server);
-        const QString database = server.startsWith(QStringLiteral("file:")) ? server.mid(5)
-                                                                            : QString();
+        const QString database =
+            server.startsWith(QStringLiteral("file:")) ? server.mid(5) : QString();
         return ErrorsFileConflict(parser.value(o.errors), request.files, database);
     }
     return {};
@@ -358,9 +358,9 @@ int main(int argc, char* argv[])
     const ImportOutcome outcome = run.start();
     console.endProgress();
     if (outcome.stopped)
-        printFailure(
-            QStringLiteral("stopped.") +
-            (outcome.stopReport.isEmpty() ? QString() : QLatin1Char(' ') + outcome.stopReport));
+        printFailure(QStringLiteral("stopped.") + (outcome.stopReport.isEmpty()
+                                                       ? QString()
+                                                       : QLatin1Char(' ') + outcome.stopReport));
     const bool written = finishErrorsFile(errorsFile);
     const bool clean = outcome.closingMessage == QStringLiteral("Done.") &&
                        outcome.failuresReported == 0 && outcome.filesMismatched == 0 && written;
