@@ -6,6 +6,7 @@ TESSALOOM_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools
   freetds-dev freetds-bin
   libsqlite3-dev sqlite3
+  libicu-dev
   fonts-liberation
   xvfb xauth time bc
   desktop-file-utils appstream man-db

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <QFile>
 #include <unistd.h>
 
@@ -15,8 +16,6 @@ QString systemError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
-
-constexpr auto KeepMarks = QStringDecoder::Flag::ConvertInitialBom;
 
 // The first CR or LF in [begin, end), or end.
 const char* lineBreakIn(const char* begin, const char* end)
@@ -53,22 +52,22 @@ void LineReader::openFile(const QString& path)
     m_lineNumber = 0;
     m_text.clear();
     m_textStart = 0;
+    m_textAt = 0;
+    m_textEnded = false;
     m_textPartial.clear();
+    m_fault.clear();
 }
 
 void LineReader::open(const QString& path, const QString& encoding)
 {
-    QStringDecoder named;
-    if (!encoding.isEmpty()) {
-        named = QStringDecoder(encoding.toLatin1().constData(), KeepMarks);
-        if (!named.isValid())
-            throw Failure(QStringLiteral("The encoding %1 is not known.").arg(encoding));
-    }
+    if (!encoding.isEmpty() && !m_decoder.open(encoding))
+        throw Failure(QStringLiteral("The encoding %1 is not known.").arg(encoding));
     openFile(path);
-    // The mark needs the first three bytes, which a pipe may hand over one at a time.
-    while (m_end < 3 && !m_eof) {
+    // The mark needs the first four bytes, which a pipe may hand over one at a time.
+    constexpr qsizetype LongestMark = 4;
+    while (m_end < LongestMark && !m_eof) {
         const qsizetype before = m_end;
-        const ssize_t got = ::read(m_fd, m_buffer.data() + before, size_t(3 - before));
+        const ssize_t got = ::read(m_fd, m_buffer.data() + before, size_t(LongestMark - before));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -85,19 +84,17 @@ void LineReader::open(const QString& path, const QString& encoding)
     case TextDecoding::Mark::Utf8:
         m_mode = Mode::Utf8;
         return;
-    case TextDecoding::Mark::Utf16LE:
-        startDecoder(QStringDecoder(QStringDecoder::Utf16LE, KeepMarks));
-        return;
-    case TextDecoding::Mark::Utf16BE:
-        startDecoder(QStringDecoder(QStringDecoder::Utf16BE, KeepMarks));
-        return;
     case TextDecoding::Mark::None:
+        if (encoding.isEmpty()) {
+            m_mode = Mode::Detect;
+            return;
+        }
+        break;
+    default:
+        m_decoder.open(TextDecoding::encodingOf(mark));
         break;
     }
-    if (named.isValid())
-        startDecoder(std::move(named));
-    else
-        m_mode = Mode::Detect;
+    startDecoder();
 }
 
 void LineReader::openUtf8(const QString& path)
@@ -106,12 +103,11 @@ void LineReader::openUtf8(const QString& path)
     m_mode = Mode::Utf8;
 }
 
-void LineReader::startDecoder(QStringDecoder decoder)
+void LineReader::startDecoder()
 {
     m_mode = Mode::Decoder;
-    m_decoder = std::move(decoder);
     // What was read for the mark is decoded first.
-    m_text = m_decoder.decode(QByteArrayView(m_buffer.constData() + m_start, m_end - m_start));
+    m_decoder.decode(QByteArrayView(m_buffer.constData() + m_start, m_end - m_start), m_text);
     m_start = m_end = 0;
 }
 
@@ -154,6 +150,7 @@ void LineReader::decode(QByteArrayView bytes, QString& line)
 
 bool LineReader::readLine(QString& line)
 {
+    m_fault.clear();
     if (m_fd < 0)
         return false;
     const bool read = m_mode == Mode::Decoder ? readTextLine(line) : readBytesLine(line);
@@ -320,14 +317,21 @@ QString LineReader::rereadAsWindows1252(qint64 offset, qint64 length)
 
 bool LineReader::fillText()
 {
+    m_textAt += m_text.size();
     m_textStart = 0;
-    if (!fill()) {
+    if (fill()) {
+        m_decoder.decode(QByteArrayView(m_buffer.constData(), m_end), m_text);
+        m_start = m_end;
+        return true;
+    }
+    if (m_textEnded) {
         m_text.clear();
         return false;
     }
-    m_text = m_decoder.decode(QByteArrayView(m_buffer.constData(), m_end));
-    m_start = m_end;
-    return true;
+    // A character the file ends inside shows only once the decoder knows the end has come.
+    m_textEnded = true;
+    m_decoder.decode({}, m_text, true);
+    return !m_text.isEmpty();
 }
 
 bool LineReader::readTextLine(QString& line)
@@ -339,6 +343,7 @@ bool LineReader::readTextLine(QString& line)
             line = std::move(m_textPartial);
             m_textPartial = QString();
             m_break = Break::None;
+            m_fault = m_decoder.takeFaultsUpTo(std::numeric_limits<qint64>::max());
             return true;
         }
         const char16_t* data = reinterpret_cast<const char16_t*>(m_text.constData());
@@ -360,6 +365,7 @@ bool LineReader::readTextLine(QString& line)
             line = std::move(m_textPartial);
             m_textPartial = QString();
         }
+        m_fault = m_decoder.takeFaultsUpTo(m_textAt + (stop - data));
         m_textStart = (stop - data) + 1;
         m_break = Break::Lf;
         if (*stop == u'\r') {

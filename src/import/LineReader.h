@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CharsetDecoder.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringDecoder>
@@ -8,9 +10,13 @@
 // lone CR; which one ended it is kept, so a reader of quoted fields can put it back exactly.
 //
 // A file to import: a byte-order mark at its start decides its encoding (UTF-8, UTF-16LE,
-// UTF-16BE) and is dropped; a U+FEFF anywhere else is data. Without a mark the file is read
-// in the encoding named at open, or, when none is named, line by line as UTF-8, a line that
-// is not valid UTF-8 as Windows-1252, so no byte is lost.
+// UTF-16BE, UTF-32LE, UTF-32BE) and is dropped; a U+FEFF anywhere else is data. Without a mark
+// the file is read in the encoding named at open, or, when none is named, line by line as
+// UTF-8, a line that is not valid UTF-8 as Windows-1252, so no byte is lost.
+//
+// In a named encoding, and in UTF-16 and UTF-32, bytes that do not decode are not repaired:
+// the line that holds them is still read, so lines keep their numbers, and lastFault() says
+// what is wrong with it.
 class LineReader
 {
 public:
@@ -41,6 +47,10 @@ public:
     // decoded, so a row goes on as the UTF-8 it already is. False at the end of the file.
     bool readUtf8Line(QByteArray& line);
     Break lastBreak() const { return m_break; }
+    // Why the last line read cannot be trusted, for a user: the bytes that do not decode and
+    // the encoding, e.g. "The bytes 82 FF cannot be read as Shift_JIS."; empty when it
+    // decoded cleanly. Its text then holds U+FFFD where those bytes stood.
+    QString lastFault() const { return m_fault; }
     // The number of the last line read; the first line is 1.
     qint64 lineNumber() const { return m_lineNumber; }
 
@@ -59,7 +69,7 @@ private:
 
     void openFile(const QString& path);
     bool fill();
-    void startDecoder(QStringDecoder decoder);
+    void startDecoder();
     bool readBytesLine(QString& line);
     void endLineAt(const char* data, const char* stop);
     void keep(const char* data, qsizetype length);
@@ -90,8 +100,11 @@ private:
     QStringDecoder m_utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
                                                     QStringDecoder::Flag::ConvertInitialBom};
     // Decoder mode: the text decoded so far and where the next line starts in it.
-    QStringDecoder m_decoder;
+    CharsetDecoder m_decoder;
     QString m_text;
     qsizetype m_textStart = 0;
+    qint64 m_textAt = 0; // where m_text begins in the whole text
+    bool m_textEnded = false;
     QString m_textPartial;
+    QString m_fault;
 };

@@ -67,6 +67,7 @@ bool RecordReader::nextUtf8(QByteArray& record)
 {
     Q_ASSERT(m_quote.isNull());
     m_unterminated = false;
+    m_fault.clear();
     if (!m_lines.readUtf8Line(record))
         return false;
     m_firstLine = m_lines.lineNumber();
@@ -76,9 +77,11 @@ bool RecordReader::nextUtf8(QByteArray& record)
 bool RecordReader::next(QString& record)
 {
     m_unterminated = false;
+    m_fault.clear();
     if (!m_lines.readLine(m_line))
         return false;
     m_firstLine = m_lines.lineNumber();
+    m_fault = m_lines.lastFault();
     // Most records hold no quote at all: they are their line.
     if (m_quote.isNull() || !m_line.contains(m_quote)) {
         record = m_line;
@@ -99,6 +102,8 @@ bool RecordReader::next(QString& record)
         }
         record += lineBreak;
         record += m_line;
+        if (m_fault.isEmpty())
+            m_fault = m_lines.lastFault();
         state = scan(m_line, State::Quoted);
     }
     return true;

@@ -31,6 +31,9 @@ public:
     qint64 lastLine() const { return m_lines.lineNumber(); }
     // True when the last record ended with the file while a quote was still open.
     bool unterminated() const { return m_unterminated; }
+    // The fault of the first of the last record's lines that did not decode (see
+    // LineReader::lastFault()); empty when all of them did.
+    QString lastFault() const { return m_fault; }
 
 private:
     enum class State
@@ -48,4 +51,5 @@ private:
     QString m_line;
     qint64 m_firstLine = 0;
     bool m_unterminated = false;
+    QString m_fault;
 };

@@ -1,31 +1,55 @@
 #include "TextDecoding.h"
 
+#include "CharsetDecoder.h"
+
 #include <cstring>
-#include <QStringDecoder>
 
 namespace TextDecoding {
 
 Mark markAt(QByteArrayView start, qsizetype& length)
 {
+    // The longer marks first: FF FE 00 00 is UTF-32LE's, not UTF-16LE's and a U+0000.
+    static constexpr struct
+    {
+        Mark mark;
+        QByteArrayView bytes;
+    } Marks[] = {{Mark::Utf32LE, QByteArrayView("\xFF\xFE\x00\x00", 4)},
+                 {Mark::Utf32BE, QByteArrayView("\x00\x00\xFE\xFF", 4)},
+                 {Mark::Utf8, QByteArrayView("\xEF\xBB\xBF", 3)},
+                 {Mark::Utf16LE, QByteArrayView("\xFF\xFE", 2)},
+                 {Mark::Utf16BE, QByteArrayView("\xFE\xFF", 2)}};
+    for (const auto& candidate : Marks) {
+        if (start.startsWith(candidate.bytes)) {
+            length = candidate.bytes.size();
+            return candidate.mark;
+        }
+    }
     length = 0;
-    if (start.size() >= 3 && std::memcmp(start.data(), "\xEF\xBB\xBF", 3) == 0) {
-        length = 3;
-        return Mark::Utf8;
-    }
-    if (start.size() >= 2 && std::memcmp(start.data(), "\xFF\xFE", 2) == 0) {
-        length = 2;
-        return Mark::Utf16LE;
-    }
-    if (start.size() >= 2 && std::memcmp(start.data(), "\xFE\xFF", 2) == 0) {
-        length = 2;
-        return Mark::Utf16BE;
-    }
     return Mark::None;
+}
+
+QString encodingOf(Mark mark)
+{
+    switch (mark) {
+    case Mark::Utf8:
+        return QStringLiteral("UTF-8");
+    case Mark::Utf16LE:
+        return QStringLiteral("UTF-16LE");
+    case Mark::Utf16BE:
+        return QStringLiteral("UTF-16BE");
+    case Mark::Utf32LE:
+        return QStringLiteral("UTF-32LE");
+    case Mark::Utf32BE:
+        return QStringLiteral("UTF-32BE");
+    case Mark::None:
+        break;
+    }
+    return {};
 }
 
 bool isKnown(const QString& name)
 {
-    return !name.isEmpty() && QStringDecoder(name.toLatin1().constData()).isValid();
+    return CharsetDecoder::isKnown(name);
 }
 
 QString fromWindows1252(QByteArrayView bytes)

@@ -66,6 +66,18 @@ private slots:
         QTest::newRow("UTF-16BE mark, a second mark is data")
             << QByteArray("\xFE\xFF") + encoded("UTF-16BE", QStringLiteral("\uFEFFx\ny"))
             << QString() << QStringList{QStringLiteral("1:\uFEFFx"), "2:y"};
+        QTest::newRow("UTF-32LE mark, not UTF-16LE's")
+            << QByteArray("\xFF\xFE\0\0", 4) + encoded("UTF-32LE", u"a,b\r\nZoë") << QString()
+            << QStringList{"1:a,b", "2:Zoë"};
+        QTest::newRow("UTF-32BE mark")
+            << QByteArray("\0\0\xFE\xFF", 4) + encoded("UTF-32BE", u"x\n😀") << QString()
+            << QStringList{"1:x", "2:😀"};
+        QTest::newRow("UTF-32LE mark with UTF-32 named")
+            << QByteArray("\xFF\xFE\0\0", 4) + encoded("UTF-32LE", u"ok\n") << "UTF-32"
+            << QStringList{"1:ok"};
+        QTest::newRow("UTF-32BE mark outweighs a UTF-16 name")
+            << QByteArray("\0\0\xFE\xFF", 4) + encoded("UTF-32BE", u"ok") << "UTF-16LE"
+            << QStringList{"1:ok"};
         QTest::newRow("a mark outweighs a named encoding")
             << QByteArray("\xFF\xFE") + encoded("UTF-16LE", u"ok") << QStringLiteral("IBM850")
             << QStringList{"1:ok"};
