@@ -13,6 +13,7 @@
 #include "WorkingCopyClaim.h"
 
 #include <deque>
+#include <limits>
 
 namespace {
 const QString Counter = QStringLiteral("[counter]");
@@ -134,7 +135,7 @@ public:
              DatabaseSession* session, int position, ImportOutcome& outcome,
              WorkingCopyClaim& claim)
         : c(context), o(runner), g(guard), yield(yield), session(session), position(position),
-          outcome(outcome), workingCopy(context.workingCopyPath, &claim)
+          outcome(outcome), claim(claim), workingCopy(context.workingCopyPath, &claim)
     {
     }
 
@@ -274,6 +275,22 @@ private:
         return source ? prepared.fileLine(source->lastLine() + 1) : 1;
     }
 
+    WorkingCopy::Unreadable takeUnreadable()
+    {
+        WorkingCopy::Unreadable first = std::move(prepared.unreadable.front());
+        prepared.unreadable.pop_front();
+        return first;
+    }
+
+    // Lists the lines that could not be read, up to (not including) line.
+    void listUnreadableBefore(qint64 line)
+    {
+        while (!prepared.unreadable.empty() && prepared.unreadable.front().line < line) {
+            const WorkingCopy::Unreadable unreadable = takeUnreadable();
+            o.rejected->row(path, unreadable.line, unreadable.reason, unreadable.text);
+        }
+    }
+
     // Lists the rows handed over without an outcome and the rest of the file, unread.
     void listRowsNotSent(const QString& reason)
     {
@@ -284,14 +301,17 @@ private:
             if (source) {
                 try {
                     QString record;
-                    while (source->next(record))
+                    while (source->next(record)) {
+                        const qint64 line = prepared.fileLine(source->firstLine());
+                        listUnreadableBefore(line + 1);
                         if (!record.isEmpty())
-                            o.rejected->row(path, prepared.fileLine(source->firstLine()), reason,
-                                            record);
+                            o.rejected->row(path, line, reason, record);
+                    }
                 } catch (const Failure&) {
                     // What cannot be read cannot be listed.
                 }
             }
+            listUnreadableBefore(std::numeric_limits<qint64>::max());
         }
         pending.clear();
     }
@@ -344,7 +364,12 @@ private:
 
     void prepare()
     {
-        g.line(122, [&] { path = currentPath(); });
+        g.line(122, [&] {
+            path = currentPath();
+            // A file being loaded is never taken for the working copy.
+            claim.avoid(path);
+            workingCopy.setPath(claim.path());
+        });
         g.line(124, [] {});
         if (o.progress) {
             o.progress->path = path;
@@ -384,6 +409,10 @@ private:
 
     QStringList headerFields()
     {
+        if (!prepared.firstLineFault.isEmpty())
+            throw Failure(prepared.firstLineFault +
+                          QStringLiteral(" The header on line %1 cannot be used.")
+                              .arg(grouped(prepared.firstLineAt)));
         if (prepared.firstLineUnterminated)
             throw Failure(unclosedQuote(1));
         QList<QStringView> fields;
@@ -544,6 +573,15 @@ private:
     bool takeRow(const RecordReader& records, const Record& record, int line)
     {
         const qint64 fileLine = prepared.fileLine(records.firstLine());
+        // A line that could not be read stands blank in the working copy: its row fails here.
+        if (!prepared.unreadable.empty() && prepared.unreadable.front().line <= fileLine) {
+            settleAll(line);
+            g.setLine(line);
+            const WorkingCopy::Unreadable unreadable = takeUnreadable();
+            rejectRow(Pending{0, unreadable.line, unreadable.text, QByteArray(), QString()},
+                      unreadable.reason);
+            return false;
+        }
         if (records.unterminated()) {
             // Rows held by the session are answered first, so reports keep the file's order.
             settleAll(line);
@@ -765,6 +803,7 @@ private:
     DatabaseSession* session;
     const int position;
     ImportOutcome& outcome;
+    WorkingCopyClaim& claim;
     WorkingCopy workingCopy;
     WorkingCopy::Prepared prepared;
     QString path;
@@ -807,11 +846,7 @@ ImportOutcome ImportRun::start()
     if (c.workingCopyPath.isEmpty())
         c.workingCopyPath = WorkingCopy::defaultPath();
     // Held until the run ends: another run at the same time takes a name of its own.
-    // The files to be loaded are never taken for it.
-    QStringList inputs;
-    for (int i = 0; i < c.fileCount(); ++i)
-        inputs << c.filePath(i);
-    WorkingCopyClaim claim(c.workingCopyPath, inputs);
+    WorkingCopyClaim claim(c.workingCopyPath);
     c.workingCopyPath = claim.path();
     Guard g(c.interaction, Locations::StartImporting);
     PacedYield yield(c.interaction, YieldIntervalMs, c.stopRequested);

@@ -264,9 +264,19 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
         const bool blank = line.isEmpty() && !reader.unterminated();
         const bool header = counter == 0 && !blank;
         const bool keep = !(header && skipsFirstLine());
+        const QString fault = reader.lastFault();
         if (keep) {
             step(Step::Write);
-            out.writeLine(line);
+            if (fault.isEmpty()) {
+                out.writeLine(line);
+            } else {
+                // Nothing of it is loaded: its lines stay, blank.
+                for (qint64 n = reader.firstLine(); n < reader.lastLine(); ++n)
+                    out.writeLine(QString());
+                out.writeLine(QString());
+                if (!header)
+                    prepared.unreadable.push_back({reader.firstLine(), fault, line});
+            }
         }
         if (header) {
             prepared.firstLine = line;
@@ -275,6 +285,9 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
             prepared.firstLineAt = reader.firstLine();
             prepared.firstLineSpan = reader.lastLine() - reader.firstLine() + 1;
             prepared.firstLineUnterminated = reader.unterminated();
+            prepared.firstLineFault = fault;
+            if (keep && !fault.isEmpty())
+                prepared.unreadable.push_back({reader.firstLine(), fault, line});
         }
         if (!blank)
             ++counter;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <QString>
 
@@ -23,6 +24,7 @@ public:
     // TEMP + "/upload.txt", TMPDIR + "/upload.txt", or the private fallback.
     static QString defaultPath();
     const QString& path() const { return m_path; }
+    void setPath(const QString& path) { m_path = path; }
 
     // How the source is read: its encoding (empty: detected) and, when quote is not null,
     // records whose quoted fields may span lines. The working copy is always UTF-8.
@@ -38,6 +40,15 @@ public:
     // written, so another file's rows are never read in its place.
     void copyFrom(const QString& source);
 
+    // A record of the file that could not be read in its encoding: never loaded, and a blank
+    // line in the working copy for each of its lines, so the file's lines keep their numbers.
+    struct Unreadable
+    {
+        qint64 line; // the line of the file it begins on
+        QString reason;
+        QString text; // as far as it could be read
+    };
+
     // The first record that is not blank: the file's header, when it has one.
     struct Prepared
     {
@@ -47,6 +58,8 @@ public:
         qint64 firstLineAt = 1;             // the line of the file it begins on
         qint64 firstLineSpan = 1;           // lines of the file it takes
         bool firstLineUnterminated = false; // its quote was still open at the end of the file
+        QString firstLineFault;             // why it could not be read, when it could not
+        std::deque<Unreadable> unreadable;  // in the file's order, the header's never
 
         // The line of the file that a line of the working copy came from.
         qint64 fileLine(qint64 copyLine) const

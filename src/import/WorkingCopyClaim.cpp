@@ -154,9 +154,14 @@ QString WorkingCopyClaim::candidate(const QString& preferredPath, int n)
 }
 
 WorkingCopyClaim::WorkingCopyClaim(const QString& preferredPath, const QStringList& inputs)
-    : m_path(preferredPath)
+    : m_preferred(preferredPath), m_path(preferredPath)
 {
-    for (int n = 1; n <= MaxCandidates; ++n) {
+    claim(preferredPath, 1, inputs);
+}
+
+void WorkingCopyClaim::claim(const QString& preferredPath, int from, const QStringList& inputs)
+{
+    for (int n = from; n <= MaxCandidates; ++n) {
         const QString path = candidate(preferredPath, n);
         const Attempt attempt = tryHold(path, inputs, m_lock);
         if (attempt == Attempt::Held) {
@@ -166,6 +171,16 @@ WorkingCopyClaim::WorkingCopyClaim(const QString& preferredPath, const QStringLi
         if (attempt == Attempt::NoFolder)
             return;
     }
+}
+
+void WorkingCopyClaim::avoid(const QString& input)
+{
+    if (m_lock < 0 ||
+        !(isOneOf(m_path, {input}) || isOneOf(m_path + QStringLiteral(".part"), {input})))
+        return;
+    ::close(m_lock);
+    m_lock = -1;
+    claim(m_preferred, 2, {input});
 }
 
 void WorkingCopyClaim::recordMade(const QString& path)

@@ -33,12 +33,19 @@ public:
     // True when nothing stands at path, or what stands there was made by this program.
     bool mayReplace(const QString& path) const;
 
+    // When input is the file at this claim's name (or its partial rewrite), moves the claim to
+    // the next name that can be held, so the input is never replaced.
+    void avoid(const QString& input);
+
     // The n-th name tried for preferredPath: itself for 1, "upload-<n>.txt" after it.
     static QString candidate(const QString& preferredPath, int n);
 
     static constexpr int MaxCandidates = 1000;
 
 private:
+    void claim(const QString& preferredPath, int from, const QStringList& inputs);
+
+    QString m_preferred;
     QString m_path;
     int m_lock = -1;
 };

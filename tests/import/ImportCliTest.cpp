@@ -306,8 +306,7 @@ private slots:
                           QStringLiteral("--table"), QStringLiteral("X"), QStringLiteral("f")},
               QStringList{QStringLiteral("--skip-header"), QStringLiteral("f")},
               QStringList{QStringLiteral("--batch"), QStringLiteral("0"), QStringLiteral("f")},
-              QStringList{QStringLiteral("--batch"), QStringLiteral("many"),
-                          QStringLiteral("f")},
+              QStringList{QStringLiteral("--batch"), QStringLiteral("many"), QStringLiteral("f")},
               QStringList{QStringLiteral("--separator"), QString(), QStringLiteral("f")}}) {
             const Result r = runImport(env, args);
             QCOMPARE(r.exitCode, 2);

@@ -205,6 +205,34 @@ private slots:
         QVERIFY(linesOf(errors).first().startsWith((bad + QStringLiteral("\t6\t")).toUtf8()));
     }
 
+    // A line that does not decode fails its row, naming the bytes; nothing is replaced and the
+    // lines around it load.
+    void undecodableLinesFailTheirRowsAlone()
+    {
+        TestEnvironment env;
+        const QString db = env.path(QStringLiteral("t.db"));
+        const QString errors = env.path(QStringLiteral("errors.tsv"));
+        // "k", a good Shift_JIS row, one with a byte that begins no character, another good
+        // row, and a last one cut off inside a character.
+        const QString file =
+            env.writeFile(QStringLiteral("sjis.csv"), "k\n\x82\xA0\nA\xFF\nB\n\x82");
+        const RunnerResult r =
+            runImport(env, embedded(db) + QStringList{QStringLiteral("--encoding"),
+                                                      QStringLiteral("Shift_JIS"),
+                                                      QStringLiteral("--errors"), errors, file});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(SqliteRows(db, QStringLiteral("SELECT k FROM NewTable1 ORDER BY rowid")),
+                 QStringList({QStringLiteral("\u3042"), QStringLiteral("B")}));
+        QVERIFY2(r.err.contains(QStringLiteral("FF cannot be read as Shift_JIS")),
+                 qPrintable(r.err));
+        const QList<QByteArray> listed = linesOf(errors);
+        QCOMPARE(listed.size(), 2);
+        QVERIFY(listed.at(0).startsWith((file + QStringLiteral("\t3\t")).toUtf8()));
+        QVERIFY(listed.at(1).startsWith((file + QStringLiteral("\t5\tThe file ends inside a "
+                                                               "character"))
+                                            .toUtf8()));
+    }
+
     // Every file is served the names of --column-names from the first.
     void columnNamesServeEveryFile()
     {
