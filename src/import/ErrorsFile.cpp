@@ -1,24 +1,14 @@
 #include "ErrorsFile.h"
 
+#include "CoarseClock.h"
 #include "Failure.h"
-
-#include <ctime>
-
-namespace {
-qint64 coarseMilliseconds()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-} // namespace
 
 ErrorsFile::ErrorsFile(const QString& path) : m_file(path)
 {
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw Failure(QStringLiteral("The errors file %1 cannot be written: %2")
                           .arg(path, m_file.errorString()));
-    m_lastFlush = coarseMilliseconds();
+    m_lastFlush = CoarseMilliseconds();
 }
 
 QString ErrorsFile::escaped(const QString& text)
@@ -61,12 +51,12 @@ void ErrorsFile::flush()
 {
     if (m_file.isOpen() && !m_file.flush())
         m_failed = true;
-    m_lastFlush = coarseMilliseconds();
+    m_lastFlush = CoarseMilliseconds();
 }
 
 void ErrorsFile::flushIfDue()
 {
-    if (coarseMilliseconds() - m_lastFlush >= 1000)
+    if (CoarseMilliseconds() - m_lastFlush >= 1000)
         flush();
 }
 

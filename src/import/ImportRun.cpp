@@ -135,7 +135,7 @@ public:
              DatabaseSession* session, int position, ImportOutcome& outcome,
              WorkingCopyClaim& claim)
         : c(context), o(runner), g(guard), yield(yield), session(session), position(position),
-          outcome(outcome), claim(claim), workingCopy(context.workingCopyPath, &claim)
+          outcome(outcome), workingCopy(context.workingCopyPath, &claim)
     {
     }
 
@@ -364,12 +364,7 @@ private:
 
     void prepare()
     {
-        g.line(122, [&] {
-            path = currentPath();
-            // A file being loaded is never taken for the working copy.
-            claim.avoid(path);
-            workingCopy.setPath(claim.path());
-        });
+        g.line(122, [&] { path = currentPath(); });
         g.line(124, [] {});
         if (o.progress) {
             o.progress->path = path;
@@ -803,7 +798,6 @@ private:
     DatabaseSession* session;
     const int position;
     ImportOutcome& outcome;
-    WorkingCopyClaim& claim;
     WorkingCopy workingCopy;
     WorkingCopy::Prepared prepared;
     QString path;

@@ -2,6 +2,7 @@
 
 #include "Failure.h"
 #include "LineReader.h"
+#include "PathTests.h"
 #include "RecordReader.h"
 #include "WorkingCopyClaim.h"
 
@@ -22,19 +23,6 @@ namespace {
 QString systemError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-bool sameFile(const QString& a, const QString& b)
-{
-    struct stat first
-    {
-    };
-    struct stat second
-    {
-    };
-    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 // Waits until a descriptor opened without blocking (standard input may be) has data.
@@ -175,9 +163,14 @@ int WorkingCopy::create(const QString& path) const
 void WorkingCopy::copyFrom(const QString& source)
 {
     const bool standardInput = source == QLatin1String("-");
-    // A file being loaded is never the working copy: replacing it would destroy it.
+    // A file being loaded is never replaced by its own working copy: a claim moves to another
+    // name, a working copy without one refuses.
+    if (m_claim && !standardInput) {
+        m_claim->avoid(source);
+        m_path = m_claim->path();
+    }
     const QString partial = m_path + QStringLiteral(".part");
-    if (!standardInput && (sameFile(source, m_path) || sameFile(source, partial)))
+    if (!standardInput && (SameFile(source, m_path) || SameFile(source, partial)))
         throw Failure(QStringLiteral("The file %1 is this run's working copy, so it cannot be "
                                      "loaded.")
                           .arg(source));
@@ -271,11 +264,9 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
                 out.writeLine(line);
             } else {
                 // Nothing of it is loaded: its lines stay, blank.
-                for (qint64 n = reader.firstLine(); n < reader.lastLine(); ++n)
+                for (qint64 n = reader.firstLine(); n <= reader.lastLine(); ++n)
                     out.writeLine(QString());
-                out.writeLine(QString());
-                if (!header)
-                    prepared.unreadable.push_back({reader.firstLine(), fault, line});
+                prepared.unreadable.push_back({reader.firstLine(), fault, line});
             }
         }
         if (header) {
@@ -286,8 +277,6 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
             prepared.firstLineSpan = reader.lastLine() - reader.firstLine() + 1;
             prepared.firstLineUnterminated = reader.unterminated();
             prepared.firstLineFault = fault;
-            if (keep && !fault.isEmpty())
-                prepared.unreadable.push_back({reader.firstLine(), fault, line});
         }
         if (!blank)
             ++counter;
@@ -298,8 +287,7 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
     if (m_claim)
         m_claim->recordMade(partial); // as written
     // Renaming replaces whatever entry stands at the path itself; it never follows a link.
-    if (m_claim && !m_claim->mayReplace(m_path))
-        clear(m_path); // names what stands there
+    clear(m_path);
     if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(m_path).constData()) !=
         0)
         throw Failure(

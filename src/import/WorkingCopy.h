@@ -24,7 +24,6 @@ public:
     // TEMP + "/upload.txt", TMPDIR + "/upload.txt", or the private fallback.
     static QString defaultPath();
     const QString& path() const { return m_path; }
-    void setPath(const QString& path) { m_path = path; }
 
     // How the source is read: its encoding (empty: detected) and, when quote is not null,
     // records whose quoted fields may span lines. The working copy is always UTF-8.
@@ -35,7 +34,8 @@ public:
         m_separator = separator;
     }
 
-    // Replaces the working copy with a copy of source ("-": standard input). Throws Failure naming
+    // Replaces the working copy with a copy of source ("-": standard input). When source is
+    // the file at the claimed name, the claim first moves to another name. Throws Failure naming
     // the file when the source is missing, a folder or unreadable, or the working copy cannot be
     // written, so another file's rows are never read in its place.
     void copyFrom(const QString& source);

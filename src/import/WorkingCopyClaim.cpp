@@ -1,5 +1,8 @@
 #include "WorkingCopyClaim.h"
 
+#include "PathTests.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <QFile>
@@ -75,22 +78,9 @@ bool isOurLockFile(const QByteArray& record)
 
 bool isOneOf(const QString& path, const QStringList& inputs)
 {
-    struct stat entry
-    {
-    };
-    if (::lstat(QFile::encodeName(path).constData(), &entry) != 0)
-        return false;
-    for (const QString& input : inputs) {
-        struct stat info
-        {
-        };
-        // An input is compared as the file it reaches, links followed.
-        if (input != QLatin1String("-") &&
-            ::stat(QFile::encodeName(input).constData(), &info) == 0 &&
-            info.st_dev == entry.st_dev && info.st_ino == entry.st_ino)
-            return true;
-    }
-    return false;
+    return std::any_of(inputs.begin(), inputs.end(), [&](const QString& input) {
+        return input != QLatin1String("-") && SameFile(path, input);
+    });
 }
 
 // What stands at path (nothing, or a file this program made that is no input) may be replaced.
@@ -153,10 +143,10 @@ QString WorkingCopyClaim::candidate(const QString& preferredPath, int n)
     return slash < 0 ? name : preferredPath.left(slash + 1) + name;
 }
 
-WorkingCopyClaim::WorkingCopyClaim(const QString& preferredPath, const QStringList& inputs)
+WorkingCopyClaim::WorkingCopyClaim(const QString& preferredPath)
     : m_preferred(preferredPath), m_path(preferredPath)
 {
-    claim(preferredPath, 1, inputs);
+    claim(preferredPath, 1, {});
 }
 
 void WorkingCopyClaim::claim(const QString& preferredPath, int from, const QStringList& inputs)

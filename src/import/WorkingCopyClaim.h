@@ -16,8 +16,7 @@
 class WorkingCopyClaim
 {
 public:
-    // inputs: the files the run will read; a name where one of them stands is passed over.
-    explicit WorkingCopyClaim(const QString& preferredPath, const QStringList& inputs = {});
+    explicit WorkingCopyClaim(const QString& preferredPath);
     ~WorkingCopyClaim();
     WorkingCopyClaim(const WorkingCopyClaim&) = delete;
     WorkingCopyClaim& operator=(const WorkingCopyClaim&) = delete;

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "CoarseClock.h"
 #include "Interaction.h"
 
-#include <chrono>
 #include <cstdint>
-#include <ctime>
 #include <functional>
 
 // The program is ending (a window was closed while events ran): long work stops where it stands.
@@ -30,11 +29,11 @@ public:
 
     void operator()()
     {
-        if (m_intervalMs > 0 && m_last >= 0 && nowMs() - m_last < m_intervalMs)
+        if (m_intervalMs > 0 && m_last >= 0 && CoarseMilliseconds() - m_last < m_intervalMs)
             return;
         m_interaction.yield();
         ++m_yields;
-        m_last = nowMs();
+        m_last = CoarseMilliseconds();
         if (m_stopRequested && m_stopRequested())
             throw ProgramEnding{};
     }
@@ -52,19 +51,5 @@ private:
     std::function<bool()> m_stopRequested;
     std::int64_t m_last = -1; // when it last yielded, in ms
 
-    // Asked once a row: the coarse clock answers from memory, several times faster than the
-    // precise one, and its few milliseconds of grain are nothing against the interval.
-    static std::int64_t nowMs()
-    {
-#ifdef CLOCK_MONOTONIC_COARSE
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-        return std::int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-#else
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-#endif
-    }
     int m_yields = 0;
 };

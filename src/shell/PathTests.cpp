@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 bool PathExists(const QString& path)
 {
@@ -29,4 +30,17 @@ bool IsFolder(const QString& path)
 {
     const std::optional<int> bits = FileAttributesOf(path);
     return bits && (*bits & FileAttribute::Directory) != 0;
+}
+
+bool SameFile(const QString& a, const QString& b)
+{
+    struct stat first
+    {
+    };
+    struct stat second
+    {
+    };
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }

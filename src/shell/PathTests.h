@@ -13,3 +13,7 @@ bool FileExists(const QString& path);
 
 // True when the entry's directory attribute is set.
 bool IsFolder(const QString& path);
+
+// True when both paths reach one existing file (links followed): the same device and inode,
+// however the paths are written.
+bool SameFile(const QString& a, const QString& b);

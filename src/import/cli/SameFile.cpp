@@ -1,16 +1,11 @@
 #include "SameFile.h"
 
+#include "PathTests.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <sys/stat.h>
 
 namespace {
-bool identity(const QString& path, struct stat& info)
-{
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0;
-}
-
 // Where a path would be, with its folder resolved: links and ".." in the folder are followed.
 QString resolved(const QString& path)
 {
@@ -25,19 +20,11 @@ bool NameSameFile(const QString& a, const QString& b)
 {
     if (a.isEmpty() || b.isEmpty())
         return false;
-    struct stat first
-    {
-    };
-    struct stat second
-    {
-    };
-    const bool aExists = identity(a, first);
-    const bool bExists = identity(b, second);
+    const bool aExists = QFileInfo::exists(a);
+    const bool bExists = QFileInfo::exists(b);
     if (aExists && bExists)
-        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-    if (aExists != bExists)
-        return false;
-    return resolved(a) == resolved(b);
+        return SameFile(a, b);
+    return aExists == bExists && resolved(a) == resolved(b);
 }
 
 QString ErrorsFileConflict(const QString& path, const QStringList& inputs,
