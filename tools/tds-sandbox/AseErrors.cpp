@@ -99,6 +99,14 @@ ServerMessage loginFailed()
     return make(4002, 14, "Login failed.");
 }
 
+ServerMessage noUserConnections()
+{
+    return make(1601, 17,
+                "There are not enough 'user connections' available to start a new process. Retry "
+                "when there are more 'user connections' available, or ask your System "
+                "Administrator to reconfigure ASE with more 'user connections'.");
+}
+
 ServerMessage noSuchDatabase(std::string_view name)
 {
     return make(
