@@ -31,6 +31,9 @@ SandboxServer::SandboxServer(Settings settings) : m_settings(std::move(settings)
     if (m_settings.loginTimeoutSeconds > 0)
         arguments << QStringLiteral("--login-timeout")
                   << QString::number(m_settings.loginTimeoutSeconds);
+    if (m_settings.maxConnections > 0)
+        arguments << QStringLiteral("--max-connections")
+                  << QString::number(m_settings.maxConnections);
     if (m_settings.silentAfter >= 0)
         arguments << QStringLiteral("--silent-after") << QString::number(m_settings.silentAfter);
     if (!m_settings.abortTranContaining.isEmpty())

@@ -21,6 +21,7 @@ public:
         QStringList faultSwitches;   // e.g. {"--close-after", "3"}
         QString charset;             // empty: the server's default, utf8
         int loginTimeoutSeconds = 0; // 0: the server's default
+        int maxConnections = 0;      // 0: the server's default
         int silentAfter = -1;        // statements answered before it stops answering
         QString abortTranContaining; // statements that fail as deadlock victims
     };

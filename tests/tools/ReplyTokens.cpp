@@ -111,11 +111,12 @@ ReplyTokens ReplyTokens::parse(const QByteArray& reply)
             const QByteArray body = r.bytes(r.u16());
             Reader f(body);
             columns.clear();
+            out.columnNames.clear();
             const int count = f.u16();
             for (int i = 0; i < count && !f.failed(); ++i) {
-                f.bytes(f.u8()); // label
-                f.u8();          // status
-                f.u32();         // user type
+                out.columnNames << f.bytes(f.u8()); // label
+                f.u8();                             // status
+                f.u32();                            // user type
                 Column c;
                 c.type = f.u8();
                 if (c.type == 0x27 || c.type == 0x26)

@@ -29,6 +29,7 @@ struct ReplyTokens
     QList<Done> dones;
     QList<Message> messages;
     QList<Row> rows;
+    QList<QByteArray> columnNames; // of the last row format
     QList<EnvChange> envChanges;
     bool wellFormed = false; // every byte belonged to a token
 

@@ -4,62 +4,14 @@
 #include "AseErrors.h"
 #include "BatchRunner.h"
 #include "ReplyTokens.h"
+#include "SessionClient.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace sandbox;
 
 namespace {
 constexpr quint16 More = 0x01, Error = 0x02, InTransaction = 0x04, Counted = 0x10;
-
-class Client
-{
-public:
-    explicit Client(Options options = {}) : m_options(std::move(options))
-    {
-        m_options.dataDir = m_dir.path().toStdString();
-        m_options.user = "tester";
-        connect();
-    }
-
-    void connect()
-    {
-        m_state = std::make_unique<SessionState>();
-        m_state->globals.spid = 17;
-        m_state->databaseName = "master";
-        std::string error;
-        m_opened = m_state->database.open(databasePath(m_options, "master"), true, &error);
-    }
-    // The client goes away; a new one comes.
-    void reconnect()
-    {
-        endSession(*m_state);
-        connect();
-    }
-
-    bool opened() const { return m_opened; }
-    ReplyTokens run(
-        const QByteArray& batch, BatchEnd* end = nullptr,
-        const std::function<bool()>& cancelled = [] { return false; })
-    {
-        TokenWriter out;
-        const BatchEnd e = runBatch(std::string_view(batch.constData(), size_t(batch.size())),
-                                    *m_state, m_options, out, cancelled);
-        if (end)
-            *end = e;
-        return ReplyTokens::parse(
-            QByteArray(reinterpret_cast<const char*>(out.data().data()), qsizetype(out.size())));
-    }
-    QByteArray scalar(const QByteArray& select) { return run(select).lastScalar(); }
-    int statementsRun() const { return m_state->statementsRun; }
-
-private:
-    QTemporaryDir m_dir;
-    Options m_options;
-    std::unique_ptr<SessionState> m_state;
-    bool m_opened = false;
-};
 
 QList<quint16> statuses(const ReplyTokens& r)
 {
@@ -93,7 +45,7 @@ class SandboxBatchTest : public QObject
 private slots:
     void eachStatementAnswersItsOwnDone()
     {
-        Client c;
+        SessionClient c;
         QVERIFY(c.opened());
         const ReplyTokens r = c.run("create table t (a int null)\n"
                                     "insert into t values (1)\n"
@@ -109,7 +61,7 @@ private slots:
 
     void aRuntimeErrorFailsOnlyItsOwnStatement()
     {
-        Client c;
+        SessionClient c;
         c.run("create table t (a int null)");
         const ReplyTokens r = c.run("insert into t values (1)\n"
                                     "insert into missing values (2)\n"
@@ -154,7 +106,7 @@ private slots:
         QFETCH(QByteArray, batch);
         QFETCH(int, number);
         QFETCH(int, line);
-        Client c;
+        SessionClient c;
         c.run("create table t (a int null)");
         const ReplyTokens r = c.run(batch);
         QCOMPARE(statuses(r), QList<quint16>{Error});
@@ -165,7 +117,7 @@ private slots:
 
     void namesAndColumnsUpToAsesLimitsAreTaken()
     {
-        Client c;
+        SessionClient c;
         const QByteArray longest(255, 'n');
         QCOMPARE(statuses(c.run("create table " + longest +
                                 " (a int null)\n"
@@ -182,9 +134,76 @@ private slots:
                  QByteArray("0"));
     }
 
+    void namesDifferingInCaseAreDifferentObjects()
+    {
+        SessionClient c;
+        QCOMPARE(statuses(c.run("CREATE TABLE [T]([A] TEXT NULL, [a] TEXT NULL)\n"
+                                "create table t (x int)")),
+                 (QList<quint16>{More, 0}));
+        QVERIFY(c.run("INSERT INTO [T] VALUES('up', 'low') insert into t values (1)")
+                    .messages.isEmpty());
+        // The client's own readings: the table list and the columns of one table.
+        const ReplyTokens listed =
+            c.run("select name, type from sysobjects where type in ('U','S','V') order by name");
+        QCOMPARE(listed.rows, (QList<ReplyTokens::Row>{{QByteArray("T"), QByteArray("U ")},
+                                                       {QByteArray("t"), QByteArray("U ")}}));
+        const ReplyTokens all = c.run("SELECT * FROM [T]");
+        QCOMPARE(all.columnNames, (QList<QByteArray>{"A", "a"}));
+        QCOMPARE(all.rows, (QList<ReplyTokens::Row>{{QByteArray("up"), QByteArray("low")}}));
+        // A new session reads the names back from the file.
+        c.reconnect();
+        const ReplyTokens picked = c.run("select a, A, t.x from T, t where T.A = 'up'");
+        QCOMPARE(picked.columnNames, (QList<QByteArray>{"a", "A", "x"}));
+        QCOMPARE(picked.rows,
+                 (QList<ReplyTokens::Row>{{QByteArray("low"), QByteArray("up"), QByteArray("1")}}));
+        QCOMPARE(c.scalar("select count(*) from sysobjects where name = 't'"), QByteArray("1"));
+        // Messages name objects as the client wrote them.
+        const ReplyTokens refused = c.run("create table T (b int null)\n"
+                                          "insert into t values (null)");
+        QCOMPARE(refused.messageNumbers(), (QList<int>{2714, 233}));
+        QVERIFY2(refused.messages[0].text.contains("There is already an object named 'T'"),
+                 refused.messages[0].text.constData());
+        QVERIFY2(refused.messages[1].text.contains("The column x in table t does not"),
+                 refused.messages[1].text.constData());
+        QCOMPARE(statuses(c.run("drop table t")), QList<quint16>{0});
+        QCOMPARE(c.scalar("select count(*) from T"), QByteArray("1"));
+    }
+
+    void aNameInAnotherCaseNamesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("statement");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QByteArray>("wording");
+        QTest::newRow("table") << QByteArray("select * from people") << 208
+                               << QByteArray("people not found.");
+        QTest::newRow("bracketed") << QByteArray("insert into [PEOPLE] values (1)") << 208
+                                   << QByteArray("PEOPLE not found.");
+        QTest::newRow("column") << QByteArray("select id from People") << 207
+                                << QByteArray("Invalid column name 'id'.");
+        QTest::newRow("qualified column")
+            << QByteArray("select People.iD from People") << 207 << QByteArray("iD'.");
+        QTest::newRow("drop") << QByteArray("drop table people") << 3701
+                              << QByteArray("Cannot drop the table 'people'");
+        QTest::newRow("catalogue")
+            << QByteArray("select * from SysObjects") << 208 << QByteArray("SysObjects not found.");
+    }
+
+    void aNameInAnotherCaseNamesNothing()
+    {
+        QFETCH(QByteArray, statement);
+        QFETCH(int, number);
+        QFETCH(QByteArray, wording);
+        SessionClient c;
+        c.run("create table People (Id int null)");
+        const ReplyTokens r = c.run(statement);
+        QCOMPARE(r.messageNumbers(), QList<int>{number});
+        QVERIFY2(r.messages[0].text.contains(wording), r.messages[0].text.constData());
+        QCOMPARE(c.scalar("select count(Id) from People"), QByteArray("0"));
+    }
+
     void transactionsCountAndRollBackAsAseDoes()
     {
-        Client c;
+        SessionClient c;
         c.run("create table t (a int null)");
         const ReplyTokens r = c.run("begin tran\n"
                                     "insert into t values (1)\n"
@@ -213,7 +232,7 @@ private slots:
 
     void ddlInsideATransactionIsRefused()
     {
-        Client c;
+        SessionClient c;
         c.run("create table t (a int null)");
         const ReplyTokens r = c.run("begin tran\n"
                                     "insert into t values (1)\n"
@@ -239,7 +258,7 @@ private slots:
 
     void chainedModeBeginsTransactionsItself()
     {
-        Client c;
+        SessionClient c;
         c.run("create table t (a int null)");
         const ReplyTokens r = c.run("set chained on\n"
                                     "insert into t values (1)\n"
@@ -260,7 +279,7 @@ private slots:
 
     void anOpenTransactionEndsWithTheSession()
     {
-        Client c;
+        SessionClient c;
         c.run("create table t (a int null)");
         c.run("begin tran insert into t values (1) insert into t values (2)");
         c.reconnect();
@@ -271,7 +290,7 @@ private slots:
     {
         Options o;
         o.abortTranContaining = "'victim'";
-        Client c(o);
+        SessionClient c(o);
         c.run("create table t (a varchar(10) null)");
         c.run("insert into t values ('before')");
         const ReplyTokens r = c.run("begin tran\n"
@@ -294,7 +313,7 @@ private slots:
     {
         Options o;
         o.rejectContaining = ";";
-        Client c(o);
+        SessionClient c(o);
         c.run("create table t (a int null)");
         const ReplyTokens r = c.run("insert into t values (1);\ninsert into t values (2)");
         QCOMPARE(statuses(r), (QList<quint16>{More | Error, Counted}));
@@ -304,7 +323,7 @@ private slots:
 
     void aCancelWhileTheLastStatementReadsRowsEndsTheBatch()
     {
-        Client c;
+        SessionClient c;
         c.run("create table t (a int null)\n"
               "insert into t with recursive n(x) as (select 1 union all select x + 1 from n "
               "where x < 1000) select x from n");
@@ -321,7 +340,7 @@ private slots:
     {
         Options o;
         o.silentAfter = 3;
-        Client c(o);
+        SessionClient c(o);
         BatchEnd end;
         c.run("create table t (a int null)", &end);
         QCOMPARE(end, BatchEnd::Answered);
@@ -332,7 +351,7 @@ private slots:
 
         Options d;
         d.closeAfter = 1;
-        Client dropped(d);
+        SessionClient dropped(d);
         dropped.run("select 1", &end);
         QCOMPARE(end, BatchEnd::Answered);
         dropped.run("select 2", &end);

@@ -1,5 +1,6 @@
 // The sandbox checked by clients others wrote: FreeTDS's tsql (libtds) and bsqldb (DB-Library),
 // with a private freetds.conf and home so nothing depends on this machine's FreeTDS setup.
+#include "RawTdsClient.h"
 #include "SandboxServer.h"
 #include "SqliteRows.h"
 
@@ -140,6 +141,26 @@ private slots:
         const Run missing = tools.tsql(server, server.settings().password, "select 1\ngo\nexit\n",
                                        QStringLiteral("nodb"));
         QVERIFY2(missing.err.contains(QStringLiteral("Msg 911")), qPrintable(missing.err));
+    }
+
+    void tsqlIsToldWhenNoUserConnectionIsLeft()
+    {
+        SandboxServer::Settings settings;
+        settings.maxConnections = 1;
+        SandboxServer server(settings);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        RawTdsClient holder(server.port());
+        QVERIFY(holder.login(server.settings().user.toUtf8(), server.settings().password.toUtf8()));
+        const FreeTdsTools tools;
+        const Run r = tools.tsql(server, server.settings().password, "select 1\ngo\nexit\n");
+        QVERIFY(r.exitCode != 0);
+        QVERIFY2(r.err.contains(QStringLiteral("Msg 1601 (severity 17, state 1)")) &&
+                     r.err.contains(QStringLiteral(
+                         "There are not enough 'user connections' available to start a new "
+                         "process. Retry when there are more 'user connections' available, or "
+                         "ask your System Administrator to reconfigure ASE with more 'user "
+                         "connections'.")),
+                 qPrintable(r.err));
     }
 
     void bsqldbRunsBatchesThroughDbLibrary()

@@ -241,6 +241,33 @@ private slots:
         QVERIFY(stillServes(dropping));
     }
 
+    void aConnectionPastTheLimitIsRefusedItsLogin()
+    {
+        SandboxServer::Settings settings;
+        settings.maxConnections = 2;
+        SandboxServer server(settings);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        RawTdsClient first(server.port());
+        QVERIFY(first.login(User, Password));
+        auto second = std::make_unique<RawTdsClient>(server.port()); // not logged in, yet counted
+        QVERIFY(second->isConnected());
+
+        // Refused as ASE refuses a login it has no room for, whatever the credentials.
+        RawTdsClient third(server.port());
+        QVERIFY(third.sendMessage(0x02, RawTdsClient::loginRecord(User, "wrong")));
+        const QByteArray reply = third.readReply();
+        QCOMPARE(RawTdsClient::messageNumbers(reply), QList<int>{1601});
+        QVERIFY(!RawTdsClient::hasLoginAccepted(reply));
+        QCOMPARE(RawTdsClient::lastDoneStatus(reply), 0x02);
+        QVERIFY(third.closedByServer());
+        QCOMPARE(RawTdsClient::lastDoneStatus(first.batch("select 1")), 0x10);
+
+        // A place given up is taken again.
+        second.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(RawTdsClient(server.port()).login(User, Password), 20000);
+        QVERIFY(server.stop());
+    }
+
     void aSilentServerKeepsTheConnectionAndIgnoresCancels()
     {
         SandboxServer::Settings settings;

@@ -180,6 +180,71 @@ private slots:
         QCOMPARE(sqlOf("insert into t (a, b) values (1, 2)"), "insert into t (a, b) values (1, 2)");
     }
 
+    void namesAreStoredApartByCase_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("new names") << "CREATE TABLE [N]([B] TEXT, [b] TEXT, c int)"
+                                   << "CREATE TABLE [N]([B] TEXT NOT NULL, [b^] TEXT NOT NULL, "
+                                      "c int NOT NULL)";
+        QTest::newRow("known names") << "SELECT a, A, [a] FROM T join t on T.A = t.a"
+                                     << "SELECT [a^], A, [a^] FROM T join [t^] on T.A = [t^].[a^]";
+        QTest::newRow("wrong case") << "select D from T"
+                                    << "select [^D^] from T";
+        QTest::newRow("new in two cases") << "select * from TT, tT"
+                                          << "select * from TT, [t^T^]";
+        QTest::newRow("escape mark in a name") << "insert into [x^y] values (1)"
+                                               << "insert into [x^^y^] values (1)";
+        QTest::newRow("bracket in a name") << "select \"a]\", \"A]\" from T"
+                                           << "select \"a]\", \"^A]^\" from T";
+        // Keywords, functions, types and collations are no names, whatever names exist.
+        QTest::newRow("keywords") << "SELECT Count(*), UPPER(A) FROM T WHERE A IS NOT NULL "
+                                     "ORDER BY A COLLATE NOCASE"
+                                  << "SELECT Count(*), UPPER(A) FROM T WHERE A IS NOT NULL "
+                                     "ORDER BY A COLLATE NOCASE";
+        QTest::newRow("types") << "create table D (Date DATE null, Text varchar(10) null, "
+                                  "p double precision null)"
+                               << "create table [^D^] (Date DATE null, [^Text^] varchar(10) null, "
+                                  "p double precision null)";
+        QTest::newRow("cast") << "select cast(a as Date) as Text from T"
+                              << "select cast([a^] as Date) as [^Text^] from T";
+        QTest::newRow("table before a list") << "INSERT INTO T(A, a) VALUES(1, 2)"
+                                             << "INSERT INTO T(A, [a^]) VALUES(1, 2)";
+    }
+
+    void namesAreStoredApartByCase()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QString, sql);
+        // A database with tables T and t, columns A and a, and names that keywords,
+        // functions, types and collations have in another case.
+        StoredNames names;
+        for (const char* stored :
+             {"T", "t^", "A", "a^", "Date", "text", "d", "count", "Upper", "nocase", "order"})
+            names.addStored(stored);
+        const std::string translated = translate(statement.toStdString(), {}, &names).sql;
+        QCOMPARE(QString::fromStdString(translated), sql);
+        // A statement's new names are its own; the database's are left as they were.
+        QCOMPARE(names.storedFor("TT"), std::string("TT"));
+    }
+
+    void escapedNamesComeBackAsTheClientWroteThem()
+    {
+        for (const char* name : {"T", "t", "CustomerId", "^", "a^B", "Zürich", ""}) {
+            const std::string stored = escapedName(name);
+            QCOMPARE(clientName(stored), std::string(name));
+            QVERIFY(stored != name);
+        }
+        // Different names stay different ignoring case, as SQLite compares them.
+        QVERIFY(lowerAscii(escapedName("Ab")) != lowerAscii(escapedName("aB")));
+        QVERIFY(lowerAscii(escapedName("a^")) != lowerAscii(escapedName("A")));
+        // Texts that are no escaped names are left alone.
+        for (const char* text : {"plain", "x^y", "^a", "A^", "count(*)"})
+            QCOMPARE(clientName(text), std::string(text));
+        QCOMPARE(clientNamesIn("NOT NULL constraint failed: t^.^A^, t^.b"),
+                 std::string("NOT NULL constraint failed: t.A, t.b"));
+    }
+
     void classifiesSessionStatements()
     {
         const SessionGlobals g;

@@ -1,5 +1,6 @@
 #include "AseErrors.h"
 
+#include "ObjectNames.h"
 #include "SqlLexer.h"
 
 namespace sandbox {
@@ -39,8 +40,11 @@ std::string firstWord(std::string_view statement)
 }
 } // namespace
 
-ServerMessage aseMessageFor(std::string_view text, std::string_view statement)
+ServerMessage aseMessageFor(std::string_view sqliteText, std::string_view statement)
 {
+    // SQLite names objects as it stores them; the client knows them as it wrote them.
+    const std::string named = clientNamesIn(sqliteText);
+    const std::string_view text = named;
     if (startsWith(text, "no such table: ")) {
         const std::string name(afterPrefix(text, "no such table: "));
         if (firstWord(statement) == "drop")
@@ -93,6 +97,14 @@ ServerMessage aseMessageFor(std::string_view text, std::string_view statement)
 ServerMessage loginFailed()
 {
     return make(4002, 14, "Login failed.");
+}
+
+ServerMessage noUserConnections()
+{
+    return make(1601, 17,
+                "There are not enough 'user connections' available to start a new process. Retry "
+                "when there are more 'user connections' available, or ask your System "
+                "Administrator to reconfigure ASE with more 'user connections'.");
 }
 
 ServerMessage noSuchDatabase(std::string_view name)

@@ -12,6 +12,7 @@ namespace sandbox {
 ServerMessage aseMessageFor(std::string_view sqliteText, std::string_view statement);
 
 ServerMessage loginFailed();                              // 4002
+ServerMessage noUserConnections();                        // 1601
 ServerMessage noSuchDatabase(std::string_view name);      // 911
 ServerMessage databaseExists(std::string_view name);      // 1801
 ServerMessage rejectedStatement(std::string_view needle); // the --reject-containing switch

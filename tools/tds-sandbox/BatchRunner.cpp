@@ -25,7 +25,7 @@ public:
             const std::string_view name = overlongName(s.text, &limit);
             if (!name.empty())
                 return at(identifierTooLong(name, limit), s);
-            const Translation t = translate(s.text, m_state.globals);
+            const Translation t = translate(s.text, m_state.globals, &m_state.database.names());
             if (t.kind != Translation::Sql)
                 continue;
             if (auto error = m_state.database.syntaxError(t.sql, std::string(s.text))) {
@@ -102,7 +102,8 @@ public:
             if (kind.createdColumns > MaxColumns)
                 fail(tooManyColumns(kind.createdColumns));
             else
-                runSql(translate(s.text, m_state.globals).sql, text, cancelled);
+                runSql(translate(s.text, m_state.globals, &m_state.database.names()).sql, text,
+                       cancelled);
             break;
         }
         // SQLite ends a transaction by itself on some failures (a full disk, for one).

@@ -12,11 +12,51 @@ namespace sandbox {
 namespace {
 // ASE's catalogue as the ASE provider queries it. The type is char(2) padded like ASE's,
 // compared without trailing blanks as ASE compares char values.
-constexpr const char* SysobjectsView = "create temp view sysobjects as select rowid as id, name, "
+constexpr const char* SysobjectsView = "create temp view sysobjects as select rowid as id, "
+                                       "client_name(name) as name, "
                                        "cast(case when name like 'sqlite\\_%' escape '\\' then 'S "
                                        "' when type = 'table' then 'U ' else 'V ' end "
                                        "as char(2)) collate rtrim as type, 1 as uid from "
                                        "main.sqlite_master where type in ('table', 'view')";
+
+// The names listed come back as the client gave them.
+void clientNameFunction(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    if (!text) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const std::string name = clientName(text);
+    sqlite3_result_text(context, name.c_str(), int(name.size()), SQLITE_TRANSIENT);
+}
+
+int64_t schemaVersion(sqlite3* db)
+{
+    sqlite3_stmt* stmt = nullptr;
+    int64_t version = -1;
+    if (sqlite3_prepare_v2(db, "pragma schema_version", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        version = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    return version;
+}
+
+// Each row's first column, as text.
+std::vector<std::string> firstColumn(sqlite3* db, const char* sql, const std::string& parameter)
+{
+    std::vector<std::string> out;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK) {
+        if (!parameter.empty())
+            sqlite3_bind_text(stmt, 1, parameter.c_str(), int(parameter.size()), SQLITE_STATIC);
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            if (const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)))
+                out.emplace_back(text);
+    }
+    sqlite3_finalize(stmt);
+    return out;
+}
 
 // An expression column has no name in ASE; SQLite names it after its text.
 bool looksLikeAlias(const char* name)
@@ -94,6 +134,8 @@ bool Database::open(const std::string& path, bool create, std::string* error)
     sqlite3_exec(db, "pragma journal_mode = wal", nullptr, nullptr, nullptr);
     // WAL with NORMAL sync never corrupts a file; it only may lose the last commits on power loss.
     sqlite3_exec(db, "pragma synchronous = normal", nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "client_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               clientNameFunction, nullptr, nullptr, nullptr);
     if (sqlite3_exec(db, SysobjectsView, nullptr, nullptr, nullptr) != SQLITE_OK) {
         if (error)
             *error = sqlite3_errmsg(db);
@@ -103,7 +145,30 @@ bool Database::open(const std::string& path, bool create, std::string* error)
     if (m_db)
         sqlite3_close_v2(m_db);
     m_db = db;
+    m_namesVersion = -1;
     return true;
+}
+
+const StoredNames& Database::names()
+{
+    const int64_t version = schemaVersion(m_db);
+    if (version == m_namesVersion && version >= 0)
+        return m_names;
+    m_names = StoredNames();
+    m_names.addStored("sysobjects"); // ASE's catalogue, a temp view here
+    const std::vector<std::string> objects =
+        firstColumn(m_db,
+                    "select name from main.sqlite_master where name not like 'sqlite\\_%' "
+                    "escape '\\'",
+                    {});
+    for (const std::string& object : objects) {
+        m_names.addStored(object);
+        for (const std::string& column :
+             firstColumn(m_db, "select name from pragma_table_info(?)", object))
+            m_names.addStored(column);
+    }
+    m_namesVersion = version;
+    return m_names;
 }
 
 bool Database::inTransaction() const
@@ -168,12 +233,12 @@ StatementOutcome Database::run(const std::string& sql, const std::string& origin
     const int columns = sqlite3_column_count(stmt);
     out.hasRows = columns > 0;
     for (int i = 0; i < columns; ++i) {
-        const char* name = sqlite3_column_name(stmt, i);
+        const char* stored = sqlite3_column_name(stmt, i);
+        const std::string name = clientName(stored ? stored : "");
         const char* decl = sqlite3_column_decltype(stmt, i);
         const bool fromTable = sqlite3_column_table_name(stmt, i) != nullptr;
-        out.columns.push_back(
-            {(fromTable || looksLikeAlias(name)) ? std::string(name ? name : "") : std::string(),
-             decl ? lowerAscii(decl) : std::string()});
+        out.columns.push_back({(fromTable || looksLikeAlias(name.c_str())) ? name : std::string(),
+                               decl ? lowerAscii(decl) : std::string()});
     }
     int rc;
     size_t steps = 0;

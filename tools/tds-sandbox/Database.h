@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ObjectNames.h"
 #include "TokenWriter.h"
 
 #include <cstdint>
@@ -66,11 +67,16 @@ public:
                                              const std::string& original) const;
     // BEGIN, COMMIT, ROLLBACK. False with the ASE message on failure.
     bool execute(const char* sql, ServerMessage* error);
+    // The names of the database's objects and columns, read again when its schema changed
+    // (in this session or another).
+    const StoredNames& names();
 
     static bool isValidName(const std::string& name);
 
 private:
     sqlite3* m_db = nullptr;
+    StoredNames m_names;
+    int64_t m_namesVersion = -1;
 };
 
 } // namespace sandbox

@@ -18,6 +18,31 @@ bool toInt(std::string_view text, int low, int high, int* out)
     *out = v;
     return true;
 }
+// The switches that take a number, its range, and what is said when it is out of it.
+struct NumberSwitch
+{
+    std::string_view name;
+    int Options::*field;
+    int low, high;
+    const char* wants;
+};
+constexpr std::array<NumberSwitch, 6> NumberSwitches = {{
+    {"--port", &Options::port, 0, 65535, "a number from 0 to 65535"},
+    {"--close-after", &Options::closeAfter, 0, 1 << 30, "a count"},
+    {"--delay-ms", &Options::delayMs, 0, 600000, "milliseconds"},
+    {"--silent-after", &Options::silentAfter, 0, 1 << 30, "a count"},
+    {"--login-timeout", &Options::loginTimeoutSeconds, 1, 3600, "seconds from 1 to 3600"},
+    {"--max-connections", &Options::maxConnections, 1, 4096, "a count from 1 to 4096"},
+}};
+
+const NumberSwitch* numberSwitch(std::string_view arg)
+{
+    for (const NumberSwitch& s : NumberSwitches)
+        if (s.name == arg)
+            return &s;
+    return nullptr;
+}
+
 constexpr std::array<std::string_view, 6> Charsets = {"utf8",  "iso_1",  "iso15",
                                                       "cp850", "cp1252", "roman8"};
 } // namespace
@@ -33,7 +58,7 @@ bool isKnownCharset(const std::string& name)
 const char* usage()
 {
     return "usage: tds-sandbox --data DIR --user U --password P [--port N] [--database NAME ...]\n"
-           "                   [--charset NAME] [--login-timeout SECONDS]\n"
+           "                   [--charset NAME] [--login-timeout SECONDS] [--max-connections N]\n"
            "                   [--refuse-logins] [--close-after N] [--silent-after N] "
            "[--delay-ms D]\n"
            "                   [--reject-containing TEXT] [--abort-tran-containing TEXT]\n"
@@ -44,6 +69,8 @@ const char* usage()
            "  at login; values are stored as the client sends them, in that set.\n"
            "A string literal is cut to 16,384 bytes, as ASE cuts it.\n"
            "--login-timeout (default 30) closes connections that have not logged in by then.\n"
+           "--max-connections (default 256): a connection past them has its login refused\n"
+           "  with ASE's message 1601, as an ASE out of 'user connections' refuses it.\n"
            "Fault switches:\n"
            "--close-after and --silent-after count every statement, those of the client's own\n"
            "  login batch too; after that many the connection is dropped, or kept open with\n"
@@ -67,9 +94,9 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string* error)
         } else if (!hasValue && arg.substr(0, 2) == "--") {
             *error = "missing value for " + std::string(arg);
             return std::nullopt;
-        } else if (arg == "--port") {
-            if (!toInt(value(), 0, 65535, &o.port)) {
-                *error = "--port wants a number from 0 to 65535";
+        } else if (const NumberSwitch* number = numberSwitch(arg)) {
+            if (!toInt(value(), number->low, number->high, &(o.*number->field))) {
+                *error = std::string(arg) + " wants " + number->wants;
                 return std::nullopt;
             }
         } else if (arg == "--data") {
@@ -82,26 +109,6 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string* error)
             o.databases.emplace_back(value());
             if (!Database::isValidName(o.databases.back())) {
                 *error = "not a database name: " + o.databases.back();
-                return std::nullopt;
-            }
-        } else if (arg == "--close-after") {
-            if (!toInt(value(), 0, 1 << 30, &o.closeAfter)) {
-                *error = "--close-after wants a count";
-                return std::nullopt;
-            }
-        } else if (arg == "--delay-ms") {
-            if (!toInt(value(), 0, 600000, &o.delayMs)) {
-                *error = "--delay-ms wants milliseconds";
-                return std::nullopt;
-            }
-        } else if (arg == "--silent-after") {
-            if (!toInt(value(), 0, 1 << 30, &o.silentAfter)) {
-                *error = "--silent-after wants a count";
-                return std::nullopt;
-            }
-        } else if (arg == "--login-timeout") {
-            if (!toInt(value(), 1, 3600, &o.loginTimeoutSeconds)) {
-                *error = "--login-timeout wants seconds from 1 to 3600";
                 return std::nullopt;
             }
         } else if (arg == "--charset") {

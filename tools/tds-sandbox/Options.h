@@ -16,6 +16,8 @@ struct Options
     // The character set announced at login. Values are kept in it as the client sends them.
     std::string charset = "utf8";
     int loginTimeoutSeconds = 30; // a connection not logged in by then is closed
+    // ASE's 'user connections': a connection past them has its login refused (1601).
+    int maxConnections = 256;
     // Fault switches for tests.
     bool refuseLogins = false;
     int closeAfter = -1; // statements answered before the connection is dropped

@@ -1,8 +1,10 @@
 #include "Server.h"
 
+#include "AseErrors.h"
 #include "Database.h"
 #include "Session.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -82,8 +84,12 @@ void Server::accept()
     const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0)
         return;
-    if (m_connections.size() >= MaxConnections) {
-        ::close(fd);
+    reap(false); // a session that has ended frees its place now
+    const auto refusing = size_t(std::count_if(m_connections.begin(), m_connections.end(),
+                                               [](const Connection& c) { return c.refused; }));
+    const bool refused = m_connections.size() - refusing >= size_t(m_options.maxConnections);
+    if (refused && refusing >= MaxRefusing) {
+        ::close(fd); // a flood: no thread for each
         return;
     }
     const int yes = 1;
@@ -95,12 +101,15 @@ void Server::accept()
     const int spid = m_nextSpid++;
     if (m_nextSpid > 30000)
         m_nextSpid = 16;
-    std::thread thread([fd, spid, finished, this] {
+    std::thread thread([fd, spid, finished, refused, this] {
         Session session(fd, m_options, spid, m_stopping);
-        session.run();
+        if (refused)
+            session.refuse(noUserConnections());
+        else
+            session.run();
         *finished = true;
     });
-    m_connections.push_back({fd, std::move(thread), std::move(finished)});
+    m_connections.push_back({fd, std::move(thread), std::move(finished), refused});
 }
 
 void Server::reap(bool all)

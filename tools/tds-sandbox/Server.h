@@ -23,7 +23,8 @@ public:
     // Serves until stopFd becomes readable, then ends every session and returns.
     void run(int stopFd);
 
-    static constexpr size_t MaxConnections = 256;
+    // Connections past the limit still waiting to be refused; more than this are closed unread.
+    static constexpr size_t MaxRefusing = 64;
 
 private:
     struct Connection
@@ -31,6 +32,7 @@ private:
         int fd;
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> finished;
+        bool refused; // past the limit: its login is answered with 1601
     };
     void accept();
     void reap(bool all);

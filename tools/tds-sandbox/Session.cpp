@@ -1,7 +1,6 @@
 #include "Session.h"
 
 #include "AseErrors.h"
-#include "Login.h"
 
 #include <chrono>
 #include <cstdio>
@@ -34,9 +33,6 @@ Session::Session(int fd, const Options& options, int spid, const std::atomic<boo
 
 void Session::run()
 {
-    // A connection that never logs in must not hold its place for ever.
-    m_channel.setDeadline(std::chrono::steady_clock::now() +
-                          std::chrono::seconds(m_options.loginTimeoutSeconds));
     if (login()) {
         m_channel.setDeadline(std::nullopt);
         while (auto message = m_channel.read())
@@ -47,6 +43,13 @@ void Session::run()
     }
     // Whatever the client left open is rolled back, as ASE does when a client goes.
     endSession(m_state);
+    ::shutdown(m_fd, SHUT_RDWR);
+}
+
+void Session::refuse(const ServerMessage& reason)
+{
+    if (readLogin())
+        refuseLogin(reason);
     ::shutdown(m_fd, SHUT_RDWR);
 }
 
@@ -69,13 +72,30 @@ void Session::replyError(const ServerMessage& message)
     reply(out);
 }
 
-bool Session::login()
+std::optional<LoginRecord> Session::readLogin()
 {
+    // A connection that never logs in must not hold its place for ever.
+    m_channel.setDeadline(std::chrono::steady_clock::now() +
+                          std::chrono::seconds(m_options.loginTimeoutSeconds));
     const auto message = m_channel.read();
     // A TDS 7 prelogin probe: closing makes FreeTDS retry with TDS 5.0.
     if (!message || message->type != packet::Login)
-        return false;
-    const auto record = parseLogin(message->payload);
+        return std::nullopt;
+    return parseLogin(message->payload);
+}
+
+void Session::refuseLogin(const ServerMessage& reason)
+{
+    TokenWriter out;
+    out.message(reason, ServerName);
+    out.loginAck(false);
+    out.done(done::Error);
+    reply(out);
+}
+
+bool Session::login()
+{
+    const auto record = readLogin();
     if (!record)
         return false;
     if (m_options.delayMs > 0 && m_channel.waitUnlessCancelled(m_options.delayMs))
@@ -89,14 +109,11 @@ bool Session::login()
             unsupported("logins while the default database cannot be opened (" + error + ")"));
         return false;
     }
-    TokenWriter out;
     if (!accepted) {
-        out.message(loginFailed(), ServerName);
-        out.loginAck(false);
-        out.done(done::Error);
-        reply(out);
+        refuseLogin(loginFailed());
         return false; // closing at once spares the client a long wait for its logout answer
     }
+    TokenWriter out;
     m_state.databaseName = DefaultDatabase;
     out.envChange(1, m_state.databaseName, "");
     out.envChange(2, "us_english", "");

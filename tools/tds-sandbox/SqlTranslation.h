@@ -1,23 +1,14 @@
 #pragma once
 
+#include "ObjectNames.h"
+#include "StatementSplit.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace sandbox {
-
-// One statement of a batch. Both texts point into the batch.
-struct BatchStatement
-{
-    std::string_view text;     // trimmed, without the semicolon that ended it
-    std::string_view received; // as the client wrote it, that semicolon included
-    int line = 1;              // where it starts in the batch, counted from 1
-};
-
-// Splits a language batch into its statements the way ASE reads one: at semicolons and
-// where a new statement begins without one ("select @@spid use [db]").
-std::vector<BatchStatement> splitBatch(std::string_view batch);
 
 // What the session knows when it rewrites @@ globals.
 struct SessionGlobals
@@ -66,8 +57,10 @@ std::string_view overlongName(std::string_view statement, size_t* limit);
 // Rewrites ASE syntax SQLite lacks: '' as one blank, a string literal past 16,384 bytes cut
 // to that length as ASE cuts it, @@ globals, dbo. owners, a few
 // function names, "tran", and the null mode of columns in CREATE TABLE (NOT NULL unless
-// declared NULL, as a default ASE database has it).
-Translation translate(std::string_view statement, const SessionGlobals& globals);
+// declared NULL, as a default ASE database has it). With `names`, the names of objects are
+// rewritten to how the database stores them, so they keep ASE's case-sensitivity.
+Translation translate(std::string_view statement, const SessionGlobals& globals,
+                      const StoredNames* names = nullptr);
 
 // A database name as written in "use": brackets or quotes removed, trailing blanks cut.
 std::string unquoteName(std::string_view name);
