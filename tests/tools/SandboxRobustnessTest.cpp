@@ -262,9 +262,19 @@ private slots:
         QVERIFY(third.closedByServer());
         QCOMPARE(RawTdsClient::lastDoneStatus(first.batch("select 1")), 0x10);
 
-        // A place given up is taken again.
+        // A place given up is taken again. The try keeps the session it won: QTRY asks more
+        // than once, and a session just closed may not have been counted out yet.
         second.reset();
-        QTRY_VERIFY_WITH_TIMEOUT(RawTdsClient(server.port()).login(User, Password), 20000);
+        std::unique_ptr<RawTdsClient> again;
+        const auto loggedIn = [&] {
+            if (!again) {
+                auto client = std::make_unique<RawTdsClient>(server.port());
+                if (client->login(User, Password))
+                    again = std::move(client);
+            }
+            return again != nullptr;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), 20000);
         QVERIFY(server.stop());
     }
 

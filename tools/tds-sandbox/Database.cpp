@@ -31,17 +31,6 @@ void clientNameFunction(sqlite3_context* context, int, sqlite3_value** argv)
     sqlite3_result_text(context, name.c_str(), int(name.size()), SQLITE_TRANSIENT);
 }
 
-int64_t schemaVersion(sqlite3* db)
-{
-    sqlite3_stmt* stmt = nullptr;
-    int64_t version = -1;
-    if (sqlite3_prepare_v2(db, "pragma schema_version", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        version = sqlite3_column_int64(stmt, 0);
-    sqlite3_finalize(stmt);
-    return version;
-}
-
 // Each row's first column, as text.
 std::vector<std::string> firstColumn(sqlite3* db, const char* sql, const std::string& parameter)
 {
@@ -102,8 +91,22 @@ std::string firstWord(const std::string& sql)
 
 Database::~Database()
 {
+    sqlite3_finalize(m_schemaVersion);
     if (m_db)
         sqlite3_close_v2(m_db);
+}
+
+// Asked before every statement is translated: prepared once, not each time.
+int64_t Database::schemaVersion()
+{
+    if (!m_schemaVersion && sqlite3_prepare_v2(m_db, "pragma schema_version", -1, &m_schemaVersion,
+                                               nullptr) != SQLITE_OK)
+        return -1;
+    int64_t version = -1;
+    if (sqlite3_step(m_schemaVersion) == SQLITE_ROW)
+        version = sqlite3_column_int64(m_schemaVersion, 0);
+    sqlite3_reset(m_schemaVersion);
+    return version;
 }
 
 bool Database::isValidName(const std::string& name)
@@ -142,6 +145,8 @@ bool Database::open(const std::string& path, bool create, std::string* error)
         sqlite3_close_v2(db);
         return false;
     }
+    sqlite3_finalize(m_schemaVersion);
+    m_schemaVersion = nullptr;
     if (m_db)
         sqlite3_close_v2(m_db);
     m_db = db;
@@ -151,7 +156,7 @@ bool Database::open(const std::string& path, bool create, std::string* error)
 
 const StoredNames& Database::names()
 {
-    const int64_t version = schemaVersion(m_db);
+    const int64_t version = schemaVersion();
     if (version == m_namesVersion && version >= 0)
         return m_names;
     m_names = StoredNames();

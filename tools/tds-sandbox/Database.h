@@ -10,6 +10,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace sandbox {
 
@@ -74,7 +75,10 @@ public:
     static bool isValidName(const std::string& name);
 
 private:
+    int64_t schemaVersion();
+
     sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_schemaVersion = nullptr;
     StoredNames m_names;
     int64_t m_namesVersion = -1;
 };
