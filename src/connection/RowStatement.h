@@ -33,6 +33,9 @@ struct RowOutcome
     // file can be, so the rest is not sent.
     bool storageFailed = false;
     QString description; // the database's own text when not loaded
+    // When the connection was lost: its own words, without what the description may add of
+    // this row (a statement in flight may have been applied). Rows never sent get these.
+    QString lostCause;
 };
 
 // The text of a row's UTF-8 bytes. Unlike QString::fromUtf8, a leading U+FEFF is kept: inside

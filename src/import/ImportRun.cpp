@@ -199,8 +199,9 @@ private:
 
     // Ends the work on this file with one report. Before its rows the whole file is not
     // loaded; once they have begun, the report says how many rows were loaded and from which
-    // line on nothing was, and every row not loaded is listed.
-    [[noreturn]] void giveUp(const QString& cause)
+    // line on nothing was, and every row not loaded is listed, with notSent as the reason of
+    // those that have none of their own (cause when empty).
+    [[noreturn]] void giveUp(const QString& cause, const QString& notSent = {})
     {
         if (!rowsBegun) {
             const QString report = aboutFile(cause, where());
@@ -211,7 +212,7 @@ private:
         }
         endHeldRows();
         const qint64 from = firstLineNotLoaded();
-        listRowsNotSent(cause);
+        listRowsNotSent(notSent.isEmpty() ? cause : notSent);
         g.report(Failure(cause + QStringLiteral("\r\n") + partWay(path, loaded, from)));
         throw FileAbandoned{};
     }
@@ -673,6 +674,7 @@ private:
         std::vector<RowOutcome> outcomes = session->takeOutcomes();
         std::vector<Pending> lost;
         QString lostText;
+        QString lostCause;    // the connection's own words, for the rows never sent
         bool storage = false; // the database could not keep the rows (a full disk)
         for (const RowOutcome& outcome : outcomes) {
             Pending done = takePending(outcome.ticket);
@@ -683,6 +685,8 @@ private:
             if (outcome.connectionLost || outcome.storageFailed || !lost.empty()) {
                 if (lost.empty()) {
                     lostText = outcome.description;
+                    lostCause =
+                        outcome.lostCause.isEmpty() ? outcome.description : outcome.lostCause;
                     storage = outcome.storageFailed;
                 }
                 // Each keeps its own words: a row whose answer never came may be in the table.
@@ -699,8 +703,10 @@ private:
         // The lost rows come first among those not sent.
         pending.insert(pending.begin(), std::make_move_iterator(lost.begin()),
                        std::make_move_iterator(lost.end()));
-        giveUp(storage ? lostText
-                       : lostText + QStringLiteral("\r\nThe connection to the database was lost."));
+        if (storage)
+            giveUp(lostText);
+        const QString gone = QStringLiteral("\r\nThe connection to the database was lost.");
+        giveUp(lostText + gone, lostCause + gone);
     }
 
     // Ends every row still held by the session, so each is reported before the file ends.

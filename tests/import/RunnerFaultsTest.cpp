@@ -1,4 +1,5 @@
 #include "RunnerProcess.h"
+#include "SandboxServer.h"
 #include "SqliteRows.h"
 #include "TestEnvironment.h"
 
@@ -269,6 +270,44 @@ private slots:
         QCOMPARE(QString::fromUtf8(process.readAllStandardError()), QString());
         QCOMPARE(process.exitCode(), 0);
         QCOMPARE(SqliteRows(db, QStringLiteral("SELECT h FROM NewTable1")), QStringList{"late"});
+    }
+
+    // With --batch 1 a row goes without a transaction: when the connection drops after the
+    // server ran it but before its answer came, it is in the table. It is listed with words
+    // that say so; the rows after it are listed as not sent, and nothing else is in the table.
+    void aRowWhoseAnswerNeverCameIsListedAsInDoubt()
+    {
+        TestEnvironment env;
+        SandboxServer::Settings settings;
+        settings.faultSwitches = {QStringLiteral("--answer-lost-after"), QStringLiteral("60")};
+        SandboxServer server(settings);
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        QByteArray rows = "n\n";
+        for (int i = 1; i <= 200; ++i)
+            rows += QByteArray::number(i) + '\n';
+        const QString file = env.writeFile(QStringLiteral("a.csv"), rows);
+        const QString errors = env.path(QStringLiteral("errors.tsv"));
+        const RunnerResult r =
+            runImport(env,
+                      {QStringLiteral("--server"), QStringLiteral("127.0.0.1"),
+                       QStringLiteral("--port"), server.portText(), QStringLiteral("--user"),
+                       server.settings().user, QStringLiteral("--database"),
+                       server.settings().databases.first(), QStringLiteral("--batch"),
+                       QStringLiteral("1"), QStringLiteral("--errors"), errors, file},
+                      server.settings().password.toUtf8());
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(server.stop());
+        const QStringList inTable = SqliteRows(server.databaseFile(QStringLiteral("testdb")),
+                                               QStringLiteral("SELECT n FROM NewTable1"));
+        QVERIFY2(!inTable.isEmpty() && inTable.size() < 200, qPrintable(r.err));
+        const QList<QByteArray> listed = linesOf(errors);
+        QCOMPARE(inTable.size() + listed.size(), 200 + 1); // the row in doubt is in both
+        const QList<QByteArray> doubt = listed.first().split('\t');
+        QCOMPARE(doubt.at(3), inTable.last().toUtf8());
+        QVERIFY2(doubt.at(2).contains("whether the server applied it is not known"),
+                 doubt.at(2).constData());
+        for (qsizetype i = 1; i < listed.size(); ++i)
+            QVERIFY2(!listed.at(i).contains("not known"), listed.at(i).constData());
     }
 
     // Smaller faults: each message says what is true, and the errors file keeps its layout.

@@ -272,6 +272,9 @@ BatchEnd runBatch(std::string_view batch, SessionState& state, const Options& op
         const bool goOn = runner.run(statements[i], more, cancelled);
         if (runner.cancelled())
             return BatchEnd::Cancelled;
+        // Run, and then never answered: the client cannot tell whether it took effect.
+        if (options.answerLostAfter >= 0 && state.statementsRun >= options.answerLostAfter)
+            return BatchEnd::Drop;
         if (!goOn)
             break;
     }

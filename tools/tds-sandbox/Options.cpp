@@ -26,9 +26,10 @@ struct NumberSwitch
     int low, high;
     const char* wants;
 };
-constexpr std::array<NumberSwitch, 6> NumberSwitches = {{
+constexpr std::array<NumberSwitch, 7> NumberSwitches = {{
     {"--port", &Options::port, 0, 65535, "a number from 0 to 65535"},
     {"--close-after", &Options::closeAfter, 0, 1 << 30, "a count"},
+    {"--answer-lost-after", &Options::answerLostAfter, 1, 1 << 30, "a count from 1"},
     {"--delay-ms", &Options::delayMs, 0, 600000, "milliseconds"},
     {"--silent-after", &Options::silentAfter, 0, 1 << 30, "a count"},
     {"--login-timeout", &Options::loginTimeoutSeconds, 1, 3600, "seconds from 1 to 3600"},
@@ -59,7 +60,8 @@ const char* usage()
 {
     return "usage: tds-sandbox --data DIR --user U --password P [--port N] [--database NAME ...]\n"
            "                   [--charset NAME] [--login-timeout SECONDS] [--max-connections N]\n"
-           "                   [--refuse-logins] [--close-after N] [--silent-after N] "
+           "                   [--refuse-logins] [--close-after N] [--answer-lost-after N]\n"
+           "                   [--silent-after N] "
            "[--delay-ms D]\n"
            "                   [--reject-containing TEXT] [--abort-tran-containing TEXT]\n"
            "Serves TDS 5.0 on 127.0.0.1:N (0 picks a free port; the port is the first line "
@@ -76,6 +78,8 @@ const char* usage()
            "  login batch too; after that many the connection is dropped, or kept open with\n"
            "  nothing answered any more, cancels included; a connection that falls silent\n"
            "  prints \"silent\" on a line of its own.\n"
+           "--answer-lost-after N runs N statements (the login batch's too) and then drops the\n"
+           "  connection before the answer of the batch that ran the Nth goes out.\n"
            "--delay-ms delays every reply, the login's too.\n"
            "--reject-containing fails each statement whose text contains TEXT (ASE's runtime\n"
            "  error: the batch goes on); --abort-tran-containing fails it as a deadlock victim\n"

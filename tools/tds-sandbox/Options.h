@@ -21,7 +21,10 @@ struct Options
     // Fault switches for tests.
     bool refuseLogins = false;
     int closeAfter = -1; // statements answered before the connection is dropped
-    int delayMs = 0;     // before every reply
+    // Statements run before the connection is dropped with their answers unsent: the last one
+    // took effect, yet its client never hears so.
+    int answerLostAfter = -1;
+    int delayMs = 0; // before every reply
     std::string rejectContaining;
     std::string abortTranContaining; // fails as a deadlock victim
     int silentAfter = -1;            // statements answered before the server stops answering

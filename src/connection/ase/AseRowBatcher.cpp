@@ -368,6 +368,7 @@ void AseRowBatcher::finish(const Entry& entry)
     default:
         outcome.connectionLost = true;
         outcome.description = entry.description.isEmpty() ? m_lostDescription : entry.description;
+        outcome.lostCause = m_lostDescription;
         break;
     }
     m_outcomes.push_back(std::move(outcome));
