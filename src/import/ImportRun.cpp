@@ -839,7 +839,6 @@ ImportOutcome ImportRun::start()
         bool& running;
         ~Finish() { running = false; }
     } finish{m_running};
-    outcome.ran = true;
 
     // Where the working copy goes is decided afresh for every run.
     ImportContext c = m_context;
@@ -858,6 +857,7 @@ ImportOutcome ImportRun::start()
     };
     // A start check that ends the run leaves every file unloaded.
     auto refuse = [&](int line, const QString& text) {
+        outcome.ending = ImportEnding::StartRefused;
         say(line, text);
         if (m_runner.rejected)
             g.run([&] {
@@ -875,6 +875,7 @@ ImportOutcome ImportRun::start()
     bool stop = false;
     g.line(106, [&] { stop = c.fileCount() == 0; });
     if (stop) {
+        outcome.ending = ImportEnding::NoFiles;
         say(380, QStringLiteral("No files added."));
         outcome.failuresReported = g.failures();
         return outcome;
@@ -914,7 +915,7 @@ ImportOutcome ImportRun::start()
             g.setLine(364);
         }
     } catch (const ProgramEnding&) {
-        outcome.stopped = true;
+        outcome.ending = ImportEnding::Stopped;
         if (m_runner.rejected)
             for (int position = begun + 1; position <= count; ++position)
                 m_runner.rejected->file(c.filePath(position - 1),
@@ -924,13 +925,14 @@ ImportOutcome ImportRun::start()
     }
     if (stopRequested()) {
         // Asked to stop while the last file ended: it is not "Done.", but nothing was left.
-        outcome.stopped = true;
+        outcome.ending = ImportEnding::Stopped;
         outcome.stopReport = QStringLiteral("Every file had been ended before the stop; what was "
                                             "not loaded was reported.");
         outcome.failuresReported = g.failures();
         return outcome;
     }
     g.line(366, [] {});
+    outcome.ending = allCreated ? ImportEnding::Done : ImportEnding::TablesExisted;
     say(allCreated ? 372 : 374,
         allCreated ? QStringLiteral("Done.") : tablesThatExist(skippedTables));
     outcome.failuresReported = g.failures();

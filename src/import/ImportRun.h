@@ -50,14 +50,26 @@ struct RunnerOptions
 };
 
 // How a run ended, for callers that need more than the messages it showed.
+enum class ImportEnding
+{
+    NotStarted,    // a second run was refused while one was going
+    NoFiles,       // "No files added."
+    StartRefused,  // a start check ended it before any file ("Please select a table.", ...)
+    Done,          // every file was taken in hand ("Done.")
+    TablesExisted, // as Done, but files were skipped for their existing tables
+    Stopped,       // the program ended during the run
+};
+
 struct ImportOutcome
 {
-    bool ran = false;         // false when a second run was refused
+    ImportEnding ending = ImportEnding::NotStarted;
     QString closingMessage;   // the last plain message shown ("Done.", a start check, ...)
     int failuresReported = 0; // error reports shown
-    bool stopped = false;     // the program ended during the run
     int filesMismatched = 0;  // append mode: files skipped for their column count
     QString stopReport;       // when stopped: what of the file in hand was loaded
+
+    bool ran() const { return ending != ImportEnding::NotStarted; }
+    bool stopped() const { return ending == ImportEnding::Stopped; }
 };
 
 // "Start Importing": loads every file of the file list, each into a new table of its own or

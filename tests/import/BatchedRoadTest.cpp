@@ -182,7 +182,7 @@ private slots:
                         f.stopRequested = true;
                 });
             });
-        QVERIFY(run.outcome.stopped);
+        QVERIFY(run.outcome.stopped());
         const PartWay said = partWay(run.outcome.stopReport);
         const QStringList loaded = run.tables[0];
         QVERIFY(loaded.size() > 2500 && loaded.size() < 20000);

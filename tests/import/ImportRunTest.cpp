@@ -278,7 +278,7 @@ private slots:
                 f.stopRequested = true; // the user closed a window during the second file
         };
         const ImportOutcome outcome = f.run();
-        QVERIFY(outcome.stopped);
+        QVERIFY(outcome.stopped());
         QVERIFY(outcome.closingMessage.isEmpty());
         QVERIFY(f.shown().isEmpty());
         QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1"}));
@@ -309,12 +309,12 @@ private slots:
         ImportRun run(f.context());
         ImportOutcome inner;
         f.ui.onYield([&](int) {
-            if (!inner.ran && run.isRunning())
+            if (!inner.ran() && run.isRunning())
                 inner = run.start();
         });
         const ImportOutcome outer = run.start();
-        QVERIFY(outer.ran);
-        QVERIFY(!inner.ran);
+        QVERIFY(outer.ran());
+        QVERIFY(!inner.ran());
         QVERIFY(!run.isRunning());
         QCOMPARE(f.shown(), QStringList({"Done."}));
     }

@@ -200,7 +200,7 @@ private slots:
                 f.stopRequested = true;
         });
         const ImportOutcome outcome = f.run();
-        QVERIFY(outcome.stopped);
+        QVERIFY(outcome.stopped());
         const auto said = QRegularExpression(QStringLiteral("([\\d,]+) rows? (were|was) loaded; "
                                                             "from line ([\\d,]+) on"))
                               .match(outcome.stopReport);

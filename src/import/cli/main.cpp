@@ -357,12 +357,12 @@ int main(int argc, char* argv[])
                   RunnerOptions{parser.value(o.encoding), request.quote, rejected, &progress});
     const ImportOutcome outcome = run.start();
     console.endProgress();
-    if (outcome.stopped)
+    if (outcome.stopped())
         printFailure(QStringLiteral("stopped.") + (outcome.stopReport.isEmpty()
                                                        ? QString()
                                                        : QLatin1Char(' ') + outcome.stopReport));
     const bool written = finishErrorsFile(errorsFile);
-    const bool clean = outcome.closingMessage == QStringLiteral("Done.") &&
-                       outcome.failuresReported == 0 && outcome.filesMismatched == 0 && written;
+    const bool clean = outcome.ending == ImportEnding::Done && outcome.failuresReported == 0 &&
+                       outcome.filesMismatched == 0 && written;
     return clean ? 0 : 1;
 }
