@@ -49,9 +49,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the sandbox did not start: %s\n", qPrintable(server.errorText()));
         return 1;
     }
-    const QString text = BuildConnectionString({QStringLiteral("127.0.0.1"), server.portText(),
-                                                server.settings().user, server.settings().password,
-                                                QStringLiteral("testdb")});
+    const ConnectionSettings text{QStringLiteral("127.0.0.1"), server.portText(),
+                                  server.settings().user, server.settings().password,
+                                  QStringLiteral("testdb")};
     std::vector<double> perConnect, perStatement, wallPerStatement;
     try {
         DatabaseSession setup;

@@ -30,9 +30,9 @@ int main(int argc, char** argv)
     }
     try {
         DatabaseSession session;
-        session.open(BuildConnectionString({QStringLiteral("127.0.0.1"), server.portText(),
-                                            server.settings().user, server.settings().password,
-                                            QStringLiteral("testdb")}));
+        session.open(ConnectionSettings{QStringLiteral("127.0.0.1"), server.portText(),
+                                        server.settings().user, server.settings().password,
+                                        QStringLiteral("testdb")});
         session.execute(QStringLiteral(
             "create table bench (id int null, name varchar(60) null, note varchar(255) null)"));
         session.execute(QStringLiteral("create index bench_id on bench (id)"));

@@ -6,7 +6,7 @@ bool ProbeConnection(const SessionFactory& createSession, const ConnectionSettin
 {
     std::unique_ptr<DatabaseSession> session = createSession();
     try {
-        session->open(BuildConnectionString(values));
+        session->open(values);
     } catch (const Failure&) {
         return false;
     }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <QString>
 
-#include <functional>
-
-// The five connection values, in the order they enter the connection string.
+// The five connection values, as the connection window holds them.
 struct ConnectionSettings
 {
     QString server;
@@ -14,9 +14,16 @@ struct ConnectionSettings
     QString database;
 };
 
-// "Provider=ASEOLEDB;Data Source=server:port;User Id=user;Password=password;;Catalog=database",
-// composed exactly, with nothing trimmed, quoted or escaped.
-QString BuildConnectionString(const ConnectionSettings& settings);
+// How a session sends rows and waits, beyond where it connects.
+struct SessionOptions
+{
+    // Rows a server provider sends per round trip (0: its default; 1: each row alone, without
+    // transactions).
+    int rowsPerBatch = 0;
+    // Seconds a statement may wait for the server (0: no limit of ours); unset: the
+    // TESSALOOM_COMMAND_TIMEOUT variable or the provider's default.
+    std::optional<int> commandTimeoutSeconds;
+};
 
 // Where the live connection values come from at the moment a session is opened
 // (the connection window's boxes in the program, a fixed value in tests and the headless runner).

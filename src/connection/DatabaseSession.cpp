@@ -1,6 +1,5 @@
 #include "DatabaseSession.h"
 
-#include "ConnectionString.h"
 #include "Failure.h"
 #include "ProviderRegistry.h"
 
@@ -15,11 +14,11 @@ DatabaseSession::~DatabaseSession()
     }
 }
 
-void DatabaseSession::open(const QString& connectionString)
+void DatabaseSession::open(const ConnectionSettings& settings, const SessionOptions& options)
 {
     if (m_provider)
         throw Failure(QStringLiteral("Operation is not allowed when the object is open."));
-    m_provider = openProvider(ConnectionString::parse(connectionString), m_rowsPerBatch);
+    m_provider = openProvider(settings, options);
 }
 
 SessionProvider& DatabaseSession::provider()
@@ -34,7 +33,7 @@ void DatabaseSession::execute(const QString& statement)
     provider().execute(statement);
 }
 
-void DatabaseSession::submitRow(const RowStatement& row)
+void DatabaseSession::submitRow(const RowValues& row)
 {
     provider().submitRow(row);
 }
@@ -49,16 +48,6 @@ std::vector<RowOutcome> DatabaseSession::takeOutcomes()
 void DatabaseSession::flushRows()
 {
     provider().flushRows();
-}
-
-bool DatabaseSession::bindsRowFields()
-{
-    return provider().bindsRowFields();
-}
-
-bool DatabaseSession::needsRowText(const RowStatement& row)
-{
-    return provider().needsRowText(row);
 }
 
 void DatabaseSession::track(const std::shared_ptr<Cursor>& cursor)
@@ -86,7 +75,7 @@ void ResultSet::attach(std::shared_ptr<Cursor> cursor, DatabaseSession& session)
     m_atEnd = !m_cursor->next();
 }
 
-void ResultSet::open(const QString& source, DatabaseSession& session, int, int)
+void ResultSet::open(const QString& source, DatabaseSession& session)
 {
     close();
     attach(session.provider().query(source), session);

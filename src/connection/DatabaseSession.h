@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConnectionSettings.h"
 #include "SessionProvider.h"
 
 #include <functional>
@@ -7,9 +8,8 @@
 #include <QString>
 #include <vector>
 
-// A database session opened with a connection string. The provider is chosen from the
-// string: "ASEOLEDB" with a host reaches Sybase ASE over TDS 5.0; "ASEOLEDB" with a server
-// beginning with "file:" is an embedded SQLite database at that path.
+// A database session opened with the connection values. A server beginning with "file:" is an
+// embedded SQLite database at that path; any other reaches Sybase ASE over TDS 5.0.
 // Every failure is a Failure carrying the provider's description text.
 class DatabaseSession
 {
@@ -19,31 +19,20 @@ public:
     DatabaseSession(const DatabaseSession&) = delete;
     DatabaseSession& operator=(const DatabaseSession&) = delete;
 
-    // 3 = read and write. Kept for callers that set it before opening; it changes nothing.
-    void setMode(int mode) { m_mode = mode; }
-    int mode() const { return m_mode; }
-    // Rows a server provider sends per round trip, from the next open on (0: its default;
-    // 1: each row alone, without transactions).
-    void setRowsPerBatch(int rows) { m_rowsPerBatch = rows; }
-
-    void open(const QString& connectionString);
+    void open(const ConnectionSettings& settings, const SessionOptions& options = {});
     bool isOpen() const { return m_provider != nullptr; }
     // False once the session's connection is known to be lost.
     bool isAlive() const { return m_provider && m_provider->isAlive(); }
     // Runs one statement text at once; a rejection is a Failure with the server's text.
     // Rows held back by submitRow() are sent and ended first.
     void execute(const QString& statement);
-    // Hands over one row's INSERT. The provider may answer it later; every row gets one
+    // Hands over one row for its table. The provider may answer it later; every row gets one
     // outcome, in submission order, through takeOutcomes().
-    void submitRow(const RowStatement& row);
+    void submitRow(const RowValues& row);
     // The outcomes that are final now.
     std::vector<RowOutcome> takeOutcomes();
     // Sends and ends every row held back; afterwards each submitted row has its outcome.
     void flushRows();
-    // True when rows need no statement text: the provider binds the fields itself.
-    bool bindsRowFields();
-    // Whether submitRow() needs this row's text (its table and fields set).
-    bool needsRowText(const RowStatement& row);
     // Closes the session and every result set opened on it. Throws only when work that was
     // reported as done could not be kept (the embedded database's final commit failed).
     void close();
@@ -53,8 +42,6 @@ private:
     SessionProvider& provider();
     void track(const std::shared_ptr<Cursor>& cursor);
 
-    int m_mode = 0;
-    int m_rowsPerBatch = 0;
     std::unique_ptr<SessionProvider> m_provider;
     std::vector<std::weak_ptr<Cursor>> m_cursors;
 };
@@ -63,10 +50,8 @@ private:
 class ResultSet
 {
 public:
-    // Opens "source" (a SELECT text) on the session. The cursor type and lock type are
-    // accepted as callers pass them (3 and -1); rows are always read forward.
-    void open(const QString& source, DatabaseSession& session, int cursorType = 3,
-              int lockType = -1);
+    // Opens "source" (a SELECT text) on the session; rows are read forward.
+    void open(const QString& source, DatabaseSession& session);
     // The tables schema (schema number 20): fields TABLE_TYPE and TABLE_NAME.
     void openTablesSchema(DatabaseSession& session);
 

@@ -1,15 +1,13 @@
 #include "ProviderRegistry.h"
 
-#include "Failure.h"
 #include "ase/AseProvider.h"
 #include "sqlite/SqliteProvider.h"
 
-std::unique_ptr<SessionProvider> openProvider(const ConnectionString& parts, int rowsPerBatch)
+std::unique_ptr<SessionProvider> openProvider(const ConnectionSettings& settings,
+                                              const SessionOptions& options)
 {
-    if (parts.provider != QStringLiteral("ASEOLEDB"))
-        throw Failure(QStringLiteral("Provider cannot be found. It may not be properly installed."));
     static const QString embedded = QStringLiteral("file:");
-    if (parts.server.startsWith(embedded))
-        return SqliteProvider::open(parts.server.mid(embedded.size()));
-    return AseProvider::open(parts, rowsPerBatch);
+    if (settings.server.startsWith(embedded))
+        return SqliteProvider::open(settings.server.mid(embedded.size()));
+    return AseProvider::open(settings, options);
 }

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "ConnectionString.h"
+#include "ConnectionSettings.h"
 #include "SessionProvider.h"
 
 #include <memory>
 
-// Opens the provider the connection string names. Throws Failure. rowsPerBatch: rows per round
-// trip for a server provider (0: its default).
-std::unique_ptr<SessionProvider> openProvider(const ConnectionString& parts, int rowsPerBatch = 0);
+// Opens the provider the connection values name: an embedded database for a server beginning
+// with "file:", Sybase ASE otherwise. Throws Failure.
+std::unique_ptr<SessionProvider> openProvider(const ConnectionSettings& settings,
+                                              const SessionOptions& options = {});

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RowStatement.h"
+#include "RowValues.h"
 
 #include <memory>
 #include <optional>
@@ -41,19 +41,9 @@ public:
     // Rows: a provider may hold submitted rows back (batches, transactions) and answer them
     // later. Every row gets exactly one outcome, in submission order; flushRows() sends and
     // ends everything held, so that afterwards every submitted row has its outcome.
-    // By default a row is executed at once.
-    virtual void submitRow(const RowStatement& row);
+    virtual void submitRow(const RowValues& row) = 0;
     virtual std::vector<RowOutcome> takeOutcomes();
     virtual void flushRows() {}
-    // True when submitRow() needs no text: the provider binds the fields itself.
-    virtual bool bindsRowFields() const { return false; }
-    // Whether this row needs its text: not when the provider binds it, nor when its fields
-    // alone already refuse it (a very long text is then never built).
-    virtual bool needsRowText(const RowStatement& row)
-    {
-        Q_UNUSED(row);
-        return !bindsRowFields();
-    }
 
 protected:
     std::vector<RowOutcome> m_outcomes;

@@ -5,7 +5,7 @@ void FillTableList(TableList& list, const SessionFactory& createSession,
 {
     std::unique_ptr<DatabaseSession> session = createSession();
     ResultSet tables;
-    session->open(BuildConnectionString(values));
+    session->open(values);
     tables.openTablesSchema(*session);
     list.clear();
     while (!tables.eof()) {

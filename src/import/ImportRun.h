@@ -35,6 +35,7 @@ struct ImportContext
     QString workingCopyPath; // empty: TEMP, TMPDIR or the private folder, decided at each start
     // True once the program is ending: the run stops at its next yield.
     std::function<bool()> stopRequested;
+    SessionOptions sessionOptions; // how each file's session sends rows
 };
 
 // What the headless runner adds to a run; the window leaves them as they are.
@@ -87,7 +88,7 @@ public:
     static constexpr int YieldIntervalMs = PacedYield::DefaultIntervalMs;
 
 private:
-    class FileStep;
+    struct Run;
     ImportContext m_context;
     RunnerOptions m_runner;
     bool m_running = false;

@@ -4,10 +4,8 @@
 #include <QString>
 #include <QStringView>
 
-// The SQL texts of the import run, built exactly as sent (and as failure reports show them).
+// The texts that make a new table, built exactly as sent (and as failure reports show them).
 namespace StatementText {
-// "INSERT INTO [table] VALUES('a','b');" with every apostrophe of a value doubled.
-void insert(const QString& table, const QList<QStringView>& fields, QString& statement);
 // The name of column `position` (1-based) from a header field or a typed answer: its letters
 // and digits, or "Column" + position when it keeps none.
 QString columnName(QStringView text, int position);

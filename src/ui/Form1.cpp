@@ -202,7 +202,7 @@ void Form1::PushButton7_Click()
         g.setLine(104);
         if (!session)
             throw Failure(QStringLiteral("Object variable not set"));
-        session->open(BuildConnectionString(connectionValues()));
+        session->open(connectionValues());
         g.setLine(106);
         m_app.interaction.messageBox(QStringLiteral("Connection successful."),
                                      Interaction::StylePlain, ApplicationTitle());

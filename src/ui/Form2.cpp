@@ -116,7 +116,7 @@ void Form2::buildControls()
     m_run = std::make_unique<ImportRun>(ImportContext{
         m_app.interaction, *this, *m_tables, [this] { return m_files.count(); },
         [this](int i) { return m_files.path(i); }, [this] { return m_form1.connectionValues(); },
-        m_app.createSession, &m_pointer, QString(), [this] { return m_ending; }});
+        m_app.createSession, &m_pointer, QString(), [this] { return m_ending; }, SessionOptions{}});
     // Qt groups option buttons by parent, and that grouping reaches into nested frames: the
     // mode pair and the first-line pair would act as one group. Each pair is a group of its own.
     for (auto [first, second] :

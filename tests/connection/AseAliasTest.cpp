@@ -28,11 +28,11 @@ QString section(const QString& name, const QString& host, int port)
     return QStringLiteral("[%1]\n\thost = %2\n\tport = %3\n").arg(name, host).arg(port);
 }
 
-QString openFailure(const QString& connectionString)
+QString openFailure(const ConnectionSettings& settings)
 {
     DatabaseSession session;
     try {
-        session.open(connectionString);
+        session.open(settings);
     } catch (const Failure& failure) {
         return failure.description().isEmpty() ? QStringLiteral("(empty)") : failure.description();
     }
@@ -74,14 +74,12 @@ private slots:
             env, section(QStringLiteral("salesdb"), QStringLiteral("127.0.0.1"), server.port()));
         ScopedVariable confVariable("FREETDSCONF", conf.toLocal8Bit());
 
-        // The connection string as the window builds it from an empty Port box.
+        // The values as the window holds them with an empty Port box.
         ConnectionSettings values{QStringLiteral("salesdb"), QString(), server.settings().user,
                                   server.settings().password, server.settings().databases.first()};
-        const QString text = BuildConnectionString(values);
-        QVERIFY(text.contains(QStringLiteral("Data Source=salesdb:;")));
         QVERIFY(ProbeConnection(defaultSessionFactory(), values));
         DatabaseSession session;
-        session.open(text);
+        session.open(values);
         session.execute(QStringLiteral("create table [through alias] (a int null)"));
         session.close();
         // Once the server has ended, everything it wrote is in the file.
@@ -103,9 +101,10 @@ private slots:
         ScopedVariable confVariable("FREETDSCONF", conf.toLocal8Bit());
 
         // The entry alone leads nowhere; with the sandbox's port typed, it leads there.
-        QVERIFY(!openFailure(connectionString(server, QStringLiteral("salesdb:"))).isEmpty());
+        QVERIFY(!openFailure(connectionSettings(server, QStringLiteral("salesdb"), QString()))
+                     .isEmpty());
         const QString typed =
-            openFailure(connectionString(server, QStringLiteral("salesdb:") + server.portText()));
+            openFailure(connectionSettings(server, QStringLiteral("salesdb"), server.portText()));
         QVERIFY2(typed.isEmpty(), qPrintable(typed));
     }
 
@@ -116,9 +115,9 @@ private slots:
         const QString conf = writeConf(
             env, section(QStringLiteral("known"), QStringLiteral("127.0.0.1"), nothing.port));
         ScopedVariable confVariable("FREETDSCONF", conf.toLocal8Bit());
-        const QString text = openFailure(
-            QStringLiteral("Provider=ASEOLEDB;Data Source=no-such-alias.invalid:;User Id=u;"
-                           "Password=p;;Catalog=db"));
+        const QString text =
+            openFailure({QStringLiteral("no-such-alias.invalid"), QString(), QStringLiteral("u"),
+                         QStringLiteral("p"), QStringLiteral("db")});
         QVERIFY2(!text.isEmpty(), "an unknown server name opened a session");
         QVERIFY2(!text.contains(QStringLiteral("TCP port")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("no-such-alias.invalid")), qPrintable(text));
@@ -126,8 +125,9 @@ private slots:
 
     void aTypedPortMustStillBeANumber()
     {
-        const QString text = openFailure(QStringLiteral(
-            "Provider=ASEOLEDB;Data Source=salesdb:50x0;User Id=u;Password=p;;Catalog=db"));
+        const QString text =
+            openFailure({QStringLiteral("salesdb"), QStringLiteral("50x0"), QStringLiteral("u"),
+                         QStringLiteral("p"), QStringLiteral("db")});
         QCOMPARE(text, QStringLiteral("The port \"50x0\" is not a TCP port number."));
     }
 };

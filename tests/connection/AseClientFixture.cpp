@@ -6,16 +6,16 @@
 #include <QProcess>
 
 namespace AseClientFixture {
-QString connectionString(const SandboxServer& server, const QString& dataSource)
+ConnectionSettings connectionSettings(const SandboxServer& server, const QString& name,
+                                      const QString& port)
 {
-    return QStringLiteral("Provider=ASEOLEDB;Data Source=%1;User Id=%2;Password=%3;;Catalog=%4")
-        .arg(dataSource, server.settings().user, server.settings().password,
-             server.settings().databases.first());
+    return {name, port, server.settings().user, server.settings().password,
+            server.settings().databases.first()};
 }
 
-QString connectionString(const SandboxServer& server)
+ConnectionSettings connectionSettings(const SandboxServer& server)
 {
-    return connectionString(server, QStringLiteral("127.0.0.1:") + server.portText());
+    return connectionSettings(server, QStringLiteral("127.0.0.1"), server.portText());
 }
 
 RunResult runImport(const TestEnvironment& env, const SandboxServer& server, const QString& table,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConnectionSettings.h"
 #include "SandboxServer.h"
 #include "TestEnvironment.h"
 
@@ -11,8 +12,9 @@
 // What the ASE client tests share: the sandbox's connection string, the headless runner run
 // as a script would run it, and environment variables set for one test only.
 namespace AseClientFixture {
-QString connectionString(const SandboxServer& server, const QString& dataSource);
-QString connectionString(const SandboxServer& server);
+ConnectionSettings connectionSettings(const SandboxServer& server, const QString& name,
+                                      const QString& port);
+ConnectionSettings connectionSettings(const SandboxServer& server);
 
 struct RunResult
 {

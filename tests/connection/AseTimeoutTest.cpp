@@ -93,7 +93,7 @@ private slots:
         SandboxServer server;
         QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
         DatabaseSession session;
-        const QString text = failureOf([&] { session.open(connectionString(server)); });
+        const QString text = failureOf([&] { session.open(connectionSettings(server)); });
         QVERIFY2(text.contains(QStringLiteral("soon")), qPrintable(text));
         QVERIFY(!session.isOpen());
     }
@@ -104,7 +104,7 @@ private slots:
         SandboxServer server(silentAfter(1));
         QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
         DatabaseSession session;
-        session.open(connectionString(server));
+        session.open(connectionSettings(server));
         session.execute(QStringLiteral("create table t (a int null)"));
 
         const QString first =

@@ -34,9 +34,9 @@ QString openFailure(int port)
 {
     DatabaseSession session;
     try {
-        session.open(BuildConnectionString({QStringLiteral("127.0.0.1"), QString::number(port),
-                                            QStringLiteral("sa"), QStringLiteral("pw"),
-                                            QStringLiteral("db")}));
+        session.open(ConnectionSettings{QStringLiteral("127.0.0.1"), QString::number(port),
+                                        QStringLiteral("sa"), QStringLiteral("pw"),
+                                        QStringLiteral("db")});
     } catch (const Failure& f) {
         return f.description();
     }
@@ -73,15 +73,14 @@ private slots:
     {
         DatabaseSession session;
         try {
-            session.open(QStringLiteral(
-                "Provider=ASEOLEDB;Data Source=host:50x0;User Id=;Password=;;Catalog="));
+            session.open(
+                ConnectionSettings{QStringLiteral("host"), QStringLiteral("50x0"), {}, {}, {}});
             QFAIL("accepted a port that is not a number");
         } catch (const Failure& f) {
             QVERIFY(f.description().contains(QStringLiteral("50x0")));
         }
         try {
-            session.open(
-                QStringLiteral("Provider=ASEOLEDB;Data Source=:5000;User Id=;Password=;;Catalog="));
+            session.open(ConnectionSettings{QString(), QStringLiteral("5000"), {}, {}, {}});
             QFAIL("accepted an empty server");
         } catch (const Failure& f) {
             QVERIFY(!f.description().isEmpty());

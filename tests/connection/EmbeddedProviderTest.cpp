@@ -10,21 +10,23 @@
 #include <sqlite3.h>
 
 namespace {
-QString embedded(const QString& path)
+ConnectionSettings embedded(const QString& path)
 {
-    return BuildConnectionString(
-        {QStringLiteral("file:") + path, QStringLiteral("5000"), {}, {}, {}});
+    return {QStringLiteral("file:") + path, QStringLiteral("5000"), {}, {}, {}};
 }
 
 // Hands one row to the session as the import run does: the table and views of the values.
 void submit(DatabaseSession& session, std::int64_t ticket, const QString& table,
             const QStringList& values)
 {
-    RowStatement row;
+    QList<QByteArray> bytes;
+    for (const QString& v : values)
+        bytes << v.toUtf8();
+    RowValues row;
     row.ticket = ticket;
     row.table = table;
-    for (const QString& v : values)
-        row.fields.append(QStringView(v));
+    for (const QByteArray& b : bytes)
+        row.fields.append(QByteArrayView(b));
     session.submitRow(row);
 }
 
@@ -65,7 +67,6 @@ private slots:
         TestEnvironment env;
         const QString db = env.path(QStringLiteral("a.db"));
         DatabaseSession session;
-        session.setMode(3);
         session.open(embedded(db));
         session.execute(QStringLiteral("CREATE TABLE [Orders] ([Id] TEXT, [Name] TEXT);"));
         session.execute(QStringLiteral("INSERT INTO [Orders] VALUES('1','O''Brien');"));
@@ -75,7 +76,7 @@ private slots:
         session.execute(QStringLiteral("insert into Orders (Id, Name) values ('4', NULL)"));
 
         ResultSet rs;
-        rs.open(QStringLiteral("SELECT * FROM [Orders]"), session, 3, -1);
+        rs.open(QStringLiteral("SELECT * FROM [Orders]"), session);
         QCOMPARE(rs.fieldCount(), 2);
         QCOMPARE(rs.value(QStringLiteral("Name")), QStringLiteral("O'Brien"));
         session.close();
@@ -252,7 +253,6 @@ private slots:
         const QString db = env.path(QStringLiteral("rows.db"));
         DatabaseSession session;
         session.open(embedded(db));
-        QVERIFY(session.bindsRowFields());
         session.execute(QStringLiteral("CREATE TABLE [T] ([a] TEXT, [b] TEXT);"));
         submit(session, 1, QStringLiteral("T"), {"1", "x"});
         submit(session, 2, QStringLiteral("T"), {"2"});

@@ -56,11 +56,7 @@ RoadRun runThrough(const QStringList& faultSwitches, int rowsPerBatch, const QLi
                                   server.settings().user, server.settings().password,
                                   server.settings().databases.first()};
     };
-    context.createSession = [rowsPerBatch] {
-        auto session = std::make_unique<DatabaseSession>();
-        session->setRowsPerBatch(rowsPerBatch);
-        return session;
-    };
+    context.sessionOptions.rowsPerBatch = rowsPerBatch;
     RunnerOptions runner;
     ImportProgress progress;
     runner.progress = &progress;

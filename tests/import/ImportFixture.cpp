@@ -24,7 +24,8 @@ ImportContext ImportFixture::context()
         defaultSessionFactory(),
         &pointer,
         env.path(QStringLiteral("temp/upload.txt")),
-        [this] { return stopRequested; }};
+        [this] { return stopRequested; },
+        SessionOptions{}};
 }
 
 ImportOutcome ImportFixture::run()
@@ -64,8 +65,8 @@ QStringList ImportFixture::tablesInDatabase() const
 void ImportFixture::execute(const QString& sql) const
 {
     DatabaseSession session;
-    session.open(BuildConnectionString(
-        {QStringLiteral("file:") + database, QStringLiteral("5000"), {}, {}, {}}));
+    session.open(
+        ConnectionSettings{QStringLiteral("file:") + database, QStringLiteral("5000"), {}, {}, {}});
     session.execute(sql);
     session.close();
 }

@@ -17,7 +17,8 @@ Form1& WindowsFixture::start()
 void WindowsFixture::execute(const QString& db, const QString& sql) const
 {
     DatabaseSession session;
-    session.open(BuildConnectionString({QStringLiteral("file:") + db, QStringLiteral("5000"), {}, {}, {}}));
+    session.open(
+        ConnectionSettings{QStringLiteral("file:") + db, QStringLiteral("5000"), {}, {}, {}});
     session.execute(sql);
     session.close();
 }

@@ -2,13 +2,22 @@
 // its own DONE and the messages the callbacks collected before it.
 #include "AseConnection.h"
 #include "Failure.h"
+#include "InsertText.h"
 
 #include <ctpublic.h>
 #include <QLocale>
 
-void AseConnection::submitRow(const RowStatement& row)
+void AseConnection::submitRow(const RowValues& row)
 {
-    m_rows.submit(row);
+    // The fields first: a row they refuse is never built into a text.
+    std::optional<QString> refusal = fieldRefusal(row);
+    QByteArray statement;
+    if (!refusal) {
+        statement = InsertText(row.table, row.fields);
+        if (m_charset)
+            refusal = m_charset->refusal(QByteArrayView(statement));
+    }
+    m_rows.submit(row.ticket, std::move(statement), std::move(refusal));
 }
 
 std::vector<RowOutcome> AseConnection::takeOutcomes()
@@ -44,15 +53,7 @@ std::optional<qint64> AseConnection::firstValue(CS_COMMAND* cmd)
     return first;
 }
 
-std::optional<QString> AseConnection::refusal(const RowStatement& row)
-{
-    // The fields first: a row they refuse may come without its text.
-    if (std::optional<QString> why = fieldRefusal(row))
-        return why;
-    return m_charset ? m_charset->refusal(row.text) : std::nullopt;
-}
-
-std::optional<QString> AseConnection::fieldRefusal(const RowStatement& row) const
+std::optional<QString> AseConnection::fieldRefusal(const RowValues& row) const
 {
     if (!m_charset)
         return std::nullopt;
@@ -70,13 +71,13 @@ std::optional<QString> AseConnection::fieldRefusal(const RowStatement& row) cons
     return std::nullopt;
 }
 
-BatchAnswer AseConnection::exchange(const QStringList& statements)
+BatchAnswer AseConnection::exchange(const QByteArrayList& statements)
 {
     BatchAnswer batch;
     CS_COMMAND* cmd = nullptr;
     try {
         // Each row was checked against the character set when it was submitted.
-        cmd = transmit(statements.join(QLatin1Char('\n')));
+        cmd = transmit(statements.join('\n'));
     } catch (const Failure& failure) {
         m_broken = true;
         batch.connectionLost = true;

@@ -62,8 +62,10 @@ bool isPortNumber(const QString& port)
 }
 } // namespace
 
-AseConnection::AseConnection(int rowsPerBatch)
-    : m_rows(*this, AseRowBatcher::Limits{rowsPerBatch > 0 ? rowsPerBatch : DefaultRowsPerBatch})
+AseConnection::AseConnection(const SessionOptions& options)
+    : m_commandTimeoutWanted(options.commandTimeoutSeconds),
+      m_rows(*this, AseRowBatcher::Limits{options.rowsPerBatch > 0 ? options.rowsPerBatch
+                                                                   : DefaultRowsPerBatch})
 {
 }
 
@@ -92,7 +94,8 @@ void AseConnection::connect(const QString& server, const QString& port, const QS
                                      "server is made."));
     if (!port.isEmpty() && !isPortNumber(port))
         throw Failure(QStringLiteral("The port \"%1\" is not a TCP port number.").arg(port));
-    m_commandTimeout = AseProvider::commandTimeoutSeconds();
+    m_commandTimeout =
+        m_commandTimeoutWanted ? *m_commandTimeoutWanted : AseProvider::commandTimeoutSeconds();
     if (cs_ctx_alloc(CS_VERSION_100, &m_context) != CS_SUCCEED || !m_context)
         throw Failure(QStringLiteral("The Client-Library context cannot be created."));
     if (ct_init(m_context, CS_VERSION_100) != CS_SUCCEED)
@@ -200,10 +203,10 @@ CS_COMMAND* AseConnection::send(const QString& statement)
 {
     if (m_connected && !m_broken)
         m_charset->check(statement);
-    return transmit(statement);
+    return transmit(statement.toUtf8());
 }
 
-CS_COMMAND* AseConnection::transmit(const QString& statement)
+CS_COMMAND* AseConnection::transmit(const QByteArray& text)
 {
     if (!m_connected)
         throw Failure(QStringLiteral("Operation is not allowed when the object is closed."));
@@ -214,7 +217,6 @@ CS_COMMAND* AseConnection::transmit(const QString& statement)
     CS_COMMAND* cmd = nullptr;
     if (ct_cmd_alloc(m_connection, &cmd) != CS_SUCCEED)
         fail(QStringLiteral("The command cannot be created: the connection is lost."));
-    const QByteArray text = statement.toUtf8();
     if (ct_command(cmd, CS_LANG_CMD, const_cast<char*>(text.constData()), CS_INT(text.size()),
                    CS_UNUSED) != CS_SUCCEED ||
         ct_send(cmd) != CS_SUCCEED) {

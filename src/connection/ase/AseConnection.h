@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AseRowBatcher.h"
+#include "ConnectionSettings.h"
 #include "ServerCharset.h"
 #include "SessionProvider.h"
 #include "StatementChannel.h"
@@ -18,8 +19,7 @@ struct _cs_command;
 class AseConnection : public SessionProvider, private StatementChannel
 {
 public:
-    // rowsPerBatch: statements per round trip; 1 sends each alone, without transactions.
-    explicit AseConnection(int rowsPerBatch = DefaultRowsPerBatch);
+    explicit AseConnection(const SessionOptions& options = {});
     ~AseConnection() override;
 
     // An empty port hands the server name to FreeTDS alone, so a freetds.conf or interfaces
@@ -32,10 +32,9 @@ public:
     std::shared_ptr<Cursor> tablesSchema() override;
     void close() override;
     bool isAlive() const override;
-    void submitRow(const RowStatement& row) override;
+    void submitRow(const RowValues& row) override;
     std::vector<RowOutcome> takeOutcomes() override;
     void flushRows() override;
-    bool needsRowText(const RowStatement& row) override { return !fieldRefusal(row); }
 
     static constexpr int DefaultRowsPerBatch = 1000;
 
@@ -63,13 +62,13 @@ private:
     [[noreturn]] void fail(const QString& fallback);
     // Checks the statement against the server's character set, then sends it.
     _cs_command* send(const QString& statement);
-    // Sends a text whose statements were each checked already.
-    _cs_command* transmit(const QString& statement);
+    // Sends a text (UTF-8) whose statements were each checked already.
+    _cs_command* transmit(const QByteArray& statement);
     void finishPending();
     void dropCommand(_cs_command* cmd);
-    BatchAnswer exchange(const QStringList& statements) override;
-    std::optional<QString> refusal(const RowStatement& row) override;
-    std::optional<QString> fieldRefusal(const RowStatement& row) const;
+    BatchAnswer exchange(const QByteArrayList& statements) override;
+    // Why a row cannot go to this server at all: a value too long for a statement.
+    std::optional<QString> fieldRefusal(const RowValues& row) const;
     // The most bytes of a value a statement may carry: ASE keeps no more of a literal (a
     // longer value needs writetext) and says nothing about what it cuts.
     static constexpr qsizetype MaxValueBytes = 16384;
@@ -81,6 +80,7 @@ private:
     int m_socket = -1; // while connected, for a stop at once
     Phase m_phase = Phase::Idle;
     QString m_address;
+    std::optional<int> m_commandTimeoutWanted;
     int m_commandTimeout = 0;
     std::unique_ptr<ServerCharset> m_charset = std::make_unique<ServerCharset>();
     QStringList m_messages;

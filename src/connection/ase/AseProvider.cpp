@@ -17,9 +17,11 @@ int AseProvider::commandTimeoutSeconds()
     return seconds;
 }
 
-std::unique_ptr<SessionProvider> AseProvider::open(const ConnectionString& parts, int rowsPerBatch)
+std::unique_ptr<SessionProvider> AseProvider::open(const ConnectionSettings& settings,
+                                                   const SessionOptions& options)
 {
-    auto connection = std::make_unique<AseConnection>(rowsPerBatch);
-    connection->connect(parts.server, parts.port, parts.user, parts.password, parts.catalog);
+    auto connection = std::make_unique<AseConnection>(options);
+    connection->connect(settings.server, settings.port, settings.user, settings.password,
+                        settings.database);
     return connection;
 }

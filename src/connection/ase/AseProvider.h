@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ConnectionString.h"
+#include "ConnectionSettings.h"
 #include "SessionProvider.h"
 
 #include <memory>
@@ -21,8 +21,7 @@ public:
     // that is not a whole number of seconds.
     static int commandTimeoutSeconds();
 
-    // Throws Failure with the server's or the client library's messages. rowsPerBatch: rows
-    // per round trip (0: the default; 1: each alone, without transactions).
-    static std::unique_ptr<SessionProvider> open(const ConnectionString& parts,
-                                                 int rowsPerBatch = 0);
+    // Throws Failure with the server's or the client library's messages.
+    static std::unique_ptr<SessionProvider> open(const ConnectionSettings& settings,
+                                                 const SessionOptions& options = {});
 };

@@ -1,26 +1,10 @@
 #include "AseRowBatcher.h"
 
 namespace {
-const QString BeginTran = QStringLiteral("begin tran");
-const QString CommitTran = QStringLiteral("commit tran");
-const QString RollbackTran = QStringLiteral("rollback tran");
-const QString TranCount = QStringLiteral("select @@trancount");
-
-// The bytes a text takes in UTF-8, without converting it.
-qsizetype utf8Bytes(const QString& text)
-{
-    qsizetype bytes = 0;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80)
-            bytes += 1;
-        else if (u < 0x800 || QChar::isLowSurrogate(u))
-            bytes += 2; // a pair's two halves make four
-        else
-            bytes += 3 - QChar::isHighSurrogate(u);
-    }
-    return bytes;
-}
+const QByteArray BeginTran = QByteArrayLiteral("begin tran");
+const QByteArray CommitTran = QByteArrayLiteral("commit tran");
+const QByteArray RollbackTran = QByteArrayLiteral("rollback tran");
+const QByteArray TranCount = QByteArrayLiteral("select @@trancount");
 } // namespace
 
 AseRowBatcher::AseRowBatcher(StatementChannel& channel, Limits limits, Clock clock)
@@ -41,18 +25,19 @@ QString AseRowBatcher::unknownCommitNote()
                           "is not known.");
 }
 
-void AseRowBatcher::submit(const RowStatement& row)
+void AseRowBatcher::submit(std::int64_t ticket, QByteArray statement,
+                           std::optional<QString> refusal)
 {
-    Entry entry{row.ticket, row.text, State::Held, {}};
+    Entry entry{ticket, std::move(statement), State::Held, {}};
     if (m_lost) {
         entry.state = State::Lost;
         entry.description = m_lostDescription;
         finish(entry);
         return;
     }
-    if (std::optional<QString> why = m_channel.refusal(row)) {
+    if (refusal) {
         entry.state = State::Refused;
-        entry.description = *why;
+        entry.description = std::move(*refusal);
     }
     if (m_limits.rows <= 1) {
         if (entry.state == State::Held)
@@ -64,7 +49,7 @@ void AseRowBatcher::submit(const RowStatement& row)
         m_heldSince = m_clock();
     if (entry.state == State::Held) {
         ++m_heldStatements;
-        m_heldBytes += utf8Bytes(entry.text) + 1;
+        m_heldBytes += entry.text.size() + 1;
     }
     m_held.push_back(std::move(entry));
     if (m_heldStatements >= m_limits.rows || m_heldBytes >= m_limits.bytes)
@@ -95,7 +80,7 @@ bool AseRowBatcher::due() const
            (!m_held.empty() && now - m_heldSince >= m_limits.commitEvery);
 }
 
-BatchAnswer AseRowBatcher::send(const QStringList& statements)
+BatchAnswer AseRowBatcher::send(const QByteArrayList& statements)
 {
     BatchAnswer answer = m_channel.exchange(statements);
     if (answer.connectionLost && !m_lost) {
@@ -118,7 +103,7 @@ void AseRowBatcher::sendHeld()
         return;
     }
     const bool began = !m_transaction;
-    QStringList statements;
+    QByteArrayList statements;
     if (began)
         statements << BeginTran;
     for (const Entry& e : batch)
@@ -146,7 +131,7 @@ void AseRowBatcher::sendHeld()
     settleBatch(batch, answer, began, size_t(statements.size()));
 }
 
-void AseRowBatcher::settleBatch(std::vector<Entry>& batch, const BatchAnswer& answer, bool began,
+bool AseRowBatcher::takeAnswers(std::vector<Entry>& batch, const BatchAnswer& answer, bool began,
                                 size_t statements)
 {
     const size_t answered = answer.answers.size();
@@ -171,7 +156,13 @@ void AseRowBatcher::settleBatch(std::vector<Entry>& batch, const BatchAnswer& an
     // compile-time error elsewhere in it) or to the transaction: that statement goes again.
     if (!complete && lastAnswered && batch[*lastAnswered].state == State::Failed)
         batch[*lastAnswered].state = State::Unsure;
+    return complete;
+}
 
+void AseRowBatcher::settleBatch(std::vector<Entry>& batch, const BatchAnswer& answer, bool began,
+                                size_t statements)
+{
+    const bool complete = takeAnswers(batch, answer, began, statements);
     std::optional<qint64> count = complete ? answer.answers.back().firstValue : tranCount();
     if (m_lost) {
         loseAll(batch);
@@ -186,8 +177,7 @@ void AseRowBatcher::settleBatch(std::vector<Entry>& batch, const BatchAnswer& an
         }
         count = 0;
     }
-
-    const bool beginFailed = began && (answered == 0 || answer.answers[0].failed);
+    const bool beginFailed = began && (answer.answers.empty() || answer.answers[0].failed);
     if (*count == 0 && beginFailed) {
         // No transaction was opened: what ran, ran and committed on its own.
         m_transaction = false;
@@ -195,32 +185,38 @@ void AseRowBatcher::settleBatch(std::vector<Entry>& batch, const BatchAnswer& an
             if (e.state == State::Sent)
                 e.state = State::Loaded;
         resendAlone(batch);
-        return;
+    } else if (*count > 0) {
+        keepOpen(batch);
+    } else {
+        transactionLost(batch, complete);
     }
+}
 
-    if (*count > 0) {
-        m_transaction = true;
-        bool failures = false;
-        size_t firstUnsure = batch.size();
-        for (size_t i = 0; i < batch.size(); ++i) {
-            failures = failures || batch[i].state == State::Failed;
-            if (batch[i].state == State::Unsure && firstUnsure == batch.size())
-                firstUnsure = i;
-        }
-        for (size_t i = 0; i < firstUnsure; ++i)
-            m_open.push_back(std::move(batch[i]));
-        if (failures || firstUnsure < batch.size()) {
-            // Commit now, so a rejected row is reported at once and nothing stays open meanwhile.
-            commit();
-            std::vector<Entry> rest(std::make_move_iterator(batch.begin() + qsizetype(firstUnsure)),
-                                    std::make_move_iterator(batch.end()));
-            resendAlone(rest);
-        }
-        return;
+void AseRowBatcher::keepOpen(std::vector<Entry>& batch)
+{
+    m_transaction = true;
+    bool failures = false;
+    size_t firstUnsure = batch.size();
+    for (size_t i = 0; i < batch.size(); ++i) {
+        failures = failures || batch[i].state == State::Failed;
+        if (batch[i].state == State::Unsure && firstUnsure == batch.size())
+            firstUnsure = i;
     }
+    for (size_t i = 0; i < firstUnsure; ++i)
+        m_open.push_back(std::move(batch[i]));
+    if (failures || firstUnsure < batch.size()) {
+        // Commit now, so a rejected row is reported at once and nothing stays open meanwhile.
+        commit();
+        std::vector<Entry> rest(std::make_move_iterator(batch.begin() + qsizetype(firstUnsure)),
+                                std::make_move_iterator(batch.end()));
+        resendAlone(rest);
+    }
+}
 
-    // The transaction was lost on the server: its rows were rolled back. If the server went on
-    // with the batch, what ran after the loss (after the last failure) ran on its own.
+void AseRowBatcher::transactionLost(std::vector<Entry>& batch, bool complete)
+{
+    // If the server went on with the batch, what ran after the loss (after the last failure)
+    // ran on its own.
     m_transaction = false;
     std::optional<size_t> lossPoint;
     if (complete)

@@ -1,10 +1,13 @@
 #pragma once
 
-#include "RowStatement.h"
+#include "RowValues.h"
 #include "StatementChannel.h"
 
 #include <chrono>
 #include <functional>
+#include <optional>
+#include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 #include <vector>
 
@@ -35,7 +38,9 @@ public:
 
     AseRowBatcher(StatementChannel& channel, Limits limits, Clock clock = nullptr);
 
-    void submit(const RowStatement& row);
+    // A row's statement in UTF-8, or why it cannot go to this server at all (it then fails
+    // alone, in its place, and is not sent).
+    void submit(std::int64_t ticket, QByteArray statement, std::optional<QString> refusal);
     // Sends what is held and ends the transaction: afterwards every row has its outcome.
     void flush();
     std::vector<RowOutcome> take();
@@ -60,15 +65,23 @@ private:
     struct Entry
     {
         std::int64_t ticket = 0;
-        QString text;
+        QByteArray text;
         State state = State::Held;
         QString description;
     };
 
-    BatchAnswer send(const QStringList& statements);
+    BatchAnswer send(const QByteArrayList& statements);
     void sendHeld();
     void settleBatch(std::vector<Entry>& batch, const BatchAnswer& answer, bool began,
                      size_t statements);
+    // Gives each sent row of the batch its own answer; true when every statement was answered.
+    bool takeAnswers(std::vector<Entry>& batch, const BatchAnswer& answer, bool began,
+                     size_t statements);
+    // The transaction outlived the batch: its rows stay open, unless one failed or got no
+    // answer, when it is committed and the rest go again alone.
+    void keepOpen(std::vector<Entry>& batch);
+    // The transaction was lost on the server, so its rows were rolled back.
+    void transactionLost(std::vector<Entry>& batch, bool complete);
     void commit();
     void resendAlone(std::vector<Entry>& entries);
     void sendAlone(Entry& entry);

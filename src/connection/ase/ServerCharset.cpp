@@ -12,13 +12,13 @@
 namespace {
 const iconv_t NoConverter = iconv_t(-1);
 
-bool isAscii(const QByteArray& bytes)
+bool isAscii(QByteArrayView bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
 // The length of the whole UTF-8 sequence that starts at offset.
-qsizetype characterLength(const QByteArray& utf8, qsizetype offset)
+qsizetype characterLength(QByteArrayView utf8, qsizetype offset)
 {
     qsizetype end = offset + 1;
     while (end < utf8.size() && (uchar(utf8[end]) & 0xC0) == 0x80)
@@ -26,19 +26,20 @@ qsizetype characterLength(const QByteArray& utf8, qsizetype offset)
     return end - offset;
 }
 
-QString characterAt(const QByteArray& utf8, qsizetype offset)
+QString characterAt(QByteArrayView utf8, qsizetype offset)
 {
-    return QString::fromUtf8(utf8.mid(offset, characterLength(utf8, offset)));
+    return QString::fromUtf8(utf8.sliced(offset, characterLength(utf8, offset)));
 }
 
 // Converts utf8 into the set, only counting the output. At a character the set cannot hold,
 // unheld(offset) says whether to go on, the character then counting as one byte, or to stop.
 template <typename Unheld>
-qsizetype convertCounting(iconv_t converter, QByteArray& utf8, Unheld&& unheld)
+qsizetype convertCounting(iconv_t converter, QByteArrayView utf8, Unheld&& unheld)
 {
     iconv(converter, nullptr, nullptr, nullptr, nullptr);
     std::vector<char> out(4096);
-    char* in = utf8.data();
+    // iconv only reads its input, whatever its signature says.
+    char* in = const_cast<char*>(utf8.data());
     size_t inLeft = size_t(utf8.size());
     qsizetype bytes = 0;
     while (inLeft > 0) {
@@ -113,8 +114,12 @@ std::optional<QString> ServerCharset::refusal(const QString& statement) const
 {
     if (!m_converter)
         return std::nullopt;
-    QByteArray utf8 = statement.toUtf8();
-    if (isAscii(utf8))
+    return refusal(QByteArrayView(statement.toUtf8()));
+}
+
+std::optional<QString> ServerCharset::refusal(QByteArrayView utf8) const
+{
+    if (!m_converter || isAscii(utf8))
         return std::nullopt;
     std::optional<QString> refused;
     convertCounting(iconv_t(m_converter), utf8, [&](qsizetype at) {
@@ -127,27 +132,11 @@ std::optional<QString> ServerCharset::refusal(const QString& statement) const
     return refused;
 }
 
-qsizetype ServerCharset::encodedLength(QStringView text, qsizetype limit) const
+qsizetype ServerCharset::encodedLength(QByteArrayView utf8, qsizetype limit) const
 {
-    // No set takes more than four bytes for one UTF-16 unit: a shorter text needs no count.
-    if (text.size() * 4 <= limit)
-        return text.size();
-    // Counted a piece at a time, so that a long value is never held twice over.
-    constexpr qsizetype Piece = 1 << 16;
-    qsizetype bytes = 0;
-    for (qsizetype from = 0; from < text.size();) {
-        qsizetype length = std::min(Piece, text.size() - from);
-        if (from + length < text.size() && text[from + length - 1].isHighSurrogate())
-            ++length; // a surrogate pair is never cut in two
-        bytes += encodedBytes(text.sliced(from, length).toUtf8());
-        from += length;
-    }
-    return bytes;
-}
-
-qsizetype ServerCharset::encodedBytes(QByteArray utf8) const
-{
-    if (!m_converter)
+    // No set takes more than four bytes for one character, and a character takes at least one
+    // byte of UTF-8: a shorter text needs no count.
+    if (!m_converter || utf8.size() * 4 <= limit)
         return utf8.size();
     return convertCounting(iconv_t(m_converter), utf8, [](qsizetype) { return true; });
 }

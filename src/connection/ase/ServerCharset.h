@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // The character set a server announced at login, as the client library converts into it.
@@ -24,19 +25,18 @@ public:
 
     // The description of the first character of statement the set cannot hold, if any.
     std::optional<QString> refusal(const QString& statement) const;
+    std::optional<QString> refusal(QByteArrayView utf8) const;
     // Throws Failure with that description.
     void check(const QString& statement) const;
-    // How many bytes text takes in the set, exactly when that is more than limit (a shorter
-    // text may be counted roughly, never above limit). A character the set cannot hold counts
-    // as one byte.
-    qsizetype encodedLength(QStringView text, qsizetype limit) const;
+    // How many bytes a UTF-8 text takes in the set, exactly when that is more than limit (a
+    // shorter text may be counted roughly, never above limit). A character the set cannot hold
+    // counts as one byte.
+    qsizetype encodedLength(QByteArrayView utf8, qsizetype limit) const;
 
     // The converter's name for an announced server set name.
     static QByteArray encodingFor(const QString& name);
 
 private:
-    qsizetype encodedBytes(QByteArray utf8) const;
-
     QString m_name;
     QByteArray m_encoding;
     void* m_converter = nullptr; // iconv_t, from UTF-8 into the server's set

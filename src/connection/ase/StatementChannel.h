@@ -1,10 +1,8 @@
 #pragma once
 
-#include "RowStatement.h"
-
 #include <optional>
+#include <QByteArrayList>
 #include <QString>
-#include <QStringList>
 #include <vector>
 
 // The server's answer to one statement of a batch: its own DONE and the messages that came
@@ -30,13 +28,7 @@ class StatementChannel
 {
 public:
     virtual ~StatementChannel() = default;
-    // Sends the statements as one language batch, one a line, and reads each one's answer.
-    virtual BatchAnswer exchange(const QStringList& statements) = 0;
-    // Why a row's statement cannot go to this server at all, so it fails alone and is not
-    // sent.
-    virtual std::optional<QString> refusal(const RowStatement& row)
-    {
-        Q_UNUSED(row);
-        return std::nullopt;
-    }
+    // Sends the statements (UTF-8) as one language batch, one a line, and reads each one's
+    // answer.
+    virtual BatchAnswer exchange(const QByteArrayList& statements) = 0;
 };

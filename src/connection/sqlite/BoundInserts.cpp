@@ -1,17 +1,8 @@
 #include "BoundInserts.h"
 
-#include "RowStatement.h"
-
 #include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
-
-sqlite3_stmt* BoundInserts::bind(const QString& table, const QList<QStringView>& fields)
-{
-    if (!encode(fields, m_bytes, m_ends))
-        return nullptr;
-    return bindEncoded(table, m_bytes.data(), m_ends.data(), int(m_ends.size()));
-}
 
 sqlite3_stmt* BoundInserts::bindEncoded(const QString& table, const char* bytes,
                                         const std::uint32_t* ends, int valueCount)
@@ -28,7 +19,7 @@ sqlite3_stmt* BoundInserts::bindEncoded(const QString& table, const char* bytes,
     return m_last;
 }
 
-sqlite3_stmt* BoundInserts::bindUtf8(const QString& table, const QList<QByteArrayView>& fields)
+sqlite3_stmt* BoundInserts::bind(const QString& table, const QList<QByteArrayView>& fields)
 {
     for (QByteArrayView field : fields)
         if (std::memchr(field.data(), 0, size_t(field.size())))
@@ -90,67 +81,4 @@ sqlite3_stmt* BoundInserts::prepared(const QString& table, qsizetype valueCount)
     }
     m_statements.insert(key, st);
     return st;
-}
-
-bool BoundInserts::encode(const QList<QStringView>& fields, std::string& bytes,
-                          std::vector<std::uint32_t>& ends)
-{
-    ends.clear();
-    size_t used = 0;
-    for (QStringView field : fields) {
-        const char16_t* p = field.utf16();
-        const size_t n = size_t(field.size());
-        if (bytes.size() < used + n)
-            bytes.resize(std::max(used + n, 2 * bytes.size()));
-        // Most values are plain ASCII: copied as they stand.
-        char* out = bytes.data() + used;
-        size_t i = 0;
-        for (; i < n && p[i] < 0x80; ++i) {
-            if (p[i] == 0)
-                return false;
-            out[i] = char(p[i]);
-        }
-        used += i;
-        if (i < n) {
-            // The rest through the same conversion as the whole text, so that a lone surrogate
-            // becomes the same bytes.
-            const QByteArray rest = field.sliced(qsizetype(i)).toUtf8();
-            if (rest.contains('\0'))
-                return false;
-            bytes.resize(std::max(bytes.size(), used + size_t(rest.size())));
-            std::copy_n(rest.constData(), rest.size(), bytes.data() + used);
-            used += size_t(rest.size());
-        }
-        ends.push_back(std::uint32_t(used));
-    }
-    return true;
-}
-
-QString RowInsertText(const QString& table, const QList<QStringView>& fields)
-{
-    QString s = QStringLiteral("INSERT INTO [") + table + QStringLiteral("] VALUES(");
-    for (QStringView field : fields) {
-        s += u'\'';
-        for (QChar c : field) {
-            s += c;
-            if (c == u'\'')
-                s += u'\'';
-        }
-        s += QStringLiteral("',");
-    }
-    s.chop(1); // the last comma, or the opening parenthesis when there is no field
-    s += QStringLiteral(");");
-    return s;
-}
-
-QString RowInsertText(const QString& table, const QList<QByteArrayView>& utf8Fields)
-{
-    std::vector<QString> decoded;
-    decoded.reserve(size_t(utf8Fields.size()));
-    QList<QStringView> fields;
-    for (QByteArrayView field : utf8Fields) {
-        decoded.push_back(RowText(field));
-        fields.append(decoded.back());
-    }
-    return RowInsertText(table, fields);
 }

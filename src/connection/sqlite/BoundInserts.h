@@ -22,28 +22,18 @@ public:
     BoundInserts(const BoundInserts&) = delete;
     BoundInserts& operator=(const BoundInserts&) = delete;
 
-    // The statement with the fields bound, ready to step; nullptr when the row cannot be bound
-    // with the same outcome as its text (a table name holding "]", a value holding U+0000) or
-    // the INSERT cannot be prepared: the caller then runs the text, which gives SQLite's own
-    // description. The values stay valid until the next call.
-    sqlite3_stmt* bind(const QString& table, const QList<QStringView>& fields);
-    // The same for fields already in UTF-8, bound where they stand (they must outlive the step).
-    sqlite3_stmt* bindUtf8(const QString& table, const QList<QByteArrayView>& fields);
-    // The same for values already encoded: ends[i] is where value i ends, counted from bytes.
+    // The statement with the fields (UTF-8) bound where they stand, ready to step; nullptr when
+    // the row cannot be bound with the same outcome as its text (a table name holding "]", a
+    // value holding U+0000) or the INSERT cannot be prepared: the caller then runs the text,
+    // which gives SQLite's own description. The fields must outlive the step.
+    sqlite3_stmt* bind(const QString& table, const QList<QByteArrayView>& fields);
+    // The same for values packed one after the other: ends[i] is where value i ends, counted
+    // from bytes.
     sqlite3_stmt* bindEncoded(const QString& table, const char* bytes, const std::uint32_t* ends,
                               int valueCount);
-    // The values of the last bind(), as encode() packed them.
-    const std::string& bytes() const { return m_bytes; }
-    const std::vector<std::uint32_t>& ends() const { return m_ends; }
     // Ready for the next row, after bind() and a step.
     static void reset(sqlite3_stmt* statement);
     void clear();
-
-    // The fields as UTF-8 (the bytes the text's own conversion gives), packed one after the
-    // other from the start of bytes (which only grows); ends[i] is where field i ends. False
-    // when a field holds U+0000, which the text cannot carry.
-    static bool encode(const QList<QStringView>& fields, std::string& bytes,
-                       std::vector<std::uint32_t>& ends);
 
 private:
     sqlite3_stmt* prepared(const QString& table, qsizetype valueCount);
@@ -54,11 +44,4 @@ private:
     sqlite3_stmt* m_last = nullptr;
     QString m_lastTable;
     qsizetype m_lastCount = -1;
-    std::string m_bytes;
-    std::vector<std::uint32_t> m_ends;
 };
-
-// The exact text the import run sends for a row: INSERT INTO [table] VALUES('a','b'); with every
-// apostrophe of a value doubled.
-QString RowInsertText(const QString& table, const QList<QStringView>& fields);
-QString RowInsertText(const QString& table, const QList<QByteArrayView>& utf8Fields);

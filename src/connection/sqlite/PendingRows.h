@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RowStatement.h"
+#include "RowValues.h"
 
 #include <cstdint>
 #include <QByteArrayView>

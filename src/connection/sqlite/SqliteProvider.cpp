@@ -1,6 +1,7 @@
 #include "SqliteProvider.h"
 
 #include "Failure.h"
+#include "InsertText.h"
 #include "RowsCursor.h"
 #include "SqliteCursor.h"
 
@@ -231,7 +232,7 @@ bool rowsOwnFailure(int code)
 }
 } // namespace
 
-void SqliteProvider::submitRow(const RowStatement& row)
+void SqliteProvider::submitRow(const RowValues& row)
 {
     if (!m_db) {
         answerAlone(row.ticket,
@@ -283,30 +284,19 @@ int SqliteProvider::stepBound(sqlite3_stmt* statement, QString& error)
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-int SqliteProvider::runRow(const RowStatement& row, QString& error)
+int SqliteProvider::runRow(const RowValues& row, QString& error)
 {
-    if (row.utf8) {
-        if (sqlite3_stmt* st = m_inserts.bindUtf8(row.table, row.utf8Fields)) {
-            const int rc = stepBound(st, error);
-            if (rc == SQLITE_OK)
-                m_pending.succeeded(row.ticket, row.table, row.utf8Fields);
-            return rc;
-        }
-        return runRowText(row, RowInsertText(row.table, row.utf8Fields).toUtf8(), error);
-    }
     if (sqlite3_stmt* st = m_inserts.bind(row.table, row.fields)) {
         const int rc = stepBound(st, error);
         if (rc == SQLITE_OK)
-            m_pending.succeeded(row.ticket, row.table, m_inserts.bytes(), m_inserts.ends(), false);
+            m_pending.succeeded(row.ticket, row.table, row.fields);
         return rc;
     }
-    return runRowText(
-        row, (row.text.isEmpty() ? RowInsertText(row.table, row.fields) : row.text).toUtf8(),
-        error);
+    return runRowText(row, InsertText(row.table, row.fields), error);
 }
 
 // What cannot be bound runs as its text, with the text's own outcome.
-int SqliteProvider::runRowText(const RowStatement& row, const QByteArray& text, QString& error)
+int SqliteProvider::runRowText(const RowValues& row, const QByteArray& text, QString& error)
 {
     const int rc = runText(text, error);
     if (rc == SQLITE_OK)
@@ -341,7 +331,7 @@ bool SqliteProvider::runAgain()
     return done;
 }
 
-void SqliteProvider::rowFailed(const RowStatement& row, int code, const QString& error)
+void SqliteProvider::rowFailed(const RowValues& row, int code, const QString& error)
 {
     const bool rolledBack = sqlite3_get_autocommit(m_db) != 0;
     if (!rolledBack && rowsOwnFailure(code)) {

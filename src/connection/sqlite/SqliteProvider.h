@@ -38,9 +38,8 @@ public:
     std::shared_ptr<Cursor> tablesSchema() override;
     void close() override;
 
-    void submitRow(const RowStatement& row) override;
+    void submitRow(const RowValues& row) override;
     void flushRows() override { endRows(); }
-    bool bindsRowFields() const override { return true; }
 
     static constexpr int CommitIntervalMs = 100;
     // Also committed after this many statements, so the statements kept for a replay stay few
@@ -68,11 +67,11 @@ private:
     // Runs a row; one that succeeds is held for its transaction's end.
     // Steps a bound INSERT and readies it for the next row; SQLITE_OK when it succeeded.
     int stepBound(sqlite3_stmt* statement, QString& error);
-    int runRow(const RowStatement& row, QString& error);
-    int runRowText(const RowStatement& row, const QByteArray& text, QString& error);
+    int runRow(const RowValues& row, QString& error);
+    int runRowText(const RowValues& row, const QByteArray& text, QString& error);
     // Runs the held rows again in a new transaction after SQLite rolled theirs back.
     bool runAgain();
-    void rowFailed(const RowStatement& row, int code, const QString& error);
+    void rowFailed(const RowValues& row, int code, const QString& error);
     // Commits the rows' transaction, trying once more; when that fails too, its rows are lost.
     void endRows();
     void loseRows(const QString& description);

@@ -337,12 +337,7 @@ int main(int argc, char* argv[])
     }
     catchSignals();
     MemoryTableList tables;
-    const int rowsPerBatch = request.rowsPerBatch;
-    const SessionFactory createSession = [rowsPerBatch] {
-        auto session = std::make_unique<DatabaseSession>();
-        session->setRowsPerBatch(rowsPerBatch);
-        return session;
-    };
+    const SessionFactory createSession = defaultSessionFactory();
     if (!fillTables(tables, createSession, settings, console, rejected, files) ||
         (parser.isSet(o.append) &&
          !selectTarget(tables, parser.value(o.append), console, rejected, files))) {
@@ -353,7 +348,8 @@ int main(int argc, char* argv[])
     FixedImportOptions options(values, &tables);
     ImportRun run(ImportContext{console, options, tables, [&] { return int(files.size()); },
                                 [&](int i) { return files.value(i); }, [&] { return settings; },
-                                createSession, nullptr, QString(), [] { return stopSignal != 0; }},
+                                createSession, nullptr, QString(), [] { return stopSignal != 0; },
+                                SessionOptions{request.rowsPerBatch, std::nullopt}},
                   RunnerOptions{parser.value(o.encoding), request.quote, rejected, &progress});
     const ImportOutcome outcome = run.start();
     console.endProgress();

@@ -5,21 +5,16 @@
 #include <QList>
 #include <QString>
 #include <QStringDecoder>
-#include <QStringView>
 
-// One row's INSERT as the import run hands it to a session. The text is exact; the table and
-// fields it was built from let a provider bind the values instead of parsing the text back.
-// A provider that binds may get the fields as UTF-8 instead (utf8 set): the bytes the text's
-// own conversion would give, so a row read as UTF-8 is never decoded and encoded again.
-// The field views are only valid during the call that receives them.
-struct RowStatement
+// One row as the import run hands it to a session: its target table and its fields, as the
+// UTF-8 bytes read from the working copy. The provider alone decides how it goes to the database
+// (bound values or a statement text). The field views are only valid during the call that
+// receives them.
+struct RowValues
 {
     std::int64_t ticket = 0; // the caller's tag; outcomes carry it back
-    QString text;            // empty when the provider binds fields (bindsRowFields())
     QString table;
-    QList<QStringView> fields;
-    bool utf8 = false; // the fields are utf8Fields, not fields
-    QList<QByteArrayView> utf8Fields;
+    QList<QByteArrayView> fields;
 };
 
 // What became of one submitted row, final: loaded means committed, or as durable as the
