@@ -42,7 +42,27 @@ public:
     {
         m_more = more;
         m_statement = &s;
-        const std::string text(s.text);
+        if (const std::optional<bool> goOn = injectedFault(s))
+            return *goOn;
+        const Translation kind = classify(s.text);
+        if (refusedInTransaction(kind))
+            return true;
+        if (m_state.chained && !inTransaction() && kind.beginsChainedTransaction && !begin())
+            return true;
+        perform(kind, s, cancelled);
+        // SQLite ends a transaction by itself on some failures (a full disk, for one).
+        if (inTransaction() && !m_state.database.inTransaction())
+            m_state.globals.tranCount = 0;
+        return true;
+    }
+
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    // --abort-tran-containing and --reject-containing: whether the rest of the batch runs,
+    // or none when the statement is not one of theirs.
+    std::optional<bool> injectedFault(const BatchStatement& s)
+    {
         if (!m_options.abortTranContaining.empty() &&
             s.received.find(m_options.abortTranContaining) != std::string_view::npos) {
             rollbackAll();
@@ -54,7 +74,12 @@ public:
             fail(rejectedStatement(m_options.rejectContaining));
             return true;
         }
-        const Translation kind = classify(s.text);
+        return std::nullopt;
+    }
+
+    // Fails a command ASE refuses inside a transaction; false when the statement may run.
+    bool refusedInTransaction(const Translation& kind)
+    {
         if (inTransaction() && !kind.ddlCommand.empty()) {
             fail(notAllowedInTransactionHere(kind.ddlCommand, m_state.databaseName));
             return true;
@@ -63,27 +88,21 @@ public:
             fail(notAllowedInTransaction(kind.neverInTransaction));
             return true;
         }
-        if (m_state.chained && !inTransaction() && kind.beginsChainedTransaction && !begin())
-            return true;
+        return false;
+    }
+
+    void perform(const Translation& kind, const BatchStatement& s,
+                 const std::function<bool()>& cancelled)
+    {
         switch (kind.kind) {
         case Translation::Ignored:
             succeed();
             break;
         case Translation::SetChained:
-            if (inTransaction())
-                fail(notAllowedInTransaction("SET CHAINED"));
-            else {
-                m_state.chained = kind.chainedOn;
-                succeed();
-            }
+            setChained(kind.chainedOn);
             break;
         case Translation::BeginTran:
-            if (inTransaction()) {
-                ++m_state.globals.tranCount;
-                succeed();
-            } else if (begin()) {
-                succeed();
-            }
+            beginTran();
             break;
         case Translation::CommitTran:
             commit();
@@ -96,25 +115,38 @@ public:
             use(kind.database);
             break;
         case Translation::CreateDatabase:
-            createDatabase(kind.database, text);
+            createDatabase(kind.database, std::string(s.text));
             break;
         case Translation::Sql:
             if (kind.createdColumns > MaxColumns)
                 fail(tooManyColumns(kind.createdColumns));
             else
-                runSql(translate(s.text, m_state.globals, &m_state.database.names()).sql, text,
-                       cancelled);
+                runSql(translate(s.text, m_state.globals, &m_state.database.names()).sql,
+                       std::string(s.text), cancelled);
             break;
         }
-        // SQLite ends a transaction by itself on some failures (a full disk, for one).
-        if (inTransaction() && !m_state.database.inTransaction())
-            m_state.globals.tranCount = 0;
-        return true;
     }
 
-    bool cancelled() const { return m_cancelled; }
+    void setChained(bool on)
+    {
+        if (inTransaction()) {
+            fail(notAllowedInTransaction("SET CHAINED"));
+            return;
+        }
+        m_state.chained = on;
+        succeed();
+    }
 
-private:
+    // A nested "begin tran" only counts; the outermost opens SQLite's transaction.
+    void beginTran()
+    {
+        if (inTransaction())
+            ++m_state.globals.tranCount;
+        else if (!begin())
+            return;
+        succeed();
+    }
+
     static ServerMessage at(ServerMessage m, const BatchStatement& s)
     {
         m.line = uint16_t(std::min(s.line, 65535));

@@ -214,6 +214,76 @@ bool Database::execute(const char* sql, ServerMessage* error)
     return false;
 }
 
+namespace {
+std::vector<ResultColumn> resultColumns(sqlite3_stmt* stmt)
+{
+    std::vector<ResultColumn> columns;
+    const int count = sqlite3_column_count(stmt);
+    for (int i = 0; i < count; ++i) {
+        const char* stored = sqlite3_column_name(stmt, i);
+        const std::string name = clientName(stored ? stored : "");
+        const char* decl = sqlite3_column_decltype(stmt, i);
+        const bool fromTable = sqlite3_column_table_name(stmt, i) != nullptr;
+        columns.push_back({(fromTable || looksLikeAlias(name.c_str())) ? name : std::string(),
+                           decl ? lowerAscii(decl) : std::string()});
+    }
+    return columns;
+}
+
+void readValue(sqlite3_stmt* stmt, int i, Value& v)
+{
+    switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_NULL:
+        break;
+    case SQLITE_INTEGER:
+        v.type = Value::Integer;
+        v.integer = sqlite3_column_int64(stmt, i);
+        break;
+    default: {
+        v.type = Value::Text;
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+        v.text.assign(text ? text : "", size_t(sqlite3_column_bytes(stmt, i)));
+        break;
+    }
+    }
+}
+
+// Steps through the rows into out.rows, asking `cancelled` every 256 rows; SQLite's last
+// answer.
+int readRows(sqlite3_stmt* stmt, const std::function<bool()>& cancelled, StatementOutcome& out)
+{
+    const int columns = int(out.columns.size());
+    int rc;
+    size_t steps = 0;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (++steps % 256 == 0 && cancelled && cancelled()) {
+            out.cancelled = true;
+            break;
+        }
+        std::vector<Value> row(static_cast<size_t>(columns));
+        for (int i = 0; i < columns; ++i)
+            readValue(stmt, i, row[size_t(i)]);
+        out.rows.push_back(std::move(row));
+    }
+    return rc;
+}
+
+// A row count for a result and for the statements that change rows, as ASE's DONE gives one.
+void countRows(sqlite3* db, const std::string& sql, StatementOutcome& out)
+{
+    if (out.hasRows) {
+        out.countValid = true;
+        out.count = int64_t(out.rows.size());
+        return;
+    }
+    const std::string verb = firstWord(sql);
+    if (verb == "insert" || verb == "update" || verb == "delete" || verb == "replace") {
+        out.countValid = true;
+        out.count = sqlite3_changes64(db);
+    }
+}
+} // namespace
+
 StatementOutcome Database::run(const std::string& sql, const std::string& original,
                                const std::function<bool()>& cancelled)
 {
@@ -235,58 +305,15 @@ StatementOutcome Database::run(const std::string& sql, const std::string& origin
         out.error = secondStatement(tail, original);
         return out;
     }
-    const int columns = sqlite3_column_count(stmt);
-    out.hasRows = columns > 0;
-    for (int i = 0; i < columns; ++i) {
-        const char* stored = sqlite3_column_name(stmt, i);
-        const std::string name = clientName(stored ? stored : "");
-        const char* decl = sqlite3_column_decltype(stmt, i);
-        const bool fromTable = sqlite3_column_table_name(stmt, i) != nullptr;
-        out.columns.push_back({(fromTable || looksLikeAlias(name.c_str())) ? name : std::string(),
-                               decl ? lowerAscii(decl) : std::string()});
-    }
-    int rc;
-    size_t steps = 0;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        if (++steps % 256 == 0 && cancelled && cancelled()) {
-            out.cancelled = true;
-            break;
-        }
-        std::vector<Value> row(static_cast<size_t>(columns));
-        for (int i = 0; i < columns; ++i) {
-            Value& v = row[size_t(i)];
-            switch (sqlite3_column_type(stmt, i)) {
-            case SQLITE_NULL:
-                break;
-            case SQLITE_INTEGER:
-                v.type = Value::Integer;
-                v.integer = sqlite3_column_int64(stmt, i);
-                break;
-            default: {
-                v.type = Value::Text;
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-                v.text.assign(text ? text : "", size_t(sqlite3_column_bytes(stmt, i)));
-                break;
-            }
-            }
-        }
-        out.rows.push_back(std::move(row));
-    }
+    out.columns = resultColumns(stmt);
+    out.hasRows = !out.columns.empty();
+    const int rc = readRows(stmt, cancelled, out);
     if (!out.cancelled && rc != SQLITE_DONE) {
         out.failed = true;
         out.error = aseMessageFor(sqlite3_errmsg(m_db), original);
     }
     sqlite3_finalize(stmt);
-    if (out.hasRows) {
-        out.countValid = true;
-        out.count = int64_t(out.rows.size());
-    } else {
-        const std::string verb = firstWord(sql);
-        if (verb == "insert" || verb == "update" || verb == "delete" || verb == "replace") {
-            out.countValid = true;
-            out.count = sqlite3_changes64(m_db);
-        }
-    }
+    countRows(m_db, sql, out);
     return out;
 }
 

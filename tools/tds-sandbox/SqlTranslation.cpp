@@ -1,8 +1,8 @@
 #include "SqlTranslation.h"
 
+#include "CreateTableItems.h"
 #include "SqlLexer.h"
 
-#include <array>
 #include <map>
 #include <set>
 
@@ -22,90 +22,6 @@ std::string quoted(std::string_view text)
 
 const std::map<std::string, std::string, std::less<>> renamedFunctions = {
     {"isnull", "ifnull"}, {"len", "length"}, {"char_length", "length"}, {"datalength", "length"}};
-
-// The items of CREATE TABLE's list: columns and table constraints.
-struct CreateTableItem
-{
-    bool isColumn = false;
-    bool declaresNullMode = false; // NULL, NOT NULL or IDENTITY written
-    size_t lastToken = 0;
-};
-
-std::vector<CreateTableItem> createTableItems(const std::vector<SqlToken>& tokens)
-{
-    std::vector<CreateTableItem> items;
-    std::vector<size_t> significant;
-    for (size_t i = 0; i < tokens.size(); ++i)
-        if (tokens[i].isSignificant())
-            significant.push_back(i);
-    if (significant.size() < 4 || !tokens[significant[0]].is("create") ||
-        !tokens[significant[1]].is("table"))
-        return items;
-    size_t open = 0;
-    for (size_t k = 2; k < significant.size(); ++k) {
-        if (tokens[significant[k]].text == "(") {
-            open = significant[k];
-            break;
-        }
-        if (tokens[significant[k]].is("as"))
-            return items;
-    }
-    if (!open)
-        return items;
-    int depth = 0;
-    bool started = false;
-    CreateTableItem item;
-    item.lastToken = open;
-    for (size_t i = open + 1; i < tokens.size(); ++i) {
-        const SqlToken& t = tokens[i];
-        if (!t.isSignificant())
-            continue;
-        if (depth == 0 && (t.text == "," || t.text == ")")) {
-            if (started)
-                items.push_back(item);
-            if (t.text == ")")
-                break;
-            started = false;
-            item = CreateTableItem{};
-            continue;
-        }
-        if (!started) {
-            started = true;
-            item.isColumn = !(t.is("constraint") || t.is("primary") || t.is("unique") ||
-                              t.is("check") || t.is("foreign") || t.is("index"));
-        }
-        if (t.text == "(")
-            ++depth;
-        else if (t.text == ")")
-            --depth;
-        else if (depth == 0 && (t.is("null") || t.is("identity")))
-            item.declaresNullMode = true;
-        item.lastToken = i;
-    }
-    return items;
-}
-
-// Positions (token indexes) in CREATE TABLE's column list where " NOT NULL" goes.
-std::set<size_t> nullModeInsertions(const std::vector<SqlToken>& tokens)
-{
-    std::set<size_t> at;
-    for (const CreateTableItem& item : createTableItems(tokens))
-        if (item.isColumn && !item.declaresNullMode)
-            at.insert(item.lastToken + 1);
-    return at;
-}
-
-std::string upperAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
-// Objects whose CREATE and DROP need "ddl in tran" inside a transaction.
-const std::set<std::string, std::less<>> ddlObjects = {
-    "default", "index", "procedure", "proc", "rule", "schema", "table", "trigger", "view"};
 
 bool isGlobalVariable(const SqlToken& t)
 {
@@ -131,112 +47,7 @@ std::string globalValue(const SqlToken& t, const SessionGlobals& g)
         return quoted("sandbox");
     return std::string(t.text);
 }
-} // namespace
 
-std::string_view overlongName(std::string_view statement, size_t* limit)
-{
-    constexpr size_t Plain = 255, Delimited = 253;
-    for (const SqlToken& t : lexSql(statement)) {
-        if (t.kind == SqlToken::Word && t.text.size() > Plain) {
-            *limit = Plain;
-            return t.text;
-        }
-        if (t.kind == SqlToken::QuotedName && t.text.size() > Delimited + 2) {
-            const std::string_view inner = t.text.substr(1, t.text.size() - 2);
-            if (inner.size() > Delimited) {
-                *limit = Delimited;
-                return inner;
-            }
-        }
-    }
-    return {};
-}
-
-std::string unquoteName(std::string_view name)
-{
-    name = trimmed(name);
-    if (name.size() >= 2 && ((name.front() == '[' && name.back() == ']') ||
-                             (name.front() == '"' && name.back() == '"')))
-        name = name.substr(1, name.size() - 2);
-    while (!name.empty() && name.back() == ' ')
-        name.remove_suffix(1);
-    return std::string(name);
-}
-
-Translation classify(std::string_view statement)
-{
-    const std::vector<SqlToken> tokens = lexSql(statement);
-    std::vector<const SqlToken*> words;
-    for (const SqlToken& t : tokens)
-        if (t.isSignificant())
-            words.push_back(&t);
-    Translation result;
-    if (words.empty()) {
-        result.kind = Translation::Ignored;
-        return result;
-    }
-    auto word = [&](size_t k) -> const SqlToken* { return k < words.size() ? words[k] : nullptr; };
-    auto is = [&](size_t k, std::string_view keyword) { return word(k) && word(k)->is(keyword); };
-    const SqlToken& first = *words[0];
-
-    if (first.is("use") && word(1)) {
-        result.kind = Translation::Use;
-        result.database = unquoteName(word(1)->text);
-        result.neverInTransaction = "USE";
-        return result;
-    }
-    if (first.is("create") && is(1, "database") && word(2)) {
-        result.kind = Translation::CreateDatabase;
-        result.database = unquoteName(word(2)->text);
-        result.neverInTransaction = "CREATE DATABASE";
-        return result;
-    }
-    if (first.is("set")) {
-        if (is(1, "chained") && (is(2, "on") || is(2, "off"))) {
-            result.kind = Translation::SetChained;
-            result.chainedOn = is(2, "on");
-            return result;
-        }
-        // Other session options (textsize, nocount ...) have no SQLite counterpart.
-        result.kind = Translation::Ignored;
-        return result;
-    }
-    if (first.is("begin") || first.is("commit") || first.is("rollback")) {
-        if (!word(1) || is(1, "tran") || is(1, "transaction") || is(1, "work")) {
-            result.kind = first.is("begin")    ? Translation::BeginTran
-                          : first.is("commit") ? Translation::CommitTran
-                                               : Translation::RollbackTran;
-            return result;
-        }
-    }
-    result.beginsChainedTransaction =
-        first.is("select") || first.is("insert") || first.is("update") || first.is("delete");
-    if (first.is("create") || first.is("drop")) {
-        size_t k = 1;
-        while (first.is("create") &&
-               (is(k, "unique") || is(k, "clustered") || is(k, "nonclustered")))
-            ++k;
-        if (word(k) && word(k)->kind == SqlToken::Word) {
-            const std::string object = lowerAscii(word(k)->text);
-            if (object == "database")
-                result.neverInTransaction = upperAscii(first.text) + " DATABASE";
-            else if (ddlObjects.count(object))
-                result.ddlCommand = upperAscii(first.text) + " " +
-                                    upperAscii(object == "proc" ? "procedure" : object);
-        }
-    } else if (first.is("grant") || first.is("revoke")) {
-        result.ddlCommand = upperAscii(first.text);
-    } else if (first.is("alter") || first.is("truncate")) {
-        result.neverInTransaction =
-            upperAscii(first.text) + (word(1) ? " " + upperAscii(word(1)->text) : std::string());
-    }
-    if (first.is("create") && is(1, "table"))
-        for (const CreateTableItem& item : createTableItems(tokens))
-            result.createdColumns += item.isColumn ? 1 : 0;
-    return result;
-}
-
-namespace {
 // A string literal whose value passes this many bytes is cut to it, as ASE keeps no more of a
 // value written in a statement (longer ones need writetext), and says nothing about it.
 constexpr size_t MaxLiteralBytes = 16384;
@@ -260,6 +71,177 @@ std::string cutLiteral(std::string_view literal)
         return {};
     return cut + "'";
 }
+
+// Writes a statement's tokens out for SQLite, token by token; a rewrite may take the tokens
+// after its own too.
+class Rewriter
+{
+public:
+    Rewriter(const std::vector<SqlToken>& tokens, const SessionGlobals& globals,
+             const StoredNames* names)
+        : m_tokens(tokens), m_globals(globals), m_names(names), m_statementNames(names),
+          m_notNullAt(nullModeInsertions(tokens))
+    {
+        while (m_first < tokens.size() && !tokens[m_first].isSignificant())
+            ++m_first;
+        m_definesColumns = m_first < tokens.size() &&
+                           (tokens[m_first].is("create") || tokens[m_first].is("alter"));
+    }
+
+    std::string rewrite(size_t sizeHint);
+
+private:
+    enum class Written
+    {
+        Nothing, // the rewrite does not apply to this token
+        Token,   // the token, rewritten
+        Span,    // the token and some after it; the rewrite moved on itself
+    };
+    using Rewrite = Written (Rewriter::*)(const SqlToken& t);
+
+    void findNext();
+    Written writeToken(const SqlToken& t);
+    Written emptyString(const SqlToken& t);
+    Written longLiteral(const SqlToken& t);
+    Written globalVariable(const SqlToken& t);
+    Written ownerPrefix(const SqlToken& t);
+    Written truncateTable(const SqlToken& t);
+    Written renamedFunction(const SqlToken& t);
+    Written currentDate(const SqlToken& t);
+    Written objectName(const SqlToken& t);
+
+    const std::vector<SqlToken>& m_tokens;
+    const SessionGlobals& m_globals;
+    const StoredNames* m_names;
+    StoredNames m_statementNames;
+    const std::set<size_t> m_notNullAt;
+    size_t m_first = 0; // the first significant token
+    bool m_definesColumns = false;
+    std::string m_sql;
+    size_t m_index = 0;                   // the token in hand
+    size_t m_nextIndex = 0;               // the significant token after it, or the end
+    const SqlToken* m_next = nullptr;     // that token, when there is one
+    const SqlToken* m_previous = nullptr; // the last significant token written
+};
+
+std::string Rewriter::rewrite(size_t sizeHint)
+{
+    m_sql.reserve(sizeHint);
+    for (m_index = 0; m_index < m_tokens.size(); ++m_index) {
+        if (m_notNullAt.count(m_index))
+            m_sql += " NOT NULL";
+        findNext();
+        const SqlToken& t = m_tokens[m_index];
+        if (writeToken(t) == Written::Token && t.isSignificant())
+            m_previous = &t;
+    }
+    if (m_notNullAt.count(m_tokens.size()))
+        m_sql += " NOT NULL";
+    return std::move(m_sql);
+}
+
+void Rewriter::findNext()
+{
+    m_nextIndex = m_index + 1;
+    while (m_nextIndex < m_tokens.size() && !m_tokens[m_nextIndex].isSignificant())
+        ++m_nextIndex;
+    m_next = m_nextIndex < m_tokens.size() ? &m_tokens[m_nextIndex] : nullptr;
+}
+
+Rewriter::Written Rewriter::writeToken(const SqlToken& t)
+{
+    for (Rewrite rewrite :
+         {&Rewriter::emptyString, &Rewriter::longLiteral, &Rewriter::globalVariable,
+          &Rewriter::ownerPrefix, &Rewriter::truncateTable, &Rewriter::renamedFunction,
+          &Rewriter::currentDate, &Rewriter::objectName})
+        if (const Written written = (this->*rewrite)(t); written != Written::Nothing)
+            return written;
+    m_sql += t.text;
+    return Written::Token;
+}
+
+Rewriter::Written Rewriter::emptyString(const SqlToken& t)
+{
+    if (t.kind != SqlToken::String || t.text != "''")
+        return Written::Nothing;
+    m_sql += "' '"; // ASE has no empty string: '' is one blank
+    return Written::Token;
+}
+
+Rewriter::Written Rewriter::longLiteral(const SqlToken& t)
+{
+    if (t.kind != SqlToken::String)
+        return Written::Nothing;
+    const std::string cut = cutLiteral(t.text);
+    if (cut.empty())
+        return Written::Nothing;
+    m_sql += cut;
+    return Written::Token;
+}
+
+Rewriter::Written Rewriter::globalVariable(const SqlToken& t)
+{
+    if (!isGlobalVariable(t))
+        return Written::Nothing;
+    m_sql += globalValue(t, m_globals);
+    return Written::Token;
+}
+
+Rewriter::Written Rewriter::ownerPrefix(const SqlToken& t)
+{
+    if (!t.is("dbo") || !m_next || m_next->text != "." || (m_previous && m_previous->text == "."))
+        return Written::Nothing;
+    m_index = m_nextIndex; // owner prefix: SQLite would read it as a schema name
+    return Written::Span;
+}
+
+Rewriter::Written Rewriter::truncateTable(const SqlToken& t)
+{
+    if (!t.is("truncate") || m_index != m_first || !m_next || !m_next->is("table"))
+        return Written::Nothing;
+    m_sql += "delete from"; // SQLite has no TRUNCATE; the table is emptied the same
+    m_index = m_nextIndex;
+    m_previous = m_next;
+    return Written::Span;
+}
+
+Rewriter::Written Rewriter::renamedFunction(const SqlToken& t)
+{
+    if (t.kind != SqlToken::Word || !m_next || m_next->text != "(")
+        return Written::Nothing;
+    const auto renamed = renamedFunctions.find(lowerAscii(t.text));
+    if (renamed == renamedFunctions.end())
+        return Written::Nothing;
+    m_sql += renamed->second;
+    return Written::Token;
+}
+
+Rewriter::Written Rewriter::currentDate(const SqlToken& t)
+{
+    if (!t.is("getdate") || !m_next || m_next->text != "(")
+        return Written::Nothing;
+    m_sql += "datetime('now','localtime'";
+    // skip "(" and whitespace up to ")" so the closing paren is kept
+    const size_t open = m_nextIndex;
+    m_index = open;
+    size_t k = open + 1;
+    while (k < m_tokens.size() && !m_tokens[k].isSignificant())
+        ++k;
+    if (k < m_tokens.size() && m_tokens[k].text == ")")
+        m_index = k - 1;
+    else
+        m_sql += ",";
+    m_previous = &m_tokens[open];
+    return Written::Span;
+}
+
+Rewriter::Written Rewriter::objectName(const SqlToken& t)
+{
+    if (!m_names || !isObjectName(t, m_previous, m_next, m_definesColumns))
+        return Written::Nothing;
+    m_sql += storedNameText(t, m_statementNames);
+    return Written::Token;
+}
 } // namespace
 
 Translation translate(std::string_view statement, const SessionGlobals& globals,
@@ -269,71 +251,7 @@ Translation translate(std::string_view statement, const SessionGlobals& globals,
     if (result.kind != Translation::Sql)
         return result;
     const std::vector<SqlToken> tokens = lexSql(statement);
-
-    size_t firstSignificant = 0;
-    while (firstSignificant < tokens.size() && !tokens[firstSignificant].isSignificant())
-        ++firstSignificant;
-    const std::set<size_t> notNullAt = nullModeInsertions(tokens);
-    const bool definesColumns =
-        firstSignificant < tokens.size() &&
-        (tokens[firstSignificant].is("create") || tokens[firstSignificant].is("alter"));
-    StoredNames statementNames(names);
-    std::string sql;
-    sql.reserve(statement.size() + 16);
-    const SqlToken* previous = nullptr;
-    for (size_t i = 0; i < tokens.size(); ++i) {
-        if (notNullAt.count(i))
-            sql += " NOT NULL";
-        const SqlToken& t = tokens[i];
-        const SqlToken* next = nullptr;
-        size_t nextIndex = i + 1;
-        while (nextIndex < tokens.size() && !tokens[nextIndex].isSignificant())
-            ++nextIndex;
-        if (nextIndex < tokens.size())
-            next = &tokens[nextIndex];
-        if (t.kind == SqlToken::String && t.text == "''") {
-            sql += "' '"; // ASE has no empty string: '' is one blank
-        } else if (std::string cut = t.kind == SqlToken::String ? cutLiteral(t.text) : "";
-                   !cut.empty()) {
-            sql += cut;
-        } else if (isGlobalVariable(t)) {
-            sql += globalValue(t, globals);
-        } else if (t.is("dbo") && next && next->text == "." &&
-                   !(previous && previous->text == ".")) {
-            i = nextIndex; // owner prefix: SQLite would read it as a schema name
-            continue;
-        } else if (t.is("truncate") && i == firstSignificant && next && next->is("table")) {
-            sql += "delete from"; // SQLite has no TRUNCATE; the table is emptied the same
-            i = nextIndex;
-            previous = next;
-            continue;
-        } else if (t.kind == SqlToken::Word && next && next->text == "(" &&
-                   renamedFunctions.count(lowerAscii(t.text))) {
-            sql += renamedFunctions.find(lowerAscii(t.text))->second;
-        } else if (t.is("getdate") && next && next->text == "(") {
-            sql += "datetime('now','localtime'";
-            // skip "(" and whitespace up to ")" so the closing paren is kept
-            i = nextIndex;
-            size_t k = i + 1;
-            while (k < tokens.size() && !tokens[k].isSignificant())
-                ++k;
-            if (k < tokens.size() && tokens[k].text == ")")
-                i = k - 1;
-            else
-                sql += ",";
-            previous = &tokens[nextIndex];
-            continue;
-        } else if (names && isObjectName(t, previous, next, definesColumns)) {
-            sql += storedNameText(t, statementNames);
-        } else {
-            sql += t.text;
-        }
-        if (t.isSignificant())
-            previous = &t;
-    }
-    if (notNullAt.count(tokens.size()))
-        sql += " NOT NULL";
-    result.sql = std::move(sql);
+    result.sql = Rewriter(tokens, globals, names).rewrite(statement.size() + 16);
     return result;
 }
 

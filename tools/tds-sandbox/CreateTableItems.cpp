@@ -1,0 +1,106 @@
+#include "CreateTableItems.h"
+
+namespace sandbox {
+
+namespace {
+std::vector<size_t> significantIndexes(const std::vector<SqlToken>& tokens)
+{
+    std::vector<size_t> significant;
+    for (size_t i = 0; i < tokens.size(); ++i)
+        if (tokens[i].isSignificant())
+            significant.push_back(i);
+    return significant;
+}
+
+// The token index of the "(" that opens CREATE TABLE's list, or 0 when there is none.
+size_t listOpening(const std::vector<SqlToken>& tokens)
+{
+    const std::vector<size_t> significant = significantIndexes(tokens);
+    if (significant.size() < 4 || !tokens[significant[0]].is("create") ||
+        !tokens[significant[1]].is("table"))
+        return 0;
+    for (size_t k = 2; k < significant.size(); ++k) {
+        if (tokens[significant[k]].text == "(")
+            return significant[k];
+        if (tokens[significant[k]].is("as"))
+            return 0;
+    }
+    return 0;
+}
+
+bool beginsConstraint(const SqlToken& t)
+{
+    for (const char* keyword : {"constraint", "primary", "unique", "check", "foreign", "index"})
+        if (t.is(keyword))
+            return true;
+    return false;
+}
+
+// Reads the list item by item: an item ends at a comma or the closing parenthesis outside
+// any parentheses of its own.
+class ItemReader
+{
+public:
+    explicit ItemReader(size_t open) { m_item.lastToken = open; }
+
+    // False once the list is closed.
+    bool take(const SqlToken& t, size_t index)
+    {
+        if (m_depth == 0 && (t.text == "," || t.text == ")"))
+            return endItem(t.text == ")");
+        if (!m_started) {
+            m_started = true;
+            m_item.isColumn = !beginsConstraint(t);
+        }
+        if (t.text == "(")
+            ++m_depth;
+        else if (t.text == ")")
+            --m_depth;
+        else if (m_depth == 0 && (t.is("null") || t.is("identity")))
+            m_item.declaresNullMode = true;
+        m_item.lastToken = index;
+        return true;
+    }
+
+    std::vector<CreateTableItem> items;
+
+private:
+    bool endItem(bool listClosed)
+    {
+        if (m_started)
+            items.push_back(m_item);
+        if (listClosed)
+            return false;
+        m_started = false;
+        m_item = CreateTableItem{};
+        return true;
+    }
+
+    CreateTableItem m_item;
+    int m_depth = 0;
+    bool m_started = false;
+};
+} // namespace
+
+std::vector<CreateTableItem> createTableItems(const std::vector<SqlToken>& tokens)
+{
+    const size_t open = listOpening(tokens);
+    if (!open)
+        return {};
+    ItemReader reader(open);
+    for (size_t i = open + 1; i < tokens.size(); ++i)
+        if (tokens[i].isSignificant() && !reader.take(tokens[i], i))
+            break;
+    return std::move(reader.items);
+}
+
+std::set<size_t> nullModeInsertions(const std::vector<SqlToken>& tokens)
+{
+    std::set<size_t> at;
+    for (const CreateTableItem& item : createTableItems(tokens))
+        if (item.isColumn && !item.declaresNullMode)
+            at.insert(item.lastToken + 1);
+    return at;
+}
+
+} // namespace sandbox
