@@ -9,12 +9,6 @@
 #include <sqlite3.h>
 
 namespace {
-QString embedded(const QString& path)
-{
-    return BuildConnectionString(
-        {QStringLiteral("file:") + path, QStringLiteral("5000"), {}, {}, {}});
-}
-
 // What a database holds, with each value's type, so that '' and NULL or 42 and '42' differ.
 QStringList typedRows(const QString& db, const QString& table)
 {
@@ -139,7 +133,7 @@ private slots:
                                      QStringLiteral(" was not imported.")),
                      qPrintable(report));
             QVERIFY2(!report.contains(QStringLiteral("connection")), qPrintable(report));
-            QCOMPARE(reportedLine(report), 240);
+            QCOMPARE(lineOf(report), 240);
         }
         QCOMPARE(f.rows(QStringLiteral("NewTable1")).size(), 3000);
         QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable1"}));

@@ -52,23 +52,6 @@ private slots:
         }
     }
 
-    void rejectedRowsAreListedWithTheFilesLineNumbers()
-    {
-        ImportFixture f;
-        ListedRows listed;
-        f.runner.rejected = &listed;
-        const QString path = f.addFile(QStringLiteral("a.csv"), "a,b\n1,2\n\n3,4,5\n6,7\n");
-        f.run();
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|2", "6|7"}));
-        QCOMPARE(listed.entries.size(), 1);
-        QCOMPARE(listed.lines(), QStringList{"4"});
-        QVERIFY(listed.entries.first().endsWith(QStringLiteral("|3,4,5")));
-        const QStringList reports = f.errorReports();
-        QCOMPARE(reports.size(), 1);
-        QVERIFY(reports.first().contains(QStringLiteral("\r\nLine 4 of ") + path +
-                                         QStringLiteral(" was not loaded.")));
-    }
-
     void quotedFieldsLoadExactlyAndLinesCountTheFile()
     {
         ImportFixture f;
@@ -123,37 +106,6 @@ private slots:
                  QStringList({QStringLiteral("\uFEFFv"), QStringLiteral("w\uFEFF")}));
     }
 
-    void namesThatBreakOutOfTheirBracketsAreRefused()
-    {
-        ImportFixture f;
-        ListedRows listed;
-        f.runner.rejected = &listed;
-        f.execute(QStringLiteral("CREATE TABLE victim (v TEXT)"));
-        f.options.values().tableName = QStringLiteral("x](a TEXT); DROP TABLE victim;--");
-        const QString path = f.addFile(QStringLiteral("a.csv"), "a\n1\n");
-        f.run();
-        QCOMPARE(f.tablesInDatabase(), QStringList({"victim"}));
-        QCOMPARE(f.errorReports().size(), 1);
-        QVERIFY(f.errorReports().first().contains(QStringLiteral("holds \"]\"")));
-        QCOMPARE(listed.lines(), QStringList{"0"});
-
-        // Append mode: a listed table whose name would end its brackets.
-        f.execute(QStringLiteral("CREATE TABLE \"t]; DROP TABLE victim; SELECT * FROM [t\" (v)"));
-        f.tables.addItem(QStringLiteral("t]; DROP TABLE victim; SELECT * FROM [t"));
-        f.tables.setCurrentIndex(0);
-        f.options.values().mode = ImportMode::AppendToExisting;
-        f.run();
-        QVERIFY(f.tablesInDatabase().contains(QStringLiteral("victim")));
-        QCOMPARE(f.errorReports().size(), 2);
-        QVERIFY(f.errorReports().last().contains(QStringLiteral("holds \"]\"")));
-
-        // Blanks and apostrophes stay as typed.
-        f.options.values().mode = ImportMode::NewTable;
-        f.options.values().tableName = QStringLiteral("Bob's table [counter]");
-        f.run();
-        QCOMPARE(f.rows(QStringLiteral("Bob's table 1")), QStringList{"1"});
-    }
-
     void aHeaderFieldTooLongForAColumnNameDoomsOnlyItsFile()
     {
         ImportFixture f;
@@ -181,37 +133,6 @@ private slots:
         QCOMPARE(listed.lines(), QStringList({"0", "0"}));
         QVERIFY(listed.entries.at(0).startsWith(f.env.path(QStringLiteral("data/gone.csv"))));
         QVERIFY(listed.entries.at(1).contains(QStringLiteral("NewTable2 already exists")));
-    }
-
-    void aStoppedRunSaysWhatWasLoadedAndListsTheRest()
-    {
-        ImportFixture f;
-        ListedRows listed;
-        ImportProgress progress;
-        f.runner.rejected = &listed;
-        f.runner.progress = &progress;
-        QByteArray many = "n\n";
-        for (int i = 0; i < 20000; ++i)
-            many += QByteArray::number(i) + '\n';
-        f.addFile(QStringLiteral("a.csv"), many);
-        f.addFile(QStringLiteral("b.csv"), "n\n1\n");
-        f.ui.onYield([&](int) {
-            if (progress.rows > 0)
-                f.stopRequested = true;
-        });
-        const ImportOutcome outcome = f.run();
-        QVERIFY(outcome.stopped());
-        const auto said = QRegularExpression(QStringLiteral("([\\d,]+) rows? (were|was) loaded; "
-                                                            "from line ([\\d,]+) on"))
-                              .match(outcome.stopReport);
-        QVERIFY2(said.hasMatch(), qPrintable(outcome.stopReport));
-        const int loaded = said.captured(1).remove(QLatin1Char(',')).toInt();
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")).size(), loaded);
-        QCOMPARE(said.captured(3).remove(QLatin1Char(',')).toInt(), loaded + 2);
-        // Every row not loaded is listed, and the file not begun once.
-        QCOMPARE(listed.entries.size(), 20000 - loaded + 1);
-        QCOMPARE(listed.lines().first().toInt(), loaded + 2);
-        QCOMPARE(listed.lines().last(), QStringLiteral("0"));
     }
 
     void theErrorsFileKeepsEachRowOnOneLine()

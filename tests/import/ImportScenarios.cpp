@@ -1,0 +1,188 @@
+#include "ImportScenarios.h"
+
+namespace {
+const QString Evil = QStringLiteral("t]; DROP TABLE victim; SELECT * FROM [t");
+const QByteArray Victim = "CREATE TABLE victim (v TEXT); INSERT INTO victim VALUES ('kept');";
+
+// Adds one data row per target; make describes the scenario as that target should see it.
+void addScenario(const char* name, const QList<ImportTarget>& targets,
+                 const std::function<Scenario(ImportTarget)>& make)
+{
+    for (ImportTarget target : targets)
+        QTest::addRow("%s/%s", name, targetName(target)) << target << make(target);
+}
+
+void appendTo(ImportFixture& f, const QString& table)
+{
+    f.tables.addItem(table);
+    f.tables.setCurrentIndex(int(f.tables.items().indexOf(table)));
+    f.options.values().mode = ImportMode::AppendToExisting;
+}
+
+} // namespace
+
+// How values reach the table: as they stand, whatever their line ends and encodings.
+void addValueScenarios()
+{
+    addScenario("two files, two tables", AllImportTargets, [](ImportTarget t) {
+        return Scenario{
+            .files = {{"a.csv", "Name,Note\nO'Brien,Zoë ünïcode\nJane,\n"}, {"b.csv", "k\nv\n"}},
+            // ASE has no empty text: it keeps one blank.
+            .rows = {"O'Brien|Zoë ünïcode", isSandbox(t) ? "Jane| " : "Jane|"},
+            .tableList = {"NewTable2", "NewTable1"}};
+    });
+    addScenario("values as they stand", AllImportTargets, [](ImportTarget t) {
+        const QString empty = isSandbox(t) ? QStringLiteral(" ") : QString();
+        return Scenario{.files = {{"a.txt", "a||b||c\nO'Brien||x|y||\n\n||'q'||\"1,2\"\n"}},
+                        .arrange = [](ImportFixture& f) { f.options.values().separator = "||"; },
+                        // A lone "|" is no separator, quotes are data, blank lines no rows.
+                        .rows = {"O'Brien|x|y|" + empty, empty + "|'q'|\"1,2\""}};
+    });
+    addScenario("no separator", AllImportTargets, [](ImportTarget) {
+        return Scenario{.files = {{"a.txt", "head,er\nv,w\n"}},
+                        .arrange = [](ImportFixture& f) { f.options.values().separator.clear(); },
+                        .rows = {"v,w"},
+                        .columns = {"header"}};
+    });
+    const QList<std::pair<const char*, QByteArray>> lineEnds{
+        {"LF", "id,v\n1,a\n2,b\n"},
+        {"CR LF", "id,v\r\n1,a\r\n2,b\r\n"},
+        {"CR", "id,v\r1,a\r2,b"},
+        {"mixed and BOM", "\xEF\xBB\xBFid,v\r\n1,a\n2,b\r"}};
+    for (const auto& [name, bytes] : lineEnds)
+        addScenario(name, AllImportTargets, [bytes](ImportTarget) {
+            return Scenario{
+                .files = {{"a.csv", bytes}}, .rows = {"1|a", "2|b"}, .columns = {"id", "v"}};
+        });
+    addScenario("eight-bit code page", AllImportTargets, [](ImportTarget) {
+        return Scenario{.files = {{"a.csv", "name\nM\xFCller\nGr\xC3\xBC\xC3\x9F"
+                                            "e\n"}},
+                        .rows = {"Müller", "Grüße"}};
+    });
+    addScenario("header fields without letters", AllImportTargets, [](ImportTarget) {
+        return Scenario{.files = {{"a.csv", "a,,(%),d\n1,2,3,4\n"}},
+                        .rows = {"1|2|3|4"},
+                        .columns = {"a", "Column2", "Column3", "d"}};
+    });
+}
+
+// Rows and files the database refuses: each reported at the line that ran, the rest loaded.
+void addRejectionScenarios()
+{
+    addScenario("rows of the wrong width", AllImportTargets, [](ImportTarget t) {
+        const QString text =
+            isSandbox(t)
+                ? QStringLiteral("Insert error: column name or number of supplied values "
+                                 "does not match table definition.")
+                : QStringLiteral("table NewTable1 has 2 columns but 1 values were supplied");
+        return Scenario{.files = {{"a.csv", "a,b\n1,2\n\n3\n4,5,6\n7,8\n"}},
+                        .rows = {"1|2", "7|8"},
+                        .reports = {{240, "\r\nLine 4 of {file} was not loaded.", {}, text},
+                                    {240, "\r\nLine 5 of {file} was not loaded."}},
+                        .listed = {"4:3", "5:4,5,6"}};
+    });
+    addScenario("rows of the wrong width under typed names", AllImportTargets, [](ImportTarget) {
+        return Scenario{.files = {{"a.csv", "h1,h2\n1,2\n3\n"}},
+                        .arrange =
+                            [](ImportFixture& f) {
+                                f.options.values().firstLineHandling =
+                                    FirstLineHandling::IgnoreWithUserNames;
+                                f.ui.answerPrompt(QStringLiteral("a"));
+                                f.ui.answerPrompt(QStringLiteral("b"));
+                            },
+                        .rows = {"1|2"},
+                        .reports = {{300, "Line 3 of {file}"}},
+                        .listed = {"3:3"}};
+    });
+    addScenario("append: a row of the wrong width", AllImportTargets, [](ImportTarget t) {
+        return Scenario{
+            .files = {{"c.csv", "x\ny\nz,extra\n"}},
+            .arrange =
+                [](ImportFixture& f) {
+                    f.execute(QStringLiteral("CREATE TABLE [Orders] ([k] TEXT)"));
+                    appendTo(f, QStringLiteral("Orders"));
+                },
+            .table = QStringLiteral("Orders"),
+            .rows = {"x", "y"},
+            .reports = {{352,
+                         {},
+                         {},
+                         isSandbox(t) ? QStringLiteral("Insert error: column name or number of "
+                                                       "supplied values does not match table")
+                                      : QStringLiteral("table Orders has 1 columns but 2 values")}},
+            .listed = {"3:z,extra"}};
+    });
+    // The sandbox passes SQLite's own text on here.
+    addScenario("a rejected create", AllImportTargets, [](ImportTarget) {
+        return Scenario{.files = {{"a.csv", "a b,ab\n1,2\n3,4\n"}, {"b.csv", "ok\n5\n"}},
+                        .reports = {{208, "duplicate column name"}},
+                        .listed = {"0"},
+                        .tableList = {"NewTable2"}};
+    });
+    // ASE would keep 16 KB of a longer value and say nothing: such a row is not sent.
+    addScenario("a value longer than 16 KB", AllImportTargets, [](ImportTarget t) {
+        const QByteArray longest(16384, 'x');
+        Scenario s{.files = {{"a.csv", "n,v\n1," + longest + "\n2," + longest + "y\n3,z\n"}},
+                   .select = QStringLiteral("n, length(v)"),
+                   .rows = {"1|16384", "2|16385", "3|1"}};
+        if (isSandbox(t)) {
+            s.rows = QStringList{"1|16384", "3|1"};
+            s.reports = {{240,
+                          {},
+                          {},
+                          "The value of field 2 is 16,385 bytes long in the "
+                          "server's character set"}};
+            s.listed = {"3"};
+        }
+        return s;
+    });
+    addScenario("the server gone before the table is made", SandboxTargets, [](ImportTarget) {
+        return Scenario{
+            .files = {{"a.csv", "n\n1\n"}},
+            .arrange = [](ImportFixture& f) { f.onFileRead = [&f](int) { f.server->stop(); }; },
+            .reports = {{208, "connection", "rejected"}},
+            .listed = {"0"}};
+    });
+}
+
+// Table names go between brackets as typed; one that would end its brackets is refused.
+void addTableNameScenarios()
+{
+    addScenario("] in a new table's name", AllImportTargets, [](ImportTarget) {
+        return Scenario{.files = {{"a.csv", "a\n1\n"}},
+                        .arrange =
+                            [](ImportFixture& f) {
+                                f.executeInStore(Victim);
+                                f.options.values().tableName = "x](a TEXT); DROP TABLE victim;--";
+                            },
+                        .table = QStringLiteral("victim"),
+                        .rows = {"kept"},
+                        .reports = {{184, "holds \"]\""}},
+                        .listed = {"0"},
+                        .storeTables = {"victim"}};
+    });
+    addScenario("] in a listed table's name", AllImportTargets, [](ImportTarget) {
+        return Scenario{.files = {{"a.csv", "v\n1\n"}},
+                        .arrange =
+                            [](ImportFixture& f) {
+                                f.executeInStore(Victim + "CREATE TABLE \"" + Evil.toUtf8() +
+                                                 "\" (v TEXT);");
+                                f.listTables();
+                                QVERIFY(f.tables.items().contains(Evil));
+                                appendTo(f, Evil);
+                            },
+                        .table = QStringLiteral("victim"),
+                        .rows = {"kept"},
+                        .reports = {{312, "holds \"]\""}},
+                        .listed = {"0"},
+                        .storeTables = {"victim", Evil}};
+    });
+    addScenario("blanks and apostrophes in a table name", AllImportTargets, [](ImportTarget) {
+        return Scenario{
+            .files = {{"a.csv", "a\n1\n"}},
+            .arrange =
+                [](ImportFixture& f) { f.options.values().tableName = "Bob's table [counter]"; },
+            .table = QStringLiteral("Bob's table 1"),
+            .rows = {"1"}};
+    });
+}
