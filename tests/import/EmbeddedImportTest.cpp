@@ -65,12 +65,7 @@ private slots:
                     row.fields.append(QStringView(v));
                 QString statement;
                 StatementText::insert(table, row.fields, statement);
-                try {
-                    text.execute(statement);
-                    textFailures << QString();
-                } catch (const Failure& f) {
-                    textFailures << f.description();
-                }
+                textFailures << failureOf([&] { text.execute(statement); });
                 binding.submitRow(row);
                 // The bytes the text's own conversion gives.
                 QList<QByteArray> encoded;

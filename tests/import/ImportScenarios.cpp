@@ -186,3 +186,67 @@ void addTableNameScenarios()
             .rows = {"1"}};
     });
 }
+
+// How lines are read into fields: several-byte separators, quotes, a U+FEFF inside the data.
+void addReadingScenarios()
+{
+    // Rows read as UTF-8 lose no character and split at a separator of several bytes only
+    // where it stands whole; a rejected one is listed as it was read, a U+FEFF in it as data.
+    for (const bool append : {false, true})
+        addScenario(append ? "several-byte separator, append" : "several-byte separator",
+                    AllImportTargets, [append](ImportTarget t) {
+                        const QString empty = isSandbox(t) ? QStringLiteral(" ") : QString();
+                        Scenario s{.files = {{"e.txt", "Name€Stadt\r\nZo\xC3\xAB\xE2\x82\x82€K"
+                                                       "\xC3\xB6ln\n€\n\xF0\x9F\x98\x80€x€too "
+                                                       "many\n'\xC3\xA9'€\n\xEF\xBB\xBF€1€2\n"}},
+                                   .rows = {"Zoë\u2082|Köln", empty + "|" + empty, "'é'|" + empty},
+                                   .reports = {{240, {}}, {240, {}}},
+                                   .listed = {"4:😀€x€too many", "6:\uFEFF€1€2"}};
+                        s.arrange = [append](ImportFixture& f) {
+                            f.options.values().separator = QStringLiteral("€");
+                            if (append) {
+                                f.execute(
+                                    QStringLiteral("CREATE TABLE [Zoë] ([a] TEXT, [b] TEXT)"));
+                                appendTo(f, QStringLiteral("Zoë"));
+                            }
+                        };
+                        if (append) {
+                            s.table = QStringLiteral("Zoë");
+                            s.rows.prepend(QStringLiteral("Name|Stadt"));
+                            for (Report& r : s.reports)
+                                r.line = 352;
+                        }
+                        return s;
+                    });
+    // The rejected row follows a record of three lines; the open quote names its first line.
+    addScenario("quoted fields", AllImportTargets, [](ImportTarget) {
+        return Scenario{
+            .files = {{"q.csv", "\"Name\";;\"City;; State\"\r\n"
+                                "\"Ann \"\"A\"\"\";;\"Anytown;; WW\"\r\n"
+                                "Bob;;\"two\r\nlines\nhere\"\r\n"
+                                "too;;many;;fields\r\n"
+                                "\"open;;to the end\r\nx\r\n"}},
+            .arrange =
+                [](ImportFixture& f) {
+                    f.runner.quote = u'"';
+                    f.options.values().separator = QStringLiteral(";;");
+                },
+            .rows = {"Ann \"A\"|Anytown;; WW", "Bob|two\r\nlines\nhere"},
+            .reports = {{240, {}}, {240, "The quote that opens on line 7 is not closed"}},
+            .listed = {"6", "7:\"open;;to the end\r\nx"},
+            .listedReasons = {{}, "The quote that opens on line 7 is not closed"},
+            .columns = {"Name", "CityState"}};
+    });
+    addScenario("a byte-order mark inside the data", AllImportTargets, [](ImportTarget) {
+        return Scenario{.files = {{"a.csv", "\xEF\xBB\xBFh\n\xEF\xBB\xBFv\nw\xEF\xBB\xBF\n"}},
+                        .arrange =
+                            [](ImportFixture& f) {
+                                f.execute(QStringLiteral("CREATE TABLE [T] ([v] TEXT)"));
+                                appendTo(f, QStringLiteral("T"));
+                                f.options.values().ignoreHeaderRow = true;
+                            },
+                        .table = QStringLiteral("T"),
+                        // QString's conversion would drop a leading U+FEFF.
+                        .rows = {QStringLiteral("\uFEFFv"), QStringLiteral("w\uFEFF")}};
+    });
+}

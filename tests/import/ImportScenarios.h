@@ -25,9 +25,10 @@ struct Scenario
     QStringList rows = {};
     QList<Report> reports = {};
     QStringList listed = {};
-    QStringList columns = {};     // when given, the table's column names
-    QStringList tableList = {};   // when given, the window's table list afterwards
-    QStringList storeTables = {}; // when given, the tables the database holds afterwards
+    QStringList listedReasons = {}; // words the reason of each listed row holds
+    QStringList columns = {};       // when given, the table's column names
+    QStringList tableList = {};     // when given, the window's table list afterwards
+    QStringList storeTables = {};   // when given, the tables the database holds afterwards
     QString closing = QStringLiteral("Done.");
 };
 
@@ -37,3 +38,4 @@ Q_DECLARE_METATYPE(Scenario)
 void addValueScenarios();
 void addRejectionScenarios();
 void addTableNameScenarios();
+void addReadingScenarios();

@@ -20,61 +20,6 @@ class RunReportingTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Rows the embedded database takes as UTF-8 lose no character, split at a separator of
-    // several bytes only where it stands whole; a rejected one is listed as it was read.
-    void rowsTakenAsUtf8KeepEveryCharacter()
-    {
-        for (const bool append : {false, true}) {
-            ImportFixture f;
-            ListedRows listed;
-            f.runner.rejected = &listed;
-            f.options.values().separator = QStringLiteral("€");
-            if (append) {
-                f.execute(QStringLiteral("CREATE TABLE [Zoë] (a, b)"));
-                f.tables.addItem(QStringLiteral("Zoë"));
-                f.tables.setCurrentIndex(0);
-                f.options.values().mode = ImportMode::AppendToExisting;
-            }
-            f.addFile(QStringLiteral("e.txt"), "Name€Stadt\r\nZo\xC3\xAB\xE2\x82\x82€K\xC3\xB6ln\n"
-                                               "€\n\xF0\x9F\x98\x80€x€too many\n'\xC3\xA9'€\n"
-                                               "\xEF\xBB\xBF€1€2\n");
-            f.run();
-            const QString table = append ? QStringLiteral("Zoë") : QStringLiteral("NewTable1");
-            QStringList rows{QStringLiteral("Zoë\u2082|Köln"), QStringLiteral("|"),
-                             QStringLiteral("'é'|")};
-            if (append)
-                rows.prepend(QStringLiteral("Name|Stadt"));
-            QCOMPARE(f.rows(table), rows);
-            // A U+FEFF inside the file is data, in the listing too.
-            QCOMPARE(listed.lines(), QStringList({"4", "6"}));
-            QVERIFY(listed.entries.at(0).endsWith(QStringLiteral("|😀€x€too many")));
-            QVERIFY(listed.entries.at(1).endsWith(QStringLiteral("|\uFEFF€1€2")));
-        }
-    }
-
-    void quotedFieldsLoadExactlyAndLinesCountTheFile()
-    {
-        ImportFixture f;
-        ListedRows listed;
-        f.runner.rejected = &listed;
-        f.runner.quote = u'"';
-        f.options.values().separator = QStringLiteral(";;");
-        f.addFile(QStringLiteral("q.csv"), "\"Name\";;\"City;; State\"\r\n"
-                                           "\"Ann \"\"A\"\"\";;\"Anytown;; WW\"\r\n"
-                                           "Bob;;\"two\r\nlines\nhere\"\r\n"
-                                           "too;;many;;fields\r\n"
-                                           "\"open;;to the end\r\nx\r\n");
-        f.run();
-        QCOMPARE(f.columns(QStringLiteral("NewTable1")), QStringList({"Name", "CityState"}));
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")),
-                 QStringList({"Ann \"A\"|Anytown;; WW", "Bob|two\r\nlines\nhere"}));
-        // The rejected row follows a record of three lines; the open quote names its first line.
-        QCOMPARE(listed.lines(), QStringList({"6", "7"}));
-        QVERIFY(listed.entries.at(1).contains(
-            QStringLiteral("The quote that opens on line 7 is not closed")));
-        QVERIFY(listed.entries.at(1).endsWith(QStringLiteral("|\"open;;to the end\r\nx")));
-    }
-
     void encodingsReachTheTableAndTheWorkingCopyIsUtf8()
     {
         ImportFixture f;
@@ -90,20 +35,6 @@ private slots:
         QVERIFY(copy.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(),
                  QByteArray("name\tcity\r\n\xE2\x80\x9CQ\xE2\x80\x9D\t\xE2\x82\xAC 5\r\n"));
-    }
-
-    void aByteOrderMarkInsideTheDataIsKept()
-    {
-        ImportFixture f;
-        f.execute(QStringLiteral("CREATE TABLE T (v TEXT)"));
-        f.tables.addItem(QStringLiteral("T"));
-        f.tables.setCurrentIndex(0);
-        f.options.values().mode = ImportMode::AppendToExisting;
-        f.options.values().ignoreHeaderRow = true;
-        f.addFile(QStringLiteral("a.csv"), "\xEF\xBB\xBFh\n\xEF\xBB\xBFv\nw\xEF\xBB\xBF\n");
-        f.run();
-        QCOMPARE(f.rows(QStringLiteral("T")),
-                 QStringList({QStringLiteral("\uFEFFv"), QStringLiteral("w\uFEFF")}));
     }
 
     void aHeaderFieldTooLongForAColumnNameDoomsOnlyItsFile()

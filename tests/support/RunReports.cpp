@@ -5,6 +5,7 @@
 void ListedRows::row(const QString& path, qint64 line, const QString& reason, const QString& text)
 {
     entries << QStringList{path, QString::number(line), reason, text}.join(QLatin1Char('|'));
+    reasons << reason;
     texts << text;
 }
 

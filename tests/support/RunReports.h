@@ -8,6 +8,7 @@
 struct ListedRows : RejectedRows
 {
     QStringList entries;
+    QStringList reasons;
     QStringList texts; // the text of each entry as read; empty for a file
     void row(const QString& path, qint64 line, const QString& reason, const QString& text) override;
     void file(const QString& path, const QString& reason) override;
