@@ -58,26 +58,6 @@ private slots:
         QVERIFY(f.errorReports().isEmpty());
     }
 
-    void aNameWithoutCounterIsCreatedOnceAndTheLastFileDecides()
-    {
-        ImportFixture f;
-        f.options.values().tableName = QStringLiteral("Sales");
-        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
-        f.addFile(QStringLiteral("b.csv"), "n\n2\n");
-        QCOMPARE(f.run().closingMessage, QStringLiteral("Table(s) already exist.\r\n\r\nSales"));
-        QCOMPARE(f.rows(QStringLiteral("Sales")), QStringList({"1"}));
-    }
-
-    void anEmptyTableNameCreatesNothing()
-    {
-        ImportFixture f;
-        f.options.values().tableName.clear();
-        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
-        QCOMPARE(f.run().closingMessage, QStringLiteral("Done."));
-        QVERIFY(f.tablesInDatabase().isEmpty());
-        QVERIFY(f.errorReports().isEmpty());
-    }
-
     void promptsNameTheColumnsForEveryFile()
     {
         ImportFixture f;
@@ -97,49 +77,6 @@ private slots:
         // The first line is dropped: only data remains.
         QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|2|3|4"}));
         QCOMPARE(f.rows(QStringLiteral("NewTable2")), QStringList({"y"}));
-    }
-
-    void cancellingAPromptCreatesAndSendsNothingForThatFile()
-    {
-        ImportFixture f;
-        f.options.values().firstLineHandling = FirstLineHandling::IgnoreWithUserNames;
-        f.addFile(QStringLiteral("a.csv"), "h1,h2\n1,2\n");
-        f.addFile(QStringLiteral("b.csv"), "h\n3\n");
-        f.ui.answerPrompt(QStringLiteral("first"));
-        f.ui.answerPrompt(QString()); // cancel at column #2
-        f.ui.answerPrompt(QStringLiteral("k"));
-        f.run();
-        QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable2"}));
-        QCOMPARE(f.tables.items(), QStringList({"NewTable2"}));
-        QCOMPARE(f.errorReports().size(), 1);
-        QVERIFY(f.errorReports().first().contains(f.files.first()));
-    }
-
-    void aMissingFileNeverImportsAnotherFilesRows()
-    {
-        ImportFixture f;
-        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
-        f.files << f.env.path(QStringLiteral("data/gone.csv"));
-        f.files << f.env.path(QStringLiteral("data")); // a folder
-        f.run();
-        QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable1"}));
-        const QStringList reports = f.errorReports();
-        QCOMPARE(reports.size(), 2);
-        QCOMPARE(lineOf(reports.at(0)), 126);
-        QVERIFY(reports.at(0).contains(QStringLiteral("gone.csv")));
-        QVERIFY(reports.at(0).startsWith(QStringLiteral("The file ")));
-        QVERIFY(reports.at(0).contains(
-            QStringLiteral("\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 126\r\r")));
-    }
-
-    void aFirstLineWithoutFieldsIsReportedOnce()
-    {
-        ImportFixture f;
-        f.addFile(QStringLiteral("a.csv"), "\n\r\n\n");
-        f.addFile(QStringLiteral("empty.csv"), "");
-        f.run();
-        QCOMPARE(f.errorReports().size(), 2);
-        QVERIFY(f.tablesInDatabase().isEmpty());
     }
 
     void anUnopenableSessionIsReportedOncePerFile()

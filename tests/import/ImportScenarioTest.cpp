@@ -18,6 +18,7 @@ private slots:
         addRejectionScenarios();
         addTableNameScenarios();
         addReadingScenarios();
+        addFileScenarios();
     }
 
     void scenario()
@@ -41,8 +42,8 @@ private slots:
             QCOMPARE(f.columns(scenario.table), scenario.columns);
         if (!scenario.tableList.isEmpty())
             QCOMPARE(f.tables.items(), scenario.tableList);
-        if (!scenario.storeTables.isEmpty())
-            QCOMPARE(f.tablesInDatabase(), scenario.storeTables);
+        if (scenario.storeTables)
+            QCOMPARE(f.tablesInDatabase(), *scenario.storeTables);
         checkReports(f.errorReports(), scenario.reports, f.files.first());
         if (!QTest::currentTestFailed())
             checkListed(listed, scenario);

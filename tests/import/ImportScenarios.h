@@ -2,6 +2,7 @@
 
 #include "ImportFixture.h"
 
+#include <optional>
 #include <QtTest>
 
 // An error report a scenario expects: the line it names and words it holds (and does not).
@@ -25,10 +26,10 @@ struct Scenario
     QStringList rows = {};
     QList<Report> reports = {};
     QStringList listed = {};
-    QStringList listedReasons = {}; // words the reason of each listed row holds
-    QStringList columns = {};       // when given, the table's column names
-    QStringList tableList = {};     // when given, the window's table list afterwards
-    QStringList storeTables = {};   // when given, the tables the database holds afterwards
+    QStringList listedReasons = {};              // words the reason of each listed row holds
+    QStringList columns = {};                    // when given, the table's column names
+    QStringList tableList = {};                  // when given, the window's table list afterwards
+    std::optional<QStringList> storeTables = {}; // the tables the database holds afterwards
     QString closing = QStringLiteral("Done.");
 };
 
@@ -39,3 +40,4 @@ void addValueScenarios();
 void addRejectionScenarios();
 void addTableNameScenarios();
 void addReadingScenarios();
+void addFileScenarios();

@@ -37,21 +37,6 @@ private slots:
                  QByteArray("name\tcity\r\n\xE2\x80\x9CQ\xE2\x80\x9D\t\xE2\x82\xAC 5\r\n"));
     }
 
-    void aHeaderFieldTooLongForAColumnNameDoomsOnlyItsFile()
-    {
-        ImportFixture f;
-        f.addFile(QStringLiteral("long.csv"), "id," + QByteArray(40000, 'n') + "\n1,2\n");
-        f.addFile(QStringLiteral("ok.csv"), "k\nv\n");
-        f.run();
-        const QStringList reports = f.errorReports();
-        QCOMPARE(reports.size(), 1);
-        QVERIFY2(reports.first().contains(QStringLiteral("column #2")) &&
-                     reports.first().contains(QStringLiteral("40,000 characters long")),
-                 qPrintable(reports.first().left(200)));
-        // No malformed CREATE TABLE went out, and the next file was loaded.
-        QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable2"}));
-    }
-
     void filesNotLoadedAtAllAreListedOnce()
     {
         ImportFixture f;

@@ -15,18 +15,15 @@ const char* targetName(ImportTarget target)
     return "?";
 }
 
-SessionFactory sessionsBatching(int rowsPerBatch)
-{
-    return [rowsPerBatch] {
-        auto session = std::make_unique<DatabaseSession>();
-        session->setRowsPerBatch(rowsPerBatch);
-        return session;
-    };
-}
-
 SessionFactory sessionsFor(ImportTarget target)
 {
-    return target == ImportTarget::SandboxOneByOne ? sessionsBatching(1) : defaultSessionFactory();
+    if (target != ImportTarget::SandboxOneByOne)
+        return defaultSessionFactory();
+    return [] {
+        auto session = std::make_unique<DatabaseSession>();
+        session->setRowsPerBatch(1);
+        return session;
+    };
 }
 
 QString embedded(const QString& path)

@@ -31,8 +31,7 @@ inline bool isSandbox(ImportTarget target)
     return target != ImportTarget::Embedded;
 }
 
-// Sessions that send rowsPerBatch rows per round trip (0: the provider's default).
-SessionFactory sessionsBatching(int rowsPerBatch);
+// Sessions as the target sends rows: batched by default, or one per round trip.
 SessionFactory sessionsFor(ImportTarget target);
 
 // The connection string of an embedded database at path.
