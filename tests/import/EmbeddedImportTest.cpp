@@ -9,11 +9,6 @@
 #include <sqlite3.h>
 
 namespace {
-ConnectionSettings embedded(const QString& path)
-{
-    return {QStringLiteral("file:") + path, QStringLiteral("5000"), {}, {}, {}};
-}
-
 // What a database holds, with each value's type, so that '' and NULL or 42 and '42' differ.
 QStringList typedRows(const QString& db, const QString& table)
 {
@@ -67,12 +62,8 @@ private slots:
                 row.table = table;
                 for (const QByteArray& e : encoded)
                     row.fields.append(QByteArrayView(e));
-                try {
-                    text.execute(QString::fromUtf8(InsertText(table, row.fields)));
-                    textFailures << QString();
-                } catch (const Failure& f) {
-                    textFailures << f.description();
-                }
+                textFailures << failureOf(
+                    [&] { text.execute(QString::fromUtf8(InsertText(table, row.fields))); });
                 binding.submitRow(row);
             }
         }
@@ -118,7 +109,7 @@ private slots:
                                      QStringLiteral(" was not imported.")),
                      qPrintable(report));
             QVERIFY2(!report.contains(QStringLiteral("connection")), qPrintable(report));
-            QCOMPARE(reportedLine(report), 240);
+            QCOMPARE(lineOf(report), 240);
         }
         QCOMPARE(f.rows(QStringLiteral("NewTable1")).size(), 3000);
         QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable1"}));

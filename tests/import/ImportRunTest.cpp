@@ -58,26 +58,6 @@ private slots:
         QVERIFY(f.errorReports().isEmpty());
     }
 
-    void aNameWithoutCounterIsCreatedOnceAndTheLastFileDecides()
-    {
-        ImportFixture f;
-        f.options.values().tableName = QStringLiteral("Sales");
-        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
-        f.addFile(QStringLiteral("b.csv"), "n\n2\n");
-        QCOMPARE(f.run().closingMessage, QStringLiteral("Table(s) already exist.\r\n\r\nSales"));
-        QCOMPARE(f.rows(QStringLiteral("Sales")), QStringList({"1"}));
-    }
-
-    void anEmptyTableNameCreatesNothing()
-    {
-        ImportFixture f;
-        f.options.values().tableName.clear();
-        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
-        QCOMPARE(f.run().closingMessage, QStringLiteral("Done."));
-        QVERIFY(f.tablesInDatabase().isEmpty());
-        QVERIFY(f.errorReports().isEmpty());
-    }
-
     void promptsNameTheColumnsForEveryFile()
     {
         ImportFixture f;
@@ -99,122 +79,6 @@ private slots:
         QCOMPARE(f.rows(QStringLiteral("NewTable2")), QStringList({"y"}));
     }
 
-    void cancellingAPromptCreatesAndSendsNothingForThatFile()
-    {
-        ImportFixture f;
-        f.options.values().firstLineHandling = FirstLineHandling::IgnoreWithUserNames;
-        f.addFile(QStringLiteral("a.csv"), "h1,h2\n1,2\n");
-        f.addFile(QStringLiteral("b.csv"), "h\n3\n");
-        f.ui.answerPrompt(QStringLiteral("first"));
-        f.ui.answerPrompt(QString()); // cancel at column #2
-        f.ui.answerPrompt(QStringLiteral("k"));
-        f.run();
-        QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable2"}));
-        QCOMPARE(f.tables.items(), QStringList({"NewTable2"}));
-        QCOMPARE(f.errorReports().size(), 1);
-        QVERIFY(f.errorReports().first().contains(f.files.first()));
-    }
-
-    void valuesAreSentAsTheyStand()
-    {
-        ImportFixture f;
-        f.options.values().separator = QStringLiteral("||");
-        f.addFile(QStringLiteral("a.txt"), "a||b||c\nO'Brien||x|y||\n\n||'q'||\"1,2\"\n");
-        f.run();
-        // Empty fields are empty texts, a lone "|" is no separator, quotes are data, blank lines no
-        // rows.
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")),
-                 QStringList({"O'Brien|x|y|", "|'q'|\"1,2\""}));
-    }
-
-    void emptySeparatorGivesTheWholeLine()
-    {
-        ImportFixture f;
-        f.options.values().separator.clear();
-        f.addFile(QStringLiteral("a.txt"), "head,er\nv,w\n");
-        f.run();
-        QCOMPARE(f.columns(QStringLiteral("NewTable1")), QStringList({"header"}));
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"v,w"}));
-    }
-
-    void everyLineEndEndsALineAndTheByteOrderMarkIsDropped_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("LF") << QByteArray("id,v\n1,a\n2,b\n");
-        QTest::newRow("CR LF") << QByteArray("id,v\r\n1,a\r\n2,b\r\n");
-        QTest::newRow("CR") << QByteArray("id,v\r1,a\r2,b");
-        QTest::newRow("mixed and BOM") << QByteArray("\xEF\xBB\xBFid,v\r\n1,a\n2,b\r");
-    }
-    void everyLineEndEndsALineAndTheByteOrderMarkIsDropped()
-    {
-        QFETCH(QByteArray, bytes);
-        ImportFixture f;
-        f.addFile(QStringLiteral("a.csv"), bytes);
-        f.run();
-        QCOMPARE(f.columns(QStringLiteral("NewTable1")), QStringList({"id", "v"}));
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|a", "2|b"}));
-    }
-
-    void textInAnEightBitCodePageLosesNoCharacter()
-    {
-        ImportFixture f;
-        f.addFile(QStringLiteral("a.csv"), "name\nM\xFCller\nGr\xC3\xBC\xC3\x9F"
-                                           "e\n");
-        f.run();
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")),
-                 QStringList({QStringLiteral("Müller"), QStringLiteral("Grüße")}));
-    }
-
-    void headerFieldsWithoutLettersGetNumberedNames()
-    {
-        ImportFixture f;
-        f.addFile(QStringLiteral("a.csv"), "a,,(%),d\n1,2,3,4\n");
-        f.run();
-        QCOMPARE(f.columns(QStringLiteral("NewTable1")),
-                 QStringList({"a", "Column2", "Column3", "d"}));
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|2|3|4"}));
-    }
-
-    void aMissingFileNeverImportsAnotherFilesRows()
-    {
-        ImportFixture f;
-        f.addFile(QStringLiteral("a.csv"), "n\n1\n");
-        f.files << f.env.path(QStringLiteral("data/gone.csv"));
-        f.files << f.env.path(QStringLiteral("data")); // a folder
-        f.run();
-        QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable1"}));
-        const QStringList reports = f.errorReports();
-        QCOMPARE(reports.size(), 2);
-        QCOMPARE(reportedLine(reports.at(0)), 126);
-        QVERIFY(reports.at(0).contains(QStringLiteral("gone.csv")));
-        QVERIFY(reports.at(0).startsWith(QStringLiteral("The file ")));
-        QVERIFY(reports.at(0).contains(
-            QStringLiteral("\r\nin Quorvane2021/08/31.Form2.PushButton1_Click at line 126\r\r")));
-    }
-
-    void aRejectedCreateSendsNoRowsAndListsNothing()
-    {
-        ImportFixture f;
-        f.addFile(QStringLiteral("a.csv"), "a b,ab\n1,2\n3,4\n");
-        f.addFile(QStringLiteral("b.csv"), "ok\n5\n");
-        f.run();
-        const QStringList reports = f.errorReports();
-        QCOMPARE(reports.size(), 1);
-        QCOMPARE(reportedLine(reports.first()), 208);
-        QVERIFY(reports.first().contains(QStringLiteral("duplicate column name")));
-        QCOMPARE(f.tables.items(), QStringList({"NewTable2"}));
-    }
-
-    void aFirstLineWithoutFieldsIsReportedOnce()
-    {
-        ImportFixture f;
-        f.addFile(QStringLiteral("a.csv"), "\n\r\n\n");
-        f.addFile(QStringLiteral("empty.csv"), "");
-        f.run();
-        QCOMPARE(f.errorReports().size(), 2);
-        QVERIFY(f.tablesInDatabase().isEmpty());
-    }
-
     void anUnopenableSessionIsReportedOncePerFile()
     {
         ImportFixture f;
@@ -224,35 +88,9 @@ private slots:
         f.run();
         const QStringList reports = f.errorReports();
         QCOMPARE(reports.size(), 2);
-        QCOMPARE(reportedLine(reports.at(0)), 120);
+        QCOMPARE(lineOf(reports.at(0)), 120);
         QVERIFY(reports.at(1).contains(f.files.at(1)));
         QCOMPARE(f.pointer.value(), WindowPointer::Default);
-    }
-
-    void rejectedRowsAreReportedOneByOneWithTheirLine()
-    {
-        ImportFixture f;
-        f.addFile(QStringLiteral("a.csv"), "a,b\n1,2\n3\n4,5,6\n7,8\n");
-        f.run();
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|2", "7|8"}));
-        const QStringList reports = f.errorReports();
-        QCOMPARE(reports.size(), 2);
-        QCOMPARE(reportedLine(reports.at(0)), 240);
-        QVERIFY(reports.at(0).startsWith(
-            QStringLiteral("table NewTable1 has 2 columns but 1 values were supplied")));
-    }
-
-    void rejectedRowsUnderTypedNamesAreReportedAtTheirOwnLine()
-    {
-        ImportFixture f;
-        f.options.values().firstLineHandling = FirstLineHandling::IgnoreWithUserNames;
-        f.addFile(QStringLiteral("a.csv"), "h1,h2\n1,2\n3\n");
-        f.ui.answerPrompt(QStringLiteral("a"));
-        f.ui.answerPrompt(QStringLiteral("b"));
-        f.run();
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|2"}));
-        QCOMPARE(f.errorReports().size(), 1);
-        QCOMPARE(reportedLine(f.errorReports().first()), 300);
     }
 
     // Something not ours where the rewrite goes is left alone: the run takes the next name.
@@ -363,7 +201,7 @@ private slots:
         QCOMPARE(f.rows(QStringLiteral("Orders")), QStringList({"x|y|z", "1|2|3"}));
         const QStringList reports = f.errorReports();
         QCOMPARE(reports.size(), 1);
-        QCOMPARE(reportedLine(reports.first()), 352);
+        QCOMPARE(lineOf(reports.first()), 352);
         QCOMPARE(f.shown().at(1),
                  QStringLiteral("The columns in the text file and the columns in the table must be "
                                 "identical.\r\n\r\n") +
@@ -392,7 +230,7 @@ private slots:
         QCOMPARE(f.rows(QStringLiteral("A")), QStringList({"one"}));
         // "B" does not exist: the file is reported once and skipped, not sent row by row.
         QCOMPARE(f.errorReports().size(), 1);
-        QCOMPARE(reportedLine(f.errorReports().first()), 312);
+        QCOMPARE(lineOf(f.errorReports().first()), 312);
     }
 
     void allFilesMismatchingGiveOneMessageEachThenDone()

@@ -20,78 +20,6 @@ class RunReportingTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Rows the embedded database takes as UTF-8 lose no character, split at a separator of
-    // several bytes only where it stands whole; a rejected one is listed as it was read.
-    void rowsTakenAsUtf8KeepEveryCharacter()
-    {
-        for (const bool append : {false, true}) {
-            ImportFixture f;
-            ListedRows listed;
-            f.runner.rejected = &listed;
-            f.options.values().separator = QStringLiteral("€");
-            if (append) {
-                f.execute(QStringLiteral("CREATE TABLE [Zoë] (a, b)"));
-                f.tables.addItem(QStringLiteral("Zoë"));
-                f.tables.setCurrentIndex(0);
-                f.options.values().mode = ImportMode::AppendToExisting;
-            }
-            f.addFile(QStringLiteral("e.txt"), "Name€Stadt\r\nZo\xC3\xAB\xE2\x82\x82€K\xC3\xB6ln\n"
-                                               "€\n\xF0\x9F\x98\x80€x€too many\n'\xC3\xA9'€\n"
-                                               "\xEF\xBB\xBF€1€2\n");
-            f.run();
-            const QString table = append ? QStringLiteral("Zoë") : QStringLiteral("NewTable1");
-            QStringList rows{QStringLiteral("Zoë\u2082|Köln"), QStringLiteral("|"),
-                             QStringLiteral("'é'|")};
-            if (append)
-                rows.prepend(QStringLiteral("Name|Stadt"));
-            QCOMPARE(f.rows(table), rows);
-            // A U+FEFF inside the file is data, in the listing too.
-            QCOMPARE(listed.lines(), QStringList({"4", "6"}));
-            QVERIFY(listed.entries.at(0).endsWith(QStringLiteral("|😀€x€too many")));
-            QVERIFY(listed.entries.at(1).endsWith(QStringLiteral("|\uFEFF€1€2")));
-        }
-    }
-
-    void rejectedRowsAreListedWithTheFilesLineNumbers()
-    {
-        ImportFixture f;
-        ListedRows listed;
-        f.runner.rejected = &listed;
-        const QString path = f.addFile(QStringLiteral("a.csv"), "a,b\n1,2\n\n3,4,5\n6,7\n");
-        f.run();
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1|2", "6|7"}));
-        QCOMPARE(listed.entries.size(), 1);
-        QCOMPARE(listed.lines(), QStringList{"4"});
-        QVERIFY(listed.entries.first().endsWith(QStringLiteral("|3,4,5")));
-        const QStringList reports = f.errorReports();
-        QCOMPARE(reports.size(), 1);
-        QVERIFY(reports.first().contains(QStringLiteral("\r\nLine 4 of ") + path +
-                                         QStringLiteral(" was not loaded.")));
-    }
-
-    void quotedFieldsLoadExactlyAndLinesCountTheFile()
-    {
-        ImportFixture f;
-        ListedRows listed;
-        f.runner.rejected = &listed;
-        f.runner.quote = u'"';
-        f.options.values().separator = QStringLiteral(";;");
-        f.addFile(QStringLiteral("q.csv"), "\"Name\";;\"City;; State\"\r\n"
-                                           "\"Ann \"\"A\"\"\";;\"Anytown;; WW\"\r\n"
-                                           "Bob;;\"two\r\nlines\nhere\"\r\n"
-                                           "too;;many;;fields\r\n"
-                                           "\"open;;to the end\r\nx\r\n");
-        f.run();
-        QCOMPARE(f.columns(QStringLiteral("NewTable1")), QStringList({"Name", "CityState"}));
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")),
-                 QStringList({"Ann \"A\"|Anytown;; WW", "Bob|two\r\nlines\nhere"}));
-        // The rejected row follows a record of three lines; the open quote names its first line.
-        QCOMPARE(listed.lines(), QStringList({"6", "7"}));
-        QVERIFY(listed.entries.at(1).contains(
-            QStringLiteral("The quote that opens on line 7 is not closed")));
-        QVERIFY(listed.entries.at(1).endsWith(QStringLiteral("|\"open;;to the end\r\nx")));
-    }
-
     void encodingsReachTheTableAndTheWorkingCopyIsUtf8()
     {
         ImportFixture f;
@@ -109,66 +37,6 @@ private slots:
                  QByteArray("name\tcity\r\n\xE2\x80\x9CQ\xE2\x80\x9D\t\xE2\x82\xAC 5\r\n"));
     }
 
-    void aByteOrderMarkInsideTheDataIsKept()
-    {
-        ImportFixture f;
-        f.execute(QStringLiteral("CREATE TABLE T (v TEXT)"));
-        f.tables.addItem(QStringLiteral("T"));
-        f.tables.setCurrentIndex(0);
-        f.options.values().mode = ImportMode::AppendToExisting;
-        f.options.values().ignoreHeaderRow = true;
-        f.addFile(QStringLiteral("a.csv"), "\xEF\xBB\xBFh\n\xEF\xBB\xBFv\nw\xEF\xBB\xBF\n");
-        f.run();
-        QCOMPARE(f.rows(QStringLiteral("T")),
-                 QStringList({QStringLiteral("\uFEFFv"), QStringLiteral("w\uFEFF")}));
-    }
-
-    void namesThatBreakOutOfTheirBracketsAreRefused()
-    {
-        ImportFixture f;
-        ListedRows listed;
-        f.runner.rejected = &listed;
-        f.execute(QStringLiteral("CREATE TABLE victim (v TEXT)"));
-        f.options.values().tableName = QStringLiteral("x](a TEXT); DROP TABLE victim;--");
-        const QString path = f.addFile(QStringLiteral("a.csv"), "a\n1\n");
-        f.run();
-        QCOMPARE(f.tablesInDatabase(), QStringList({"victim"}));
-        QCOMPARE(f.errorReports().size(), 1);
-        QVERIFY(f.errorReports().first().contains(QStringLiteral("holds \"]\"")));
-        QCOMPARE(listed.lines(), QStringList{"0"});
-
-        // Append mode: a listed table whose name would end its brackets.
-        f.execute(QStringLiteral("CREATE TABLE \"t]; DROP TABLE victim; SELECT * FROM [t\" (v)"));
-        f.tables.addItem(QStringLiteral("t]; DROP TABLE victim; SELECT * FROM [t"));
-        f.tables.setCurrentIndex(0);
-        f.options.values().mode = ImportMode::AppendToExisting;
-        f.run();
-        QVERIFY(f.tablesInDatabase().contains(QStringLiteral("victim")));
-        QCOMPARE(f.errorReports().size(), 2);
-        QVERIFY(f.errorReports().last().contains(QStringLiteral("holds \"]\"")));
-
-        // Blanks and apostrophes stay as typed.
-        f.options.values().mode = ImportMode::NewTable;
-        f.options.values().tableName = QStringLiteral("Bob's table [counter]");
-        f.run();
-        QCOMPARE(f.rows(QStringLiteral("Bob's table 1")), QStringList{"1"});
-    }
-
-    void aHeaderFieldTooLongForAColumnNameDoomsOnlyItsFile()
-    {
-        ImportFixture f;
-        f.addFile(QStringLiteral("long.csv"), "id," + QByteArray(40000, 'n') + "\n1,2\n");
-        f.addFile(QStringLiteral("ok.csv"), "k\nv\n");
-        f.run();
-        const QStringList reports = f.errorReports();
-        QCOMPARE(reports.size(), 1);
-        QVERIFY2(reports.first().contains(QStringLiteral("column #2")) &&
-                     reports.first().contains(QStringLiteral("40,000 characters long")),
-                 qPrintable(reports.first().left(200)));
-        // No malformed CREATE TABLE went out, and the next file was loaded.
-        QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable2"}));
-    }
-
     void filesNotLoadedAtAllAreListedOnce()
     {
         ImportFixture f;
@@ -181,37 +49,6 @@ private slots:
         QCOMPARE(listed.lines(), QStringList({"0", "0"}));
         QVERIFY(listed.entries.at(0).startsWith(f.env.path(QStringLiteral("data/gone.csv"))));
         QVERIFY(listed.entries.at(1).contains(QStringLiteral("NewTable2 already exists")));
-    }
-
-    void aStoppedRunSaysWhatWasLoadedAndListsTheRest()
-    {
-        ImportFixture f;
-        ListedRows listed;
-        ImportProgress progress;
-        f.runner.rejected = &listed;
-        f.runner.progress = &progress;
-        QByteArray many = "n\n";
-        for (int i = 0; i < 20000; ++i)
-            many += QByteArray::number(i) + '\n';
-        f.addFile(QStringLiteral("a.csv"), many);
-        f.addFile(QStringLiteral("b.csv"), "n\n1\n");
-        f.ui.onYield([&](int) {
-            if (progress.rows > 0)
-                f.stopRequested = true;
-        });
-        const ImportOutcome outcome = f.run();
-        QVERIFY(outcome.stopped());
-        const auto said = QRegularExpression(QStringLiteral("([\\d,]+) rows? (were|was) loaded; "
-                                                            "from line ([\\d,]+) on"))
-                              .match(outcome.stopReport);
-        QVERIFY2(said.hasMatch(), qPrintable(outcome.stopReport));
-        const int loaded = said.captured(1).remove(QLatin1Char(',')).toInt();
-        QCOMPARE(f.rows(QStringLiteral("NewTable1")).size(), loaded);
-        QCOMPARE(said.captured(3).remove(QLatin1Char(',')).toInt(), loaded + 2);
-        // Every row not loaded is listed, and the file not begun once.
-        QCOMPARE(listed.entries.size(), 20000 - loaded + 1);
-        QCOMPARE(listed.lines().first().toInt(), loaded + 2);
-        QCOMPARE(listed.lines().last(), QStringLiteral("0"));
     }
 
     void theErrorsFileKeepsEachRowOnOneLine()

@@ -1,0 +1,35 @@
+#include "ImportTarget.h"
+
+#include "SandboxServer.h"
+
+const char* targetName(ImportTarget target)
+{
+    switch (target) {
+    case ImportTarget::Embedded:
+        return "embedded";
+    case ImportTarget::SandboxBatched:
+        return "batched";
+    case ImportTarget::SandboxOneByOne:
+        return "one-by-one";
+    }
+    return "?";
+}
+
+SessionOptions sessionOptionsFor(ImportTarget target)
+{
+    SessionOptions options;
+    if (target == ImportTarget::SandboxOneByOne)
+        options.rowsPerBatch = 1;
+    return options;
+}
+
+ConnectionSettings embedded(const QString& path)
+{
+    return {QStringLiteral("file:") + path, QStringLiteral("5000"), {}, {}, {}};
+}
+
+ConnectionSettings sandboxSettings(const SandboxServer& server)
+{
+    return {QStringLiteral("127.0.0.1"), server.portText(), server.settings().user,
+            server.settings().password, server.settings().databases.first()};
+}
