@@ -2,6 +2,7 @@
 #include "ConnectionSettings.h"
 #include "DatabaseSession.h"
 #include "Failure.h"
+#include "ReportText.h"
 #include "SandboxServer.h"
 
 #include <QtTest>
@@ -17,15 +18,6 @@ ConnectionSettings connectionSettings(const SandboxServer& server,
 }
 
 // The description of the Failure that fn throws; a null string when it throws none.
-template <typename Fn> QString failureOf(Fn fn)
-{
-    try {
-        fn();
-    } catch (const Failure& f) {
-        return f.description().isNull() ? QStringLiteral("") : f.description();
-    }
-    return {};
-}
 
 // Reads one text column of a table straight from the sandbox's SQLite file.
 QStringList storedValues(const QString& file, const QString& sql)

@@ -2,6 +2,8 @@
 #include "DatabaseSession.h"
 #include "Failure.h"
 #include "FaultyVfs.h"
+#include "ImportTarget.h"
+#include "ReportText.h"
 #include "SqliteRows.h"
 #include "TestEnvironment.h"
 
@@ -10,10 +12,6 @@
 #include <sqlite3.h>
 
 namespace {
-ConnectionSettings embedded(const QString& path)
-{
-    return {QStringLiteral("file:") + path, QStringLiteral("5000"), {}, {}, {}};
-}
 
 // Hands one row to the session as the import run does: the table and views of the values.
 void submit(DatabaseSession& session, std::int64_t ticket, const QString& table,
@@ -46,15 +44,6 @@ QStringList endedOutcomes(DatabaseSession& session, bool* allStorageFailures = n
     return seen;
 }
 
-QString failureOf(const std::function<void()>& step)
-{
-    try {
-        step();
-    } catch (const Failure& f) {
-        return f.description();
-    }
-    return QStringLiteral("<no failure>");
-}
 } // namespace
 
 class EmbeddedProviderTest : public QObject
