@@ -7,7 +7,7 @@
 #include "PacedYield.h"
 #include "RecordReader.h"
 #include "StatementText.h"
-#include "TextAccess1.h"
+#include "FirstLineSkipping.h"
 #include "TextFilters.h"
 #include "WorkingCopy.h"
 #include "WorkingCopyClaim.h"

@@ -2,7 +2,7 @@
 
 #include "ModeEnabling.h"
 #include "TableList.h"
-#include "TextAccess1.h"
+#include "FirstLineSkipping.h"
 
 #include <QtTest>
 
