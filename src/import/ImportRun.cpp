@@ -147,7 +147,7 @@ public:
         g.line(114, [] {});
         g.line(116, [&] {
             if (c.pointer)
-                c.pointer->set(WindowPointer::Busy);
+                c.pointer->set(Pointer::Busy);
         });
         try {
             openSession();
@@ -167,7 +167,7 @@ public:
             if (session)
                 g.run([&] { session->close(); });
             if (c.pointer)
-                c.pointer->set(WindowPointer::Default);
+                c.pointer->set(Pointer::Default);
             throw;
         }
         g.line(360, [&] {
@@ -176,7 +176,7 @@ public:
         });
         g.line(362, [&] {
             if (c.pointer)
-                c.pointer->set(WindowPointer::Default);
+                c.pointer->set(Pointer::Default);
         });
         return allCreated;
     }
@@ -760,7 +760,7 @@ private:
                     QStringLiteral(" columns.");
                 if (o.rejected)
                     o.rejected->file(path, text);
-                c.interaction.messageBox(text, Interaction::StylePlain, ApplicationTitle());
+                c.interaction.messageBox(text, MessageStyle::Plain, ApplicationTitle());
             });
             return;
         }
@@ -852,7 +852,7 @@ ImportOutcome ImportRun::start()
     auto say = [&](int line, const QString& text) {
         g.line(line, [&] {
             outcome.closingMessage = text;
-            c.interaction.messageBox(text, Interaction::StylePlain, ApplicationTitle());
+            c.interaction.messageBox(text, MessageStyle::Plain, ApplicationTitle());
         });
     };
     // A start check that ends the run leaves every file unloaded.

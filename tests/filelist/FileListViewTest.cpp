@@ -179,11 +179,11 @@ private slots:
     {
         ListWindow w(Five);
         w.click(2);
-        w.pointer.set(WindowPointer::Busy);
+        w.pointer.set(Pointer::Busy);
         QTest::keyClick(w.view, Qt::Key_Delete);
         QTest::mouseDClick(w.handle(), Qt::LeftButton, {}, w.at(2));
         QCOMPARE(w.texts(), Five);
-        w.pointer.set(WindowPointer::Default);
+        w.pointer.set(Pointer::Default);
         QTest::keyClick(w.view, Qt::Key_Delete);
         QCOMPARE(w.texts(), (QStringList{"1", "2", "4", "5"}));
     }
@@ -233,23 +233,23 @@ private slots:
     void movesOverTheListResetThePointerUnlessBusy()
     {
         ListWindow w(Five);
-        w.pointer.set(WindowPointer::Custom);
+        w.pointer.set(Pointer::Custom);
         w.moveTo(1);
-        QCOMPARE(w.pointer.value(), WindowPointer::Default);
-        w.pointer.set(WindowPointer::Busy);
+        QCOMPARE(w.pointer.value(), Pointer::Default);
+        w.pointer.set(Pointer::Busy);
         w.moveTo(2);
-        QCOMPARE(w.pointer.value(), WindowPointer::Busy);
+        QCOMPARE(w.pointer.value(), Pointer::Busy);
     }
 
     void dragWorksWhileBusy()
     {
         ListWindow w(Five);
-        w.pointer.set(WindowPointer::Busy);
+        w.pointer.set(Pointer::Busy);
         w.press(0);
         w.moveTo(1);
         w.release(1);
         QCOMPARE(w.texts(), (QStringList{"2", "1", "3", "4", "5"}));
-        QCOMPARE(w.pointer.value(), WindowPointer::Busy);
+        QCOMPARE(w.pointer.value(), Pointer::Busy);
     }
 
     void dragIconShowsWhileDraggingAndArrowAfter()

@@ -49,7 +49,7 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
         return;
     guard.line(114, [&] { settings.SaveSetting(SettingKeys::LastFolder, chosen); });
 
-    guard.line(116, [&] { pointer.set(WindowPointer::Busy); });
+    guard.line(116, [&] { pointer.set(Pointer::Busy); });
 
     PacedYield pace(interaction, yieldIntervalMs, std::move(stopRequested));
     FolderListings listings(QStringLiteral("*.") + answer);
@@ -95,5 +95,5 @@ void AddAllFilesInFolder(Interaction& interaction, const SettingsStore& settings
 
     } catch (const ProgramEnding&) {
     }
-    guard.line(128, [&] { pointer.set(WindowPointer::Default); });
+    guard.line(128, [&] { pointer.set(Pointer::Default); });
 }

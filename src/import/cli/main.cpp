@@ -256,7 +256,7 @@ bool selectTarget(MemoryTableList& tables, const QString& target, ConsoleInterac
     const QString text = QStringLiteral("The table %1 was not found in the database; nothing "
                                         "was loaded.")
                              .arg(target);
-    console.messageBox(text, Interaction::StylePlain, ApplicationTitle());
+    console.messageBox(text, MessageStyle::Plain, ApplicationTitle());
     listEveryFile(errorsFile, files, text);
     return false;
 }
