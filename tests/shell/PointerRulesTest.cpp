@@ -5,6 +5,7 @@
 #include "Failure.h"
 #include "HoverRules.h"
 #include "PointerFile.h"
+#include "ShippedFiles.h"
 #include "TestEnvironment.h"
 #include "WindowCursor.h"
 #include "WindowPointer.h"
@@ -19,8 +20,6 @@
 #include <QtTest>
 
 namespace {
-
-const QString ShippedResources = QStringLiteral(TESSALOOM_RESOURCES_DIR);
 
 // A one-image pointer file of the given kind (1 icon, 2 cursor): a 32-bit image, opaque
 // black, with the hot spot (or, for an icon, planes and bit count) in its directory entry.
@@ -61,14 +60,6 @@ QByteArray pointerFileBytes(quint16 kind, int size, QPoint hotSpot)
     put32(file, quint32(image.size()));
     put32(file, 22);
     return file + image;
-}
-
-QByteArray shipped(const QString& name)
-{
-    QFile file(ShippedResources + QStringLiteral("/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing shipped file %s", qPrintable(name));
-    return file.readAll();
 }
 
 // A window with controls under each rule and controls under none.
@@ -174,7 +165,7 @@ private slots:
     {
         TestEnvironment env;
         const std::optional<PointerImage> hand = ReadPointerFile(
-            env.writeFile(QStringLiteral("HAND-M.CUR"), shipped(QStringLiteral("HAND-M.CUR"))));
+            env.writeFile(QStringLiteral("HAND-M.CUR"), ShippedFile(QStringLiteral("HAND-M.CUR"))));
         QVERIFY(hand);
         QCOMPARE(hand->image.size(), QSize(32, 32));
         // The finger tip: drawn, and nothing drawn above it.
@@ -183,7 +174,7 @@ private slots:
             QCOMPARE(qAlpha(hand->image.pixel(hand->hotSpot.x(), y)), 0);
 
         const std::optional<PointerImage> drag = ReadPointerFile(
-            env.writeFile(QStringLiteral("drag.ico"), shipped(QStringLiteral("drag.ico"))));
+            env.writeFile(QStringLiteral("drag.ico"), ShippedFile(QStringLiteral("drag.ico"))));
         QVERIFY(drag);
         QCOMPARE(drag->image.size(), QSize(32, 32));
     }

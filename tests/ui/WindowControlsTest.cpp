@@ -1,4 +1,5 @@
 #include "ProgramIcon.h"
+#include "ShippedFiles.h"
 #include "WindowsFixture.h"
 
 #include <QApplication>
@@ -133,9 +134,8 @@ private slots:
         QFETCH(bool, skinned);
         WindowsFixture f;
         if (skinned) {
-            QDir().mkpath(f.env.path(QStringLiteral("program/x")));
-            QVERIFY(QFile::copy(QStringLiteral(TESSALOOM_RESOURCES_DIR "/x/o.cjs"),
-                                f.env.path(QStringLiteral("program/x/o.cjs"))));
+            f.env.writeFile(QStringLiteral("program/x/o.cjs"),
+                            ShippedFile(QStringLiteral("x/o.cjs")));
         }
         f.storeWorkingSettings(f.database());
         f.start();
