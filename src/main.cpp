@@ -1,5 +1,5 @@
 #include "AppContext.h"
-#include "Form1.h"
+#include "ConnectionWindow.h"
 #include "ProgramFiles.h"
 #include "QtInteraction.h"
 
@@ -39,7 +39,7 @@ int main(int argc, char* argv[])
     ReportProgramFiles(programFolder);
     AppContext context{interaction, store, programFolder, defaultSessionFactory(),
                        [] { QApplication::quit(); }};
-    Form1 form1(context);
-    form1.Form_Load();
+    ConnectionWindow connectionWindow(context);
+    connectionWindow.load();
     return QApplication::exec();
 }

@@ -3,10 +3,10 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
-void ConsoleInteraction::messageBox(const QString& text, int style, const QString& title)
+void ConsoleInteraction::messageBox(const QString& text, MessageStyle style, const QString& title)
 {
     ++m_messages;
-    QTextStream(stderr) << title << " (" << style << "): " << text << '\n';
+    QTextStream(stderr) << title << " (" << MessageStyleNumber(style) << "): " << text << '\n';
 }
 
 void ConsoleInteraction::yield()

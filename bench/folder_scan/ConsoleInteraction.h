@@ -12,7 +12,7 @@ public:
     {
     }
 
-    void messageBox(const QString& text, int style, const QString& title) override;
+    void messageBox(const QString& text, MessageStyle style, const QString& title) override;
     QString inputBox(const QString&, const QString&, const QString&) override
     {
         return m_extension;

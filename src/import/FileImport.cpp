@@ -1,7 +1,7 @@
 #include "FileImport.h"
 
+#include "FirstLineSkipping.h"
 #include "RunMessages.h"
-#include "TextAccess1.h"
 
 #include <limits>
 
@@ -22,7 +22,7 @@ void FileImport::run(QStringList& skippedTables)
     g.setLine(RunLine::FileBegins);
     g.line(RunLine::BusyPointer, [&] {
         if (c.pointer)
-            c.pointer->set(WindowPointer::Busy);
+            c.pointer->set(Pointer::Busy);
     });
     try {
         openSession();
@@ -41,7 +41,7 @@ void FileImport::run(QStringList& skippedTables)
         if (session)
             g.run([&] { session->close(); });
         if (c.pointer)
-            c.pointer->set(WindowPointer::Default);
+            c.pointer->set(Pointer::Default);
         throw;
     }
     closeSession();
@@ -55,7 +55,7 @@ void FileImport::closeSession()
     });
     g.line(RunLine::DefaultPointer, [&] {
         if (c.pointer)
-            c.pointer->set(WindowPointer::Default);
+            c.pointer->set(Pointer::Default);
     });
 }
 

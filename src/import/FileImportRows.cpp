@@ -41,7 +41,7 @@ void FileImport::append()
                 columnsDiffer(path, c.options.separator(), fileColumns, target, tableColumns);
             if (o.rejected)
                 o.rejected->file(path, text);
-            c.interaction.messageBox(text, Interaction::StylePlain, ApplicationTitle());
+            c.interaction.messageBox(text, MessageStyle::Plain, ApplicationTitle());
         });
         return;
     }

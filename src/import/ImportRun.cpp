@@ -123,7 +123,7 @@ void ImportRun::Run::say(int line, const QString& text)
 {
     g.line(line, [&] {
         outcome.closingMessage = text;
-        c.interaction.messageBox(text, Interaction::StylePlain, ApplicationTitle());
+        c.interaction.messageBox(text, MessageStyle::Plain, ApplicationTitle());
     });
 }
 

@@ -4,12 +4,16 @@ std::vector<std::pair<ModeControl, bool>> ModeEnablingSteps(ImportMode chosen)
 {
     using C = ModeControl;
     if (chosen == ImportMode::NewTable)
-        return {{C::Option3, true}, {C::Option4, true}, {C::Frame2, true},
-                {C::Frame4, false}, {C::Check2, false}, {C::Label2, false},
-                {C::List1, false},  {C::Label5, true},  {C::Text2, true}};
-    return {{C::Frame4, true},   {C::Check2, true},  {C::Option3, false},
-            {C::Option4, false}, {C::Frame2, true},  {C::Label2, true},
-            {C::List1, true},    {C::Label5, false}, {C::Text2, false}};
+        return {{C::ColumnsFromFirstLine, true}, {C::UserColumnNames, true},
+                {C::TableOptionsFrame, true},    {C::AppendFrame, false},
+                {C::SkipFirstLine, false},       {C::ExistingTableLabel, false},
+                {C::ExistingTables, false},      {C::NewTableNameLabel, true},
+                {C::NewTableName, true}};
+    return {{C::AppendFrame, true},           {C::SkipFirstLine, true},
+            {C::ColumnsFromFirstLine, false}, {C::UserColumnNames, false},
+            {C::TableOptionsFrame, true},     {C::ExistingTableLabel, true},
+            {C::ExistingTables, true},        {C::NewTableNameLabel, false},
+            {C::NewTableName, false}};
 }
 
 void ApplyModeEnabling(ImportMode clicked, bool clickedIsSelected, ModeSwitches& switches)

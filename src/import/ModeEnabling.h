@@ -8,15 +8,15 @@
 // The controls whose enabled state follows the import mode.
 enum class ModeControl
 {
-    Option3, // first line gives the column names
-    Option4, // ignore first line, user-specified column names
-    Label5,  // "Table Name:" of the new-table options
-    Text2,   // new table name
-    Frame2,  // "Table Options"
-    Frame4,  // "Append to Existing Table Options"
-    Label2,  // "Table Name:" of the append options
-    List1,   // table list
-    Check2,  // header row check box
+    ColumnsFromFirstLine, // first line gives the column names
+    UserColumnNames,      // ignore first line, user-specified column names
+    NewTableNameLabel,    // "Table Name:" of the new-table options
+    NewTableName,         // new table name
+    TableOptionsFrame,    // "Table Options"
+    AppendFrame,          // "Append to Existing Table Options"
+    ExistingTableLabel,   // "Table Name:" of the append options
+    ExistingTables,       // table list
+    SkipFirstLine,        // header row check box
 };
 
 // Something that can enable or disable the mode controls (the main window's widgets, or a

@@ -2,19 +2,20 @@
 
 QString Locations::make(const QString& tag, const QString& module, const QString& procedure)
 {
-    return QStringLiteral("in ") + tag + QStringLiteral("2021/08/31.") + module + QLatin1Char('.') + procedure +
-           QLatin1Char(' ');
+    return QStringLiteral("in ") + tag + QStringLiteral("2021/08/31.") + module + QLatin1Char('.') +
+           procedure + QLatin1Char(' ');
 }
 
 QString Guard::composeReport(const QString& description, const QString& location, int line)
 {
-    return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") + QString::number(line) +
-           QStringLiteral("\r\r") + QStringLiteral("Please email screenshot of this message to ") + SupportAddress;
+    return description + QStringLiteral("\r\n") + location + QStringLiteral("at line ") +
+           QString::number(line) + QStringLiteral("\r\r") +
+           QStringLiteral("Please email screenshot of this message to ") + SupportAddress;
 }
 
 void Guard::report(const Failure& failure)
 {
     ++m_failures;
     m_interaction.messageBox(composeReport(failure.description(), m_location, m_currentLine),
-                             Interaction::StyleExclamation, ApplicationErrorTitle);
+                             MessageStyle::Exclamation, ApplicationErrorTitle);
 }

@@ -3,23 +3,33 @@
 #include <QPoint>
 #include <QString>
 
+// How a message box looks: its buttons and icon.
+enum class MessageStyle
+{
+    Plain,       // OK button, no icon
+    Exclamation, // OK button, exclamation icon
+};
+
+// The number a style is written as where one is printed (the folder-scan bench's messages).
+constexpr int MessageStyleNumber(MessageStyle style)
+{
+    return style == MessageStyle::Exclamation ? 48 : 0;
+}
+
 // Everything that shows something, asks the user, waits for the event loop or draws a
 // random number goes through this interface: the program uses the Qt implementation,
 // tests a scripted one, so nothing modal ever blocks a test.
 class Interaction
 {
 public:
-    // Message-box styles used by the program.
-    static constexpr int StylePlain = 0;        // OK button, no icon
-    static constexpr int StyleExclamation = 48; // OK button, exclamation icon
-
     virtual ~Interaction() = default;
 
     // A modal message box; returns when the user closed it.
-    virtual void messageBox(const QString& text, int style, const QString& title) = 0;
+    virtual void messageBox(const QString& text, MessageStyle style, const QString& title) = 0;
 
     // A modal text prompt preset with defaultAnswer; the typed text, or "" on Cancel.
-    virtual QString inputBox(const QString& prompt, const QString& title, const QString& defaultAnswer) = 0;
+    virtual QString inputBox(const QString& prompt, const QString& title,
+                             const QString& defaultAnswer) = 0;
 
     // The open-file dialog with multiple selection. filter is in the "Description|pattern|..."
     // form. Returns "" when cancelled, one full path for one file, or the folder, a NUL and

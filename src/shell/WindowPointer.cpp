@@ -1,6 +1,6 @@
 #include "WindowPointer.h"
 
-void WindowPointer::set(int value)
+void WindowPointer::set(Pointer value)
 {
     if (value == m_value)
         return;

@@ -20,12 +20,12 @@ struct Press
     ScriptedInteraction interaction;
     ScriptedFolderAccess access;
     WindowPointer pointer;
-    QList<int> pointerValues;
+    QList<Pointer> pointerValues;
     QStringList added;
 
     Press()
     {
-        pointer.setChangeCallback([this](int value) { pointerValues.append(value); });
+        pointer.setChangeCallback([this](Pointer value) { pointerValues.append(value); });
     }
 
     QStringList run(const QString& answer, const QString& folder)
@@ -159,12 +159,12 @@ private slots:
     {
         Press press;
         makeTree(press.tree, {"a/a.txt"});
-        QList<int> duringYields;
+        QList<Pointer> duringYields;
         press.interaction.onYield([&](int) { duringYields.append(press.pointer.value()); });
         press.run("txt", press.tree);
-        QCOMPARE(press.pointerValues, QList<int>({WindowPointer::Busy, WindowPointer::Default}));
+        QCOMPARE(press.pointerValues, QList<Pointer>({Pointer::Busy, Pointer::Default}));
         QVERIFY(!duringYields.isEmpty());
-        QVERIFY(!duringYields.contains(WindowPointer::Default));
+        QVERIFY(!duringYields.contains(Pointer::Default));
     }
 
     void rootFolderGivesSingleSeparators()
@@ -192,7 +192,7 @@ private slots:
         QCOMPARE(
             press.interaction.messageTexts(),
             QStringList(Guard::composeReport("I/O error", Locations::AddAllFilesInFolder, 124)));
-        QCOMPARE(press.pointer.value(), WindowPointer::Default);
+        QCOMPARE(press.pointer.value(), Pointer::Default);
     }
 };
 

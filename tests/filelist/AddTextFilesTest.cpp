@@ -87,7 +87,7 @@ private slots:
         QCOMPARE(message.text,
                  QStringLiteral("You've selected too many files to add.\r\rPlease try "
                                 "adding via the \"Add All\" button."));
-        QCOMPARE(message.style, 0);
+        QCOMPARE(message.style, MessageStyle::Plain);
         QCOMPARE(message.title, ApplicationTitle());
     }
 
@@ -104,7 +104,7 @@ private slots:
         appending.interaction.answerFileDialog(several({"/d", "a.txt", "b.txt", "c.txt"}));
         QCOMPARE(appending.run(), QStringList({"/d/a.txt", "/d/c.txt"}));
         QCOMPARE(appending.interaction.messages().size(), 1);
-        QCOMPARE(appending.interaction.messages().front().style, 48);
+        QCOMPARE(appending.interaction.messages().front().style, MessageStyle::Exclamation);
     }
 };
 

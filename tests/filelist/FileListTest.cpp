@@ -1,6 +1,7 @@
 #include "FileList.h"
 
 #include "ListReorder.h"
+#include "ListTestSupport.h"
 #include "ScriptedInteraction.h"
 
 #include <QtTest>
@@ -12,17 +13,6 @@ void fill(FileList& list, const QStringList& paths)
     for (const QString& path : paths)
         list.AppendPath(path);
 }
-
-QStringList texts(const FileList& list)
-{
-    QStringList all;
-    for (int i = 0; i < list.count(); ++i)
-        all.append(list.path(i));
-    return all;
-}
-
-const QStringList Five{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-                       QStringLiteral("4"), QStringLiteral("5")};
 
 // A press on the entry at index, as the list control reports it: button down, the click
 // selects the entry, and the entry becomes the one dragged.
@@ -47,7 +37,7 @@ private slots:
                                 QStringLiteral("  odd//name.csv "), QString()};
         fill(list, paths);
         QCOMPARE(list.count(), 4);
-        QCOMPARE(texts(list), paths);
+        QCOMPARE(ListTexts(list), paths);
         QCOMPARE(list.rowCount(), 4);
         QCOMPARE(list.data(list.index(2)).toString(), paths.at(2));
     }
@@ -55,14 +45,14 @@ private slots:
     void outsideIndexesReadEmptyAndChangeNothing()
     {
         FileList list;
-        fill(list, Five);
+        fill(list, FiveEntries);
         QCOMPARE(list.path(-1), QString());
         QCOMPARE(list.path(5), QString());
         list.removeAt(5);
         list.removeAt(-1);
         list.swapTexts(0, 5);
         list.select(7);
-        QCOMPARE(texts(list), Five);
+        QCOMPARE(ListTexts(list), FiveEntries);
         QCOMPARE(list.selectedIndex(), -1);
     }
 
@@ -76,10 +66,10 @@ private slots:
     void removeSelectedTakesOnlyTheSelectedEntry()
     {
         FileList list;
-        fill(list, Five);
+        fill(list, FiveEntries);
         list.select(1);
         QVERIFY(list.RemoveSelected(false));
-        QCOMPARE(texts(list), (QStringList{"1", "3", "4", "5"}));
+        QCOMPARE(ListTexts(list), (QStringList{"1", "3", "4", "5"}));
         // The entries below moved up; nothing is selected any more.
         QCOMPARE(list.selectedIndex(), -1);
         QVERIFY(!list.RemoveSelected(false));
@@ -90,17 +80,17 @@ private slots:
     {
         FileList list;
         QVERIFY(!list.RemoveSelected(false));
-        fill(list, Five);
+        fill(list, FiveEntries);
         list.select(4);
         QVERIFY(!list.RemoveSelected(true));
-        QCOMPARE(texts(list), Five);
+        QCOMPARE(ListTexts(list), FiveEntries);
         QCOMPARE(list.selectedIndex(), 4);
     }
 
     void dragStraightDownSwapsStepByStep()
     {
         FileList list;
-        fill(list, Five);
+        fill(list, FiveEntries);
         ScriptedInteraction interaction;
         ListReorder reorder(list, interaction);
         pressOn(list, reorder, 2);
@@ -108,7 +98,7 @@ private slots:
         reorder.pointerMoved(3);
         reorder.pointerMoved(4);
         reorder.buttonUp();
-        QCOMPARE(texts(list), (QStringList{"1", "2", "4", "5", "3"}));
+        QCOMPARE(ListTexts(list), (QStringList{"1", "2", "4", "5", "3"}));
         QCOMPARE(list.selectedIndex(), 4);
         QCOMPARE(reorder.draggedIndex(), 4);
         QCOMPARE(interaction.pointerQueries(), 2); // the screen row is read on swaps only
@@ -117,12 +107,12 @@ private slots:
     void jumpSwapsOnlyTheTwoEnds()
     {
         FileList list;
-        fill(list, Five);
+        fill(list, FiveEntries);
         ScriptedInteraction interaction;
         ListReorder reorder(list, interaction);
         pressOn(list, reorder, 0);
         reorder.pointerMoved(3);
-        QCOMPARE(texts(list), (QStringList{"4", "2", "3", "1", "5"}));
+        QCOMPARE(ListTexts(list), (QStringList{"4", "2", "3", "1", "5"}));
     }
 
     void equalTextsNeverSwap()
@@ -133,7 +123,7 @@ private slots:
         ListReorder reorder(list, interaction);
         pressOn(list, reorder, 0);
         reorder.pointerMoved(2);
-        QCOMPARE(texts(list), (QStringList{"a", "b", "a", "c"}));
+        QCOMPARE(ListTexts(list), (QStringList{"a", "b", "a", "c"}));
         QCOMPARE(reorder.draggedIndex(), 0);
         QCOMPARE(list.selectedIndex(), 0);
         QCOMPARE(interaction.pointerQueries(), 0);
@@ -142,7 +132,7 @@ private slots:
     void movesWithoutButtonOrOffEntriesChangeNothing()
     {
         FileList list;
-        fill(list, Five);
+        fill(list, FiveEntries);
         ScriptedInteraction interaction;
         ListReorder reorder(list, interaction);
         pressOn(list, reorder, 1);
@@ -151,26 +141,26 @@ private slots:
         reorder.buttonDown();
         QVERIFY(!reorder.pointerMoved(-1));
         QVERIFY(!reorder.pointerMoved(5));
-        QCOMPARE(texts(list), Five);
+        QCOMPARE(ListTexts(list), FiveEntries);
     }
 
     void draggedEntryFollowsRemovalsOfOthers()
     {
         FileList list;
-        fill(list, Five);
+        fill(list, FiveEntries);
         ScriptedInteraction interaction;
         ListReorder reorder(list, interaction);
         pressOn(list, reorder, 3);
         list.removeAt(0);
         QCOMPARE(reorder.draggedIndex(), 2);
         reorder.pointerMoved(3);
-        QCOMPARE(texts(list), (QStringList{"2", "3", "5", "4"}));
+        QCOMPARE(ListTexts(list), (QStringList{"2", "3", "5", "4"}));
     }
 
     void removedDraggedEntryStopsDragsUntilNextClick()
     {
         FileList list;
-        fill(list, Five);
+        fill(list, FiveEntries);
         ScriptedInteraction interaction;
         ListReorder reorder(list, interaction);
         pressOn(list, reorder, 2);
@@ -179,11 +169,11 @@ private slots:
         reorder.buttonDown();
         reorder.pointerMoved(0);
         reorder.pointerMoved(3);
-        QCOMPARE(texts(list), (QStringList{"1", "2", "4", "5"}));
+        QCOMPARE(ListTexts(list), (QStringList{"1", "2", "4", "5"}));
 
         pressOn(list, reorder, 1);
         reorder.pointerMoved(0);
-        QCOMPARE(texts(list), (QStringList{"2", "1", "4", "5"}));
+        QCOMPARE(ListTexts(list), (QStringList{"2", "1", "4", "5"}));
     }
 
     void scrollFollowsTheScreenRow_data()

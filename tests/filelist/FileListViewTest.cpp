@@ -4,7 +4,9 @@
 #include "FileListView.h"
 
 #include "FileList.h"
+#include "ListTestSupport.h"
 #include "ScriptedInteraction.h"
+#include "ShippedFiles.h"
 #include "TestEnvironment.h"
 #include "Twips.h"
 #include "WindowPointer.h"
@@ -15,8 +17,6 @@
 #include <QtTest>
 
 namespace {
-
-const QString ShippedDragIcon = QStringLiteral(TESSALOOM_RESOURCES_DIR "/drag.ico");
 
 // The main window's part in the list's life: its pointer, the list and the control.
 struct ListWindow
@@ -43,10 +43,7 @@ struct ListWindow
 
     void shipDragIcon()
     {
-        QFile icon(ShippedDragIcon);
-        if (!icon.open(QIODevice::ReadOnly))
-            qFatal("missing shipped drag icon");
-        env.writeFile(QStringLiteral("drag.ico"), icon.readAll());
+        env.writeFile(QStringLiteral("drag.ico"), ShippedFile(QStringLiteral("drag.ico")));
     }
 
     QPoint at(int row) const
@@ -65,22 +62,13 @@ struct ListWindow
     void release(int row) { QTest::mouseRelease(handle(), Qt::LeftButton, {}, at(row)); }
     void click(int row) { QTest::mouseClick(handle(), Qt::LeftButton, {}, at(row)); }
 
-    QStringList texts() const
-    {
-        QStringList all;
-        for (int i = 0; i < list.count(); ++i)
-            all.append(list.path(i));
-        return all;
-    }
+    QStringList texts() const { return ListTexts(list); }
 
     bool fullyVisible(int row) const
     {
         return view->viewport()->rect().contains(view->visualRect(list.index(row)));
     }
 };
-
-const QStringList Five{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-                       QStringLiteral("4"), QStringLiteral("5")};
 
 QStringList numbered(int count)
 {
@@ -99,7 +87,7 @@ class FileListViewTest : public QObject
 private slots:
     void reportViewWithOneColumn()
     {
-        ListWindow w(Five);
+        ListWindow w(FiveEntries);
         QCOMPARE(w.view->header()->count(), 1);
         QVERIFY(!w.view->header()->isHidden());
         QCOMPARE(w.list.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Text Files"));
@@ -115,7 +103,7 @@ private slots:
 
     void acceptsDropsButNeverDragsOut()
     {
-        ListWindow w(Five);
+        ListWindow w(FiveEntries);
         QVERIFY(w.view->acceptDrops());
         QVERIFY(w.view->viewport()->acceptDrops());
         QVERIFY(!w.view->dragEnabled());
@@ -151,18 +139,18 @@ private slots:
 
     void deleteKeyRemovesTheSelectedEntry()
     {
-        ListWindow w(Five);
+        ListWindow w(FiveEntries);
         w.click(1);
         QTest::keyClick(w.view, Qt::Key_Backspace);
         QTest::keyClick(w.view, Qt::Key_X);
-        QCOMPARE(w.texts(), Five);
+        QCOMPARE(w.texts(), FiveEntries);
         QTest::keyClick(w.view, Qt::Key_Delete);
         QCOMPARE(w.texts(), (QStringList{"1", "3", "4", "5"}));
     }
 
     void doubleClickRemovesTheSelectedEntry()
     {
-        ListWindow w(Five);
+        ListWindow w(FiveEntries);
         QTest::mouseDClick(w.handle(), Qt::LeftButton, {}, w.at(3));
         QCOMPARE(w.texts(), (QStringList{"1", "2", "3", "5"}));
     }
@@ -177,20 +165,20 @@ private slots:
 
     void removalRefusesWhileTheWindowIsBusy()
     {
-        ListWindow w(Five);
+        ListWindow w(FiveEntries);
         w.click(2);
-        w.pointer.set(WindowPointer::Busy);
+        w.pointer.set(Pointer::Busy);
         QTest::keyClick(w.view, Qt::Key_Delete);
         QTest::mouseDClick(w.handle(), Qt::LeftButton, {}, w.at(2));
-        QCOMPARE(w.texts(), Five);
-        w.pointer.set(WindowPointer::Default);
+        QCOMPARE(w.texts(), FiveEntries);
+        w.pointer.set(Pointer::Default);
         QTest::keyClick(w.view, Qt::Key_Delete);
         QCOMPARE(w.texts(), (QStringList{"1", "2", "4", "5"}));
     }
 
     void dragThirdDownToFifth()
     {
-        ListWindow w(Five);
+        ListWindow w(FiveEntries);
         w.press(2);
         w.moveTo(3);
         w.moveTo(4);
@@ -202,7 +190,7 @@ private slots:
 
     void fastJumpSwapsOnlyTheEnds()
     {
-        ListWindow w(Five);
+        ListWindow w(FiveEntries);
         w.press(0);
         w.moveTo(3);
         w.release(3);
@@ -222,39 +210,39 @@ private slots:
 
     void movingWithoutButtonChangesNothing()
     {
-        ListWindow w(Five);
+        ListWindow w(FiveEntries);
         w.click(1);
         w.moveTo(3);
         w.moveTo(0);
-        QCOMPARE(w.texts(), Five);
+        QCOMPARE(w.texts(), FiveEntries);
         QCOMPARE(w.list.selectedIndex(), 1);
     }
 
     void movesOverTheListResetThePointerUnlessBusy()
     {
-        ListWindow w(Five);
-        w.pointer.set(WindowPointer::Custom);
+        ListWindow w(FiveEntries);
+        w.pointer.set(Pointer::Custom);
         w.moveTo(1);
-        QCOMPARE(w.pointer.value(), WindowPointer::Default);
-        w.pointer.set(WindowPointer::Busy);
+        QCOMPARE(w.pointer.value(), Pointer::Default);
+        w.pointer.set(Pointer::Busy);
         w.moveTo(2);
-        QCOMPARE(w.pointer.value(), WindowPointer::Busy);
+        QCOMPARE(w.pointer.value(), Pointer::Busy);
     }
 
     void dragWorksWhileBusy()
     {
-        ListWindow w(Five);
-        w.pointer.set(WindowPointer::Busy);
+        ListWindow w(FiveEntries);
+        w.pointer.set(Pointer::Busy);
         w.press(0);
         w.moveTo(1);
         w.release(1);
         QCOMPARE(w.texts(), (QStringList{"2", "1", "3", "4", "5"}));
-        QCOMPARE(w.pointer.value(), WindowPointer::Busy);
+        QCOMPARE(w.pointer.value(), Pointer::Busy);
     }
 
     void dragIconShowsWhileDraggingAndArrowAfter()
     {
-        ListWindow w(Five);
+        ListWindow w(FiveEntries);
         w.shipDragIcon();
         w.press(1);
         QCOMPARE(w.view->viewport()->cursor().shape(), Qt::BitmapCursor);
@@ -268,7 +256,7 @@ private slots:
 
     void missingOrDamagedDragIconKeepsThePointer()
     {
-        ListWindow w(Five);
+        ListWindow w(FiveEntries);
         w.press(1);
         QVERIFY(!w.view->viewport()->testAttribute(Qt::WA_SetCursor));
         w.moveTo(2);
@@ -283,7 +271,7 @@ private slots:
 
     void afterTheDraggedEntryIsRemovedDragsWaitForAClick()
     {
-        ListWindow w(Five);
+        ListWindow w(FiveEntries);
         w.click(2);
         QTest::keyClick(w.view, Qt::Key_Delete);
         QCOMPARE(w.texts(), (QStringList{"1", "2", "4", "5"}));

@@ -39,8 +39,8 @@ private slots:
             progress.rows = 1234567;
             console.yield();
             console.messageBox(QStringLiteral("bad row\r\nLine 3 of /d/a.csv was not loaded."),
-                               Interaction::StyleExclamation, ApplicationErrorTitle);
-            console.messageBox(QStringLiteral("Done."), Interaction::StylePlain,
+                               MessageStyle::Exclamation, ApplicationErrorTitle);
+            console.messageBox(QStringLiteral("Done."), MessageStyle::Plain,
                                QStringLiteral("Tessaloom"));
             console.endProgress(); // nothing left to clear
         }
@@ -61,7 +61,7 @@ private slots:
         {
             ConsoleInteraction console({}, out, err);
             console.yield();
-            console.messageBox(QStringLiteral("a\rb\nc"), Interaction::StyleExclamation,
+            console.messageBox(QStringLiteral("a\rb\nc"), MessageStyle::Exclamation,
                                ApplicationErrorTitle);
             console.endProgress();
         }

@@ -2,7 +2,7 @@
 
 #include "ModeEnabling.h"
 #include "TableList.h"
-#include "TextAccess1.h"
+#include "FirstLineSkipping.h"
 
 #include <QtTest>
 
@@ -101,11 +101,11 @@ private slots:
         QFETCH(ImportMode, clicked);
         QFETCH(QString, expected);
         static const QMap<ModeControl, QString> names = {
-            {ModeControl::Option3, "Option3"}, {ModeControl::Option4, "Option4"},
-            {ModeControl::Label5, "Label5"},   {ModeControl::Text2, "Text2"},
-            {ModeControl::Frame2, "Frame2"},   {ModeControl::Frame4, "Frame4"},
-            {ModeControl::Label2, "Label2"},   {ModeControl::List1, "List1"},
-            {ModeControl::Check2, "Check2"}};
+            {ModeControl::ColumnsFromFirstLine, "Option3"}, {ModeControl::UserColumnNames, "Option4"},
+            {ModeControl::NewTableNameLabel, "Label5"},   {ModeControl::NewTableName, "Text2"},
+            {ModeControl::TableOptionsFrame, "Frame2"},   {ModeControl::AppendFrame, "Frame4"},
+            {ModeControl::ExistingTableLabel, "Label2"},   {ModeControl::ExistingTables, "List1"},
+            {ModeControl::SkipFirstLine, "Check2"}};
         RecordedSwitches switches;
         ApplyModeEnabling(clicked, true, switches);
         QStringList shown;

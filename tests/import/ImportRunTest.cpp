@@ -16,7 +16,7 @@ private slots:
         {
             ImportFixture f;
             QCOMPARE(f.run().closingMessage, QStringLiteral("No files added."));
-            QCOMPARE(f.ui.messages().first().style, 0);
+            QCOMPARE(f.ui.messages().first().style, MessageStyle::Plain);
             QCOMPARE(f.ui.messages().first().title, QStringLiteral("Tessaloom"));
         }
         {
@@ -54,7 +54,7 @@ private slots:
         // The header names the columns and is not a row.
         QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"Peter|p@x|03101"}));
         QCOMPARE(f.tables.items(), QStringList({"NewTable3", "NewTable1", "NEWTABLE2"}));
-        QCOMPARE(f.pointer.value(), WindowPointer::Default);
+        QCOMPARE(f.pointer.value(), Pointer::Default);
         QVERIFY(f.errorReports().isEmpty());
     }
 
@@ -90,7 +90,7 @@ private slots:
         QCOMPARE(reports.size(), 2);
         QCOMPARE(lineOf(reports.at(0)), 120);
         QVERIFY(reports.at(1).contains(f.files.at(1)));
-        QCOMPARE(f.pointer.value(), WindowPointer::Default);
+        QCOMPARE(f.pointer.value(), Pointer::Default);
     }
 
     // Something not ours where the rewrite goes is left alone: the run takes the next name.
@@ -121,7 +121,7 @@ private slots:
         QVERIFY(f.shown().isEmpty());
         QCOMPARE(f.rows(QStringLiteral("NewTable1")), QStringList({"1"}));
         QCOMPARE(f.tablesInDatabase(), QStringList({"NewTable1"}));
-        QCOMPARE(f.pointer.value(), WindowPointer::Default);
+        QCOMPARE(f.pointer.value(), Pointer::Default);
     }
 
     void optionsChangedDuringTheRunApplyToLaterFiles()
@@ -161,13 +161,13 @@ private slots:
     {
         ImportFixture f;
         f.addFile(QStringLiteral("a.csv"), "n\n1\n");
-        QList<int> seen;
+        QList<Pointer> seen;
         f.ui.onYield([&](int) { seen << f.pointer.value(); });
         f.run();
         QVERIFY(!seen.isEmpty());
-        for (int value : seen)
-            QCOMPARE(value, WindowPointer::Busy);
-        QCOMPARE(f.pointer.value(), WindowPointer::Default);
+        for (Pointer value : seen)
+            QCOMPARE(value, Pointer::Busy);
+        QCOMPARE(f.pointer.value(), Pointer::Default);
     }
 
     void aPlantedLinkAtTheWorkingCopyIsNotFollowed()

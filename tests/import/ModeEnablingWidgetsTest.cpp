@@ -22,40 +22,40 @@ struct OptionsForm
 
     OptionsForm()
     {
-        w.frame2 = new QGroupBox(QStringLiteral("Table Options"), &window);
-        w.option1 = new QRadioButton(QStringLiteral("Create New Table From Text File"), w.frame2);
-        w.option2 =
-            new QRadioButton(QStringLiteral("Append to Existing Table From Text File"), w.frame2);
-        frame3 = new QGroupBox(QStringLiteral("Create New Table Options"), w.frame2);
-        w.option3 = new QRadioButton(
+        w.tableOptionsFrame = new QGroupBox(QStringLiteral("Table Options"), &window);
+        w.newTableOption = new QRadioButton(QStringLiteral("Create New Table From Text File"), w.tableOptionsFrame);
+        w.appendOption =
+            new QRadioButton(QStringLiteral("Append to Existing Table From Text File"), w.tableOptionsFrame);
+        frame3 = new QGroupBox(QStringLiteral("Create New Table Options"), w.tableOptionsFrame);
+        w.columnsFromFirstLine = new QRadioButton(
             QStringLiteral("First line in file will be used to create table columns"), frame3);
-        w.option4 = new QRadioButton(
+        w.userColumnNames = new QRadioButton(
             QStringLiteral("Ignore first line, user-specified columns names"), frame3);
-        w.label5 = new QLabel(QStringLiteral("Table Name:"), frame3);
-        w.text2 = new QLineEdit(DefaultTableNamePattern, frame3);
-        w.frame4 = new QGroupBox(QStringLiteral("Append to Existing Table Options"), w.frame2);
-        w.label2 = new QLabel(QStringLiteral("Table Name:"), w.frame4);
-        w.list1 = new QListWidget(w.frame4);
-        w.list1->addItems({QStringLiteral("Orders"), QStringLiteral("Customers")});
-        w.check2 = new QCheckBox(
+        w.newTableNameLabel = new QLabel(QStringLiteral("Table Name:"), frame3);
+        w.newTableName = new QLineEdit(DefaultTableNamePattern, frame3);
+        w.appendFrame = new QGroupBox(QStringLiteral("Append to Existing Table Options"), w.tableOptionsFrame);
+        w.existingTableLabel = new QLabel(QStringLiteral("Table Name:"), w.appendFrame);
+        w.existingTables = new QListWidget(w.appendFrame);
+        w.existingTables->addItems({QStringLiteral("Orders"), QStringLiteral("Customers")});
+        w.skipFirstLine = new QCheckBox(
             QStringLiteral("Ignore first line in file because it is a header row with no data"),
-            w.frame4);
-        for (QWidget* box : {static_cast<QWidget*>(frame3), static_cast<QWidget*>(w.frame4)}) {
+            w.appendFrame);
+        for (QWidget* box : {static_cast<QWidget*>(frame3), static_cast<QWidget*>(w.appendFrame)}) {
             auto* layout = new QVBoxLayout(box);
             for (QObject* child : box->children())
                 if (auto* widget = qobject_cast<QWidget*>(child))
                     layout->addWidget(widget);
         }
-        auto* layout = new QVBoxLayout(w.frame2);
-        for (QWidget* child : {static_cast<QWidget*>(w.option1), static_cast<QWidget*>(w.option2),
-                               static_cast<QWidget*>(frame3), static_cast<QWidget*>(w.frame4)})
+        auto* layout = new QVBoxLayout(w.tableOptionsFrame);
+        for (QWidget* child : {static_cast<QWidget*>(w.newTableOption), static_cast<QWidget*>(w.appendOption),
+                               static_cast<QWidget*>(frame3), static_cast<QWidget*>(w.appendFrame)})
             layout->addWidget(child);
-        (new QVBoxLayout(&window))->addWidget(w.frame2);
+        (new QVBoxLayout(&window))->addWidget(w.tableOptionsFrame);
 
-        w.option1->setChecked(true);
-        w.option3->setChecked(true);
-        for (QWidget* off : {static_cast<QWidget*>(w.frame4), static_cast<QWidget*>(w.list1),
-                             static_cast<QWidget*>(w.check2), static_cast<QWidget*>(w.label2)})
+        w.newTableOption->setChecked(true);
+        w.columnsFromFirstLine->setChecked(true);
+        for (QWidget* off : {static_cast<QWidget*>(w.appendFrame), static_cast<QWidget*>(w.existingTables),
+                             static_cast<QWidget*>(w.skipFirstLine), static_cast<QWidget*>(w.existingTableLabel)})
             off->setEnabled(false);
         ConnectModeEnabling(w);
         window.show();
@@ -66,11 +66,11 @@ struct OptionsForm
     QString states() const
     {
         QString s;
-        for (const QWidget* x : {static_cast<QWidget*>(w.option3), static_cast<QWidget*>(w.option4),
-                                 static_cast<QWidget*>(w.label5), static_cast<QWidget*>(w.text2),
-                                 static_cast<QWidget*>(w.frame2), static_cast<QWidget*>(frame3),
-                                 static_cast<QWidget*>(w.frame4), static_cast<QWidget*>(w.label2),
-                                 static_cast<QWidget*>(w.list1), static_cast<QWidget*>(w.check2)})
+        for (const QWidget* x : {static_cast<QWidget*>(w.columnsFromFirstLine), static_cast<QWidget*>(w.userColumnNames),
+                                 static_cast<QWidget*>(w.newTableNameLabel), static_cast<QWidget*>(w.newTableName),
+                                 static_cast<QWidget*>(w.tableOptionsFrame), static_cast<QWidget*>(frame3),
+                                 static_cast<QWidget*>(w.appendFrame), static_cast<QWidget*>(w.existingTableLabel),
+                                 static_cast<QWidget*>(w.existingTables), static_cast<QWidget*>(w.skipFirstLine)})
             s += x->isEnabled() ? QLatin1Char('T') : QLatin1Char('F');
         return s;
     }
@@ -90,26 +90,26 @@ private slots:
         OptionsForm form;
         QCOMPARE(form.states(), newTableState);
 
-        QTest::mouseClick(form.w.option2, Qt::LeftButton);
-        QVERIFY(form.w.option2->isChecked());
+        QTest::mouseClick(form.w.appendOption, Qt::LeftButton);
+        QVERIFY(form.w.appendOption->isChecked());
         QCOMPARE(form.states(), appendState);
-        QVERIFY(form.w.option3->isChecked());
-        QCOMPARE(form.w.text2->text(), DefaultTableNamePattern);
+        QVERIFY(form.w.columnsFromFirstLine->isChecked());
+        QCOMPARE(form.w.newTableName->text(), DefaultTableNamePattern);
 
-        form.w.list1->setCurrentRow(1);
-        form.w.check2->setChecked(true);
-        QTest::mouseClick(form.w.option1, Qt::LeftButton);
+        form.w.existingTables->setCurrentRow(1);
+        form.w.skipFirstLine->setChecked(true);
+        QTest::mouseClick(form.w.newTableOption, Qt::LeftButton);
         QCOMPARE(form.states(), newTableState);
-        QVERIFY(form.w.option3->isChecked());
-        QCOMPARE(form.w.text2->text(), DefaultTableNamePattern);
-        QCOMPARE(form.w.list1->currentRow(), 1);
-        QVERIFY(form.w.check2->isChecked());
+        QVERIFY(form.w.columnsFromFirstLine->isChecked());
+        QCOMPARE(form.w.newTableName->text(), DefaultTableNamePattern);
+        QCOMPARE(form.w.existingTables->currentRow(), 1);
+        QVERIFY(form.w.skipFirstLine->isChecked());
 
         // Clicking the selected button again changes nothing.
-        QTest::mouseClick(form.w.option1, Qt::LeftButton);
+        QTest::mouseClick(form.w.newTableOption, Qt::LeftButton);
         QCOMPARE(form.states(), newTableState);
-        QTest::mouseClick(form.w.option2, Qt::LeftButton);
-        QTest::mouseClick(form.w.option2, Qt::LeftButton);
+        QTest::mouseClick(form.w.appendOption, Qt::LeftButton);
+        QTest::mouseClick(form.w.appendOption, Qt::LeftButton);
         QCOMPARE(form.states(), appendState);
     }
 
@@ -117,7 +117,7 @@ private slots:
     {
         OptionsForm form;
         ModeEnablingWidgets switches(form.w);
-        ApplyModeEnabling(ImportMode::AppendToExisting, form.w.option2->isChecked(), switches);
+        ApplyModeEnabling(ImportMode::AppendToExisting, form.w.appendOption->isChecked(), switches);
         QCOMPARE(form.states(), newTableState);
     }
 

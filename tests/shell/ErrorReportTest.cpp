@@ -80,7 +80,7 @@ private slots:
         QCOMPARE(ui.messages().size(), 1);
         const auto& box = ui.messages().front();
         QCOMPARE(box.text, "boom\r\nin Quorvane2021/08/31.Form2.Form_Load at line 100" + Tail);
-        QCOMPARE(box.style, Interaction::StyleExclamation);
+        QCOMPARE(box.style, MessageStyle::Exclamation);
         QCOMPARE(box.title, QStringLiteral("Application Error"));
     }
 

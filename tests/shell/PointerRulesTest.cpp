@@ -5,6 +5,7 @@
 #include "Failure.h"
 #include "HoverRules.h"
 #include "PointerFile.h"
+#include "ShippedFiles.h"
 #include "TestEnvironment.h"
 #include "WindowCursor.h"
 #include "WindowPointer.h"
@@ -19,8 +20,6 @@
 #include <QtTest>
 
 namespace {
-
-const QString ShippedResources = QStringLiteral(TESSALOOM_RESOURCES_DIR);
 
 // A one-image pointer file of the given kind (1 icon, 2 cursor): a 32-bit image, opaque
 // black, with the hot spot (or, for an icon, planes and bit count) in its directory entry.
@@ -61,14 +60,6 @@ QByteArray pointerFileBytes(quint16 kind, int size, QPoint hotSpot)
     put32(file, quint32(image.size()));
     put32(file, 22);
     return file + image;
-}
-
-QByteArray shipped(const QString& name)
-{
-    QFile file(ShippedResources + QStringLiteral("/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing shipped file %s", qPrintable(name));
-    return file.readAll();
 }
 
 // A window with controls under each rule and controls under none.
@@ -122,12 +113,12 @@ private slots:
     void pointerReportsOnlyChanges()
     {
         WindowPointer pointer;
-        QList<int> shown;
-        pointer.setChangeCallback([&](int value) { shown.append(value); });
-        pointer.set(WindowPointer::Busy);
-        pointer.set(WindowPointer::Busy);
-        pointer.set(WindowPointer::Default);
-        QCOMPARE(shown, (QList<int>{WindowPointer::Busy, WindowPointer::Default}));
+        QList<Pointer> shown;
+        pointer.setChangeCallback([&](Pointer value) { shown.append(value); });
+        pointer.set(Pointer::Busy);
+        pointer.set(Pointer::Busy);
+        pointer.set(Pointer::Default);
+        QCOMPARE(shown, (QList<Pointer>{Pointer::Busy, Pointer::Default}));
         QVERIFY(!pointer.isBusy());
     }
 
@@ -135,13 +126,13 @@ private slots:
     {
         WindowPointer pointer;
         ApplyHandRule(pointer);
-        QCOMPARE(pointer.value(), WindowPointer::Custom);
+        QCOMPARE(pointer.value(), Pointer::Custom);
         ApplyArrowRule(pointer);
-        QCOMPARE(pointer.value(), WindowPointer::Default);
-        pointer.set(WindowPointer::Busy);
+        QCOMPARE(pointer.value(), Pointer::Default);
+        pointer.set(Pointer::Busy);
         ApplyHandRule(pointer);
         ApplyArrowRule(pointer);
-        QCOMPARE(pointer.value(), WindowPointer::Busy);
+        QCOMPARE(pointer.value(), Pointer::Busy);
     }
 
     void cursorFileGivesItsHotSpot()
@@ -174,7 +165,7 @@ private slots:
     {
         TestEnvironment env;
         const std::optional<PointerImage> hand = ReadPointerFile(
-            env.writeFile(QStringLiteral("HAND-M.CUR"), shipped(QStringLiteral("HAND-M.CUR"))));
+            env.writeFile(QStringLiteral("HAND-M.CUR"), ShippedFile(QStringLiteral("HAND-M.CUR"))));
         QVERIFY(hand);
         QCOMPARE(hand->image.size(), QSize(32, 32));
         // The finger tip: drawn, and nothing drawn above it.
@@ -183,7 +174,7 @@ private slots:
             QCOMPARE(qAlpha(hand->image.pixel(hand->hotSpot.x(), y)), 0);
 
         const std::optional<PointerImage> drag = ReadPointerFile(
-            env.writeFile(QStringLiteral("drag.ico"), shipped(QStringLiteral("drag.ico"))));
+            env.writeFile(QStringLiteral("drag.ico"), ShippedFile(QStringLiteral("drag.ico"))));
         QVERIFY(drag);
         QCOMPARE(drag->image.size(), QSize(32, 32));
     }
@@ -230,7 +221,7 @@ private slots:
         WindowCursor cursor(pointer, window);
         cursor.loadHandCursor(env.root());
         QVERIFY(cursor.hasHandCursor());
-        pointer.set(WindowPointer::Custom);
+        pointer.set(Pointer::Custom);
         QCOMPARE(window.cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(window.cursor().hotSpot(), QPoint(9, 1));
     }
@@ -243,11 +234,11 @@ private slots:
         WindowCursor cursor(pointer, window);
         cursor.loadHandCursor(env.root()); // no file: no failure, no image
         QVERIFY(!cursor.hasHandCursor());
-        pointer.set(WindowPointer::Custom);
+        pointer.set(Pointer::Custom);
         QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
-        pointer.set(WindowPointer::Busy);
+        pointer.set(Pointer::Busy);
         QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
-        pointer.set(WindowPointer::Default);
+        pointer.set(Pointer::Default);
         QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
     }
 
@@ -274,8 +265,8 @@ private slots:
             QWidget window;
             WindowCursor cursor(pointer, window);
         }
-        pointer.set(WindowPointer::Busy); // no display left to call
-        QCOMPARE(pointer.value(), WindowPointer::Busy);
+        pointer.set(Pointer::Busy); // no display left to call
+        QCOMPARE(pointer.value(), Pointer::Busy);
     }
 
     void handOverButtonsArrowElsewhere()
@@ -287,23 +278,23 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w.window));
 
         w.moveOver(w.button);
-        QCOMPARE(w.pointer.value(), WindowPointer::Custom);
+        QCOMPARE(w.pointer.value(), Pointer::Custom);
         QCOMPARE(w.button->cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(w.button->cursor().hotSpot(), QPoint(5, 0));
         w.moveToBackground();
-        QCOMPARE(w.pointer.value(), WindowPointer::Default);
+        QCOMPARE(w.pointer.value(), Pointer::Default);
         QCOMPARE(w.window.cursor().shape(), Qt::ArrowCursor);
 
         w.moveOver(w.otherButton);
-        QCOMPARE(w.pointer.value(), WindowPointer::Custom);
+        QCOMPARE(w.pointer.value(), Pointer::Custom);
         w.moveOver(w.list->viewport());
-        QCOMPARE(w.pointer.value(), WindowPointer::Default);
+        QCOMPARE(w.pointer.value(), Pointer::Default);
         w.moveOver(w.button);
         w.moveOver(w.text);
-        QCOMPARE(w.pointer.value(), WindowPointer::Default);
+        QCOMPARE(w.pointer.value(), Pointer::Default);
         w.moveOver(w.button);
         w.moveOver(w.frame, QPoint(200, 150)); // inside the frame, off its controls
-        QCOMPARE(w.pointer.value(), WindowPointer::Default);
+        QCOMPARE(w.pointer.value(), Pointer::Default);
     }
 
     void controlsWithoutRuleKeepThePointer()
@@ -311,16 +302,16 @@ private slots:
         RuleWindow w;
         QVERIFY(QTest::qWaitForWindowExposed(&w.window));
         w.moveOver(w.button);
-        QCOMPARE(w.pointer.value(), WindowPointer::Custom);
+        QCOMPARE(w.pointer.value(), Pointer::Custom);
         // Inside the frame, which has the arrow rule, and still the hand stays. The option
         // button tracks the mouse for its own hover look and passes the move on to the frame.
         QVERIFY(w.option->hasMouseTracking());
         w.moveOver(w.option);
-        QCOMPARE(w.pointer.value(), WindowPointer::Custom);
+        QCOMPARE(w.pointer.value(), Pointer::Custom);
         w.moveOver(w.label);
-        QCOMPARE(w.pointer.value(), WindowPointer::Custom);
+        QCOMPARE(w.pointer.value(), Pointer::Custom);
         w.moveOver(w.unnamedText);
-        QCOMPARE(w.pointer.value(), WindowPointer::Custom);
+        QCOMPARE(w.pointer.value(), Pointer::Custom);
         // Without a hand image, the hand rule shows the arrow.
         QCOMPARE(w.button->cursor().shape(), Qt::ArrowCursor);
     }
@@ -337,22 +328,22 @@ private slots:
     {
         RuleWindow w;
         QVERIFY(QTest::qWaitForWindowExposed(&w.window));
-        w.pointer.set(WindowPointer::Busy);
+        w.pointer.set(Pointer::Busy);
         for (QWidget* over : QList<QWidget*>{w.button, w.frame, w.list->viewport(), w.text,
                                              w.otherButton, w.option}) {
             w.moveOver(over);
-            QCOMPARE(w.pointer.value(), WindowPointer::Busy);
+            QCOMPARE(w.pointer.value(), Pointer::Busy);
         }
         w.moveToBackground();
-        QCOMPARE(w.pointer.value(), WindowPointer::Busy);
+        QCOMPARE(w.pointer.value(), Pointer::Busy);
         QCOMPARE(w.window.cursor().shape(), Qt::WaitCursor);
         QCOMPARE(w.button->cursor().shape(), Qt::WaitCursor);
         QCOMPARE(w.list->viewport()->cursor().shape(), Qt::WaitCursor);
 
         // Once the command ends, the next move picks again.
-        w.pointer.set(WindowPointer::Default);
+        w.pointer.set(Pointer::Default);
         w.moveOver(w.button);
-        QCOMPARE(w.pointer.value(), WindowPointer::Custom);
+        QCOMPARE(w.pointer.value(), Pointer::Custom);
     }
 };
 

@@ -100,14 +100,14 @@ private slots:
 
     void messageBoxStyles_data()
     {
-        QTest::addColumn<int>("style");
+        QTest::addColumn<MessageStyle>("style");
         QTest::addColumn<int>("icon");
-        QTest::newRow("plain") << Interaction::StylePlain << int(QMessageBox::NoIcon);
-        QTest::newRow("exclamation") << Interaction::StyleExclamation << int(QMessageBox::Warning);
+        QTest::newRow("plain") << MessageStyle::Plain << int(QMessageBox::NoIcon);
+        QTest::newRow("exclamation") << MessageStyle::Exclamation << int(QMessageBox::Warning);
     }
     void messageBoxStyles()
     {
-        QFETCH(int, style);
+        QFETCH(MessageStyle, style);
         QFETCH(int, icon);
         QtInteraction ui;
         QMessageBox::Icon shownIcon = QMessageBox::Question;
@@ -147,7 +147,7 @@ private slots:
             boxWidth = box->width();
             box->button(QMessageBox::Ok)->click();
         });
-        ui.messageBox(QStringLiteral("Done."), Interaction::StylePlain, title);
+        ui.messageBox(QStringLiteral("Done."), MessageStyle::Plain, title);
         int promptWidth = 0;
         whenModal<QInputDialog>([&](QInputDialog* dialog) {
             promptWidth = dialog->width();

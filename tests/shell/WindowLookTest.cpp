@@ -1,6 +1,7 @@
 #include "ApplySkin.h"
 #include "FaceColour.h"
 #include "Failure.h"
+#include "ShippedFiles.h"
 #include "SkinFramework.h"
 #include "TestEnvironment.h"
 #include "Twips.h"
@@ -17,16 +18,6 @@
 #include <QtTest>
 
 namespace {
-
-const QString ShippedSkin = QStringLiteral(TESSALOOM_RESOURCES_DIR "/x/o.cjs");
-
-QByteArray shippedSkin()
-{
-    QFile file(ShippedSkin);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing shipped skin");
-    return file.readAll();
-}
 
 // A window as designed: white background, one control of each kind.
 struct DesignedWindow
@@ -119,14 +110,14 @@ private slots:
     void skinFileColoursAndSkinsInOrder()
     {
         TestEnvironment env;
-        env.writeFile(QStringLiteral("x/o.cjs"), shippedSkin());
+        env.writeFile(QStringLiteral("x/o.cjs"), ShippedFile(QStringLiteral("x/o.cjs")));
         DesignedWindow w;
         SkinFramework skin;
         skin.setApplyOptions(4);
         ApplySkin(w.window, skin, env.root());
 
         QVERIFY(skin.isLoaded());
-        QCOMPARE(skin.loadedSheet(), QString::fromUtf8(shippedSkin()));
+        QCOMPARE(skin.loadedSheet(), QString::fromUtf8(ShippedFile(QStringLiteral("x/o.cjs"))));
         QCOMPARE(skin.applyOptions(), 5); // bit 1 added, the others kept
         QVERIFY(skin.property(SkinFramework::AutoApplyNewWindowsProperty));
         QVERIFY(skin.property(SkinFramework::KeepDesignedFontsProperty));

@@ -1,6 +1,6 @@
 #include "ScriptedInteraction.h"
 
-void ScriptedInteraction::messageBox(const QString& text, int style, const QString& title)
+void ScriptedInteraction::messageBox(const QString& text, MessageStyle style, const QString& title)
 {
     m_messages.append({text, style, title});
     if (m_onMessage)

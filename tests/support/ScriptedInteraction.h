@@ -19,7 +19,7 @@ public:
     struct Message
     {
         QString text;
-        int style = 0;
+        MessageStyle style = MessageStyle::Plain;
         QString title;
     };
     struct Prompt
@@ -40,7 +40,7 @@ public:
         QString argument; // the filter of an open-file dialog, the start folder of a picker
     };
 
-    void messageBox(const QString& text, int style, const QString& title) override;
+    void messageBox(const QString& text, MessageStyle style, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultAnswer) override;
     QString openFileDialog(const QString& title, const QString& filter) override;

@@ -1,4 +1,5 @@
 #include "ProgramIcon.h"
+#include "ShippedFiles.h"
 #include "WindowsFixture.h"
 
 #include <QApplication>
@@ -22,7 +23,7 @@ QString checkedOf(WindowsFixture& f, std::initializer_list<const char*> names)
 {
     QString checked;
     for (const char* name : names)
-        if (f.control2<QRadioButton>(name)->isChecked())
+        if (f.mainControl<QRadioButton>(name)->isChecked())
             checked += QString::fromLatin1(name) + QLatin1Char(' ');
     return checked.trimmed();
 }
@@ -68,27 +69,27 @@ private slots:
         QCOMPARE(checkedOf(f, modes), QStringLiteral("Option1"));
 
         // Append, then new table: one mode at a time, the first-line choice untouched.
-        clickOption(f.control2<QRadioButton>("Option2"));
+        clickOption(f.mainControl<QRadioButton>("Option2"));
         QCOMPARE(checkedOf(f, modes), QStringLiteral("Option2"));
         QCOMPARE(checkedOf(f, firstLine), QStringLiteral("Option3"));
-        QVERIFY(f.control2<QListWidget>("List1")->isEnabled());
-        clickOption(f.control2<QRadioButton>("Option1"));
+        QVERIFY(f.mainControl<QListWidget>("List1")->isEnabled());
+        clickOption(f.mainControl<QRadioButton>("Option1"));
         QCOMPARE(checkedOf(f, modes), QStringLiteral("Option1"));
         QCOMPARE(checkedOf(f, firstLine), QStringLiteral("Option3"));
-        QVERIFY(!f.control2<QListWidget>("List1")->isEnabled());
+        QVERIFY(!f.mainControl<QListWidget>("List1")->isEnabled());
 
         // The other pair is a group of its own: choosing in it leaves the mode alone.
-        clickOption(f.control2<QRadioButton>("Option4"));
+        clickOption(f.mainControl<QRadioButton>("Option4"));
         QCOMPARE(checkedOf(f, firstLine), QStringLiteral("Option4"));
         QCOMPARE(checkedOf(f, modes), QStringLiteral("Option1"));
-        clickOption(f.control2<QRadioButton>("Option3"));
+        clickOption(f.mainControl<QRadioButton>("Option3"));
         QCOMPARE(checkedOf(f, firstLine), QStringLiteral("Option3"));
 
         // A click on the selected button keeps it selected, in both pairs and both modes.
         for (const char* name : {"Option1", "Option3", "Option2"}) {
-            clickOption(f.control2<QRadioButton>(name));
-            clickOption(f.control2<QRadioButton>(name));
-            QVERIFY2(f.control2<QRadioButton>(name)->isChecked(), name);
+            clickOption(f.mainControl<QRadioButton>(name));
+            clickOption(f.mainControl<QRadioButton>(name));
+            QVERIFY2(f.mainControl<QRadioButton>(name)->isChecked(), name);
         }
         QCOMPARE(checkedOf(f, modes), QStringLiteral("Option2"));
         QCOMPARE(checkedOf(f, firstLine), QStringLiteral("Option3"));
@@ -99,12 +100,12 @@ private slots:
         WindowsFixture f;
         f.storeWorkingSettings(f.database());
         f.start();
-        f.form2().fileList().AppendPath(
+        f.mainWindow().fileList().AppendPath(
             f.env.writeFile(QStringLiteral("cities.csv"), "City,Zip\nNashua,03060\n"));
-        clickOption(f.control2<QRadioButton>("Option2"));
-        clickOption(f.control2<QRadioButton>("Option1"));
+        clickOption(f.mainControl<QRadioButton>("Option2"));
+        clickOption(f.mainControl<QRadioButton>("Option1"));
         qputenv("TEMP", f.env.tempFolder().toLocal8Bit());
-        QTest::mouseClick(f.control2<QPushButton>("PushButton1"), Qt::LeftButton);
+        QTest::mouseClick(f.mainControl<QPushButton>("PushButton1"), Qt::LeftButton);
         qunsetenv("TEMP");
         QCOMPARE(f.ui.messageTexts(), QStringList({"Done."}));
         QCOMPARE(f.rows(f.database(), QStringLiteral("SELECT City, Zip FROM NewTable1")),
@@ -115,7 +116,7 @@ private slots:
     {
         WindowsFixture f;
         f.start();
-        auto* password = f.control1<QLineEdit>("Text4");
+        auto* password = f.connectionControl<QLineEdit>("Text4");
         QTest::keyClicks(password, QStringLiteral("s3cr"));
         QCOMPARE(password->displayText(), QStringLiteral("****"));
         QCOMPARE(password->text(), QStringLiteral("s3cr"));
@@ -133,15 +134,14 @@ private slots:
         QFETCH(bool, skinned);
         WindowsFixture f;
         if (skinned) {
-            QDir().mkpath(f.env.path(QStringLiteral("program/x")));
-            QVERIFY(QFile::copy(QStringLiteral(TESSALOOM_RESOURCES_DIR "/x/o.cjs"),
-                                f.env.path(QStringLiteral("program/x/o.cjs"))));
+            f.env.writeFile(QStringLiteral("program/x/o.cjs"),
+                            ShippedFile(QStringLiteral("x/o.cjs")));
         }
         f.storeWorkingSettings(f.database());
         f.start();
-        auto* frame3 = f.control2<QGroupBox>("Frame3");
-        auto* frame4 = f.control2<QGroupBox>("Frame4");
-        auto* label2 = f.control2<QLabel>("Label2");
+        auto* frame3 = f.mainControl<QGroupBox>("Frame3");
+        auto* frame4 = f.mainControl<QGroupBox>("Frame4");
+        auto* label2 = f.mainControl<QLabel>("Label2");
         QVERIFY(frame3->isEnabled() && !frame4->isEnabled());
 
         const QColor enabledCaption = darkestDrawn(frame3, captionStrip(frame3));
@@ -154,7 +154,7 @@ private slots:
                                 .arg(disabledCaption.name(), disabledLabel.name())));
 
         // Enabled again, the caption is drawn like the enabled one.
-        clickOption(f.control2<QRadioButton>("Option2"));
+        clickOption(f.mainControl<QRadioButton>("Option2"));
         QVERIFY(frame4->isEnabled());
         QVERIFY(qAbs(darkestDrawn(frame4, captionStrip(frame4)).lightness() -
                      enabledCaption.lightness()) < 20);
@@ -187,23 +187,24 @@ private slots:
         f.context.quit = [] { QApplication::quit(); };
         f.storeWorkingSettings(f.database());
         f.start();
-        Form2& form2 = f.form2();
-        QWidget* window =
-            closed == QLatin1String("Form1") ? static_cast<QWidget*>(f.form1.get()) : &form2;
+        MainWindow& mainWindow = f.mainWindow();
+        QWidget* window = closed == QLatin1String("Form1")
+                              ? static_cast<QWidget*>(f.connectionWindow.get())
+                              : &mainWindow;
         bool stoppedDuringImport = false;
         if (importing) {
             QByteArray rows = "n\n";
             for (int i = 0; i < 20000; ++i)
                 rows += QByteArray::number(i) + '\n';
-            form2.fileList().AppendPath(f.env.writeFile(QStringLiteral("many.csv"), rows));
+            mainWindow.fileList().AppendPath(f.env.writeFile(QStringLiteral("many.csv"), rows));
             qputenv("TEMP", f.env.tempFolder().toLocal8Bit());
             f.ui.onYield([&](int) {
-                if (form2.isImporting() && window->isVisible()) {
+                if (mainWindow.isImporting() && window->isVisible()) {
                     stoppedDuringImport = true;
                     window->close();
                 }
             });
-            QTimer::singleShot(0, &form2, [&] { f.click2("PushButton1"); });
+            QTimer::singleShot(0, &mainWindow, [&] { f.clickOnMainWindow("PushButton1"); });
         } else {
             QTimer::singleShot(0, window, [window] { window->close(); });
         }
@@ -217,7 +218,7 @@ private slots:
         qunsetenv("TEMP");
         QCOMPARE(stoppedDuringImport, importing);
         if (importing) {
-            QVERIFY(!form2.isImporting());
+            QVERIFY(!mainWindow.isImporting());
             QVERIFY(!f.ui.messageTexts().contains(QStringLiteral("Done.")));
         }
     }

@@ -2,16 +2,27 @@
 
 #include "SqliteRows.h"
 
+#include <QListWidget>
+
 void WindowsFixture::storeWorkingSettings(const QString& db)
 {
     store.SaveSetting(SettingKeys::Server, QStringLiteral("file:") + db);
 }
 
-Form1& WindowsFixture::start()
+ConnectionWindow& WindowsFixture::start()
 {
-    form1 = std::make_unique<Form1>(context);
-    form1->Form_Load();
-    return *form1;
+    connectionWindow = std::make_unique<ConnectionWindow>(context);
+    connectionWindow->load();
+    return *connectionWindow;
+}
+
+QStringList WindowsFixture::existingTables()
+{
+    const auto* list = mainControl<QListWidget>("List1");
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    return items;
 }
 
 void WindowsFixture::execute(const QString& db, const QString& sql) const

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "AppContext.h"
-#include "Form1.h"
-#include "Form2.h"
+#include "ConnectionWindow.h"
+#include "MainWindow.h"
 #include "ScriptedInteraction.h"
 #include "TestEnvironment.h"
 
+#include <memory>
 #include <QLineEdit>
 #include <QPushButton>
-
-#include <memory>
 
 // Both windows over a settings store, program folder and databases of the test's own.
 struct WindowsFixture
@@ -18,27 +17,34 @@ struct WindowsFixture
     SettingsStore store{env.settingsFile()};
     ScriptedInteraction ui;
     int quits = 0;
-    AppContext context{ui, store, env.path(QStringLiteral("program")), defaultSessionFactory(), [this] { ++quits; }};
-    std::unique_ptr<Form1> form1;
+    AppContext context{ui, store, env.path(QStringLiteral("program")), defaultSessionFactory(),
+                       [this] { ++quits; }};
+    std::unique_ptr<ConnectionWindow> connectionWindow;
 
-    QString database(const QString& name = QStringLiteral("main.db")) const { return env.path(name); }
+    QString database(const QString& name = QStringLiteral("main.db")) const
+    {
+        return env.path(name);
+    }
     // Stores settings that open an embedded database.
     void storeWorkingSettings(const QString& db);
-    Form1& start();
-    Form2& form2() { return *form1->mainWindow(); }
+    ConnectionWindow& start();
+    MainWindow& mainWindow() { return *connectionWindow->mainWindow(); }
 
-    template <typename T = QWidget>
-    T* control1(const char* name) const
+    template <typename T = QWidget> T* connectionControl(const char* name) const
     {
-        return form1->findChild<T*>(QString::fromLatin1(name));
+        return connectionWindow->findChild<T*>(QString::fromLatin1(name));
     }
-    template <typename T = QWidget>
-    T* control2(const char* name)
+    template <typename T = QWidget> T* mainControl(const char* name)
     {
-        return form2().findChild<T*>(QString::fromLatin1(name));
+        return mainWindow().findChild<T*>(QString::fromLatin1(name));
     }
-    void click1(const char* name) { control1<QPushButton>(name)->click(); }
-    void click2(const char* name) { control2<QPushButton>(name)->click(); }
+    void clickOnConnectionWindow(const char* name)
+    {
+        connectionControl<QPushButton>(name)->click();
+    }
+    void clickOnMainWindow(const char* name) { mainControl<QPushButton>(name)->click(); }
+    // The entries of the main window's table list.
+    QStringList existingTables();
     void execute(const QString& db, const QString& sql) const;
     QStringList rows(const QString& db, const QString& sql) const;
 };

@@ -1,25 +1,15 @@
 #include "FileListView.h"
 #include "Guard.h"
 #include "HelpTexts.h"
-#include "SandboxServer.h"
 #include "WindowsFixture.h"
 
 #include <QApplication>
 #include <QListWidget>
-#include <QMimeData>
 #include <QRadioButton>
 #include <QTreeView>
 #include <QtTest>
 
 namespace {
-QStringList listItems(QListWidget* list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items << list->item(i)->text();
-    return items;
-}
-
 int lineOf(const QString& report)
 {
     const qsizetype at = report.indexOf(QStringLiteral("at line "));
@@ -35,18 +25,18 @@ private slots:
     void aFreshStoreShowsOnlyTheConnectionWindow()
     {
         WindowsFixture f;
-        Form1& form1 = f.start();
-        QVERIFY(form1.isVisible());
-        QVERIFY(!form1.mainWindow());
-        QCOMPARE(form1.windowTitle(), QStringLiteral("Tessaloom"));
-        QCOMPARE(f.control1<QLineEdit>("Text2")->text(), QStringLiteral("5000"));
+        ConnectionWindow& connectionWindow = f.start();
+        QVERIFY(connectionWindow.isVisible());
+        QVERIFY(!connectionWindow.mainWindow());
+        QCOMPARE(connectionWindow.windowTitle(), QStringLiteral("Tessaloom"));
+        QCOMPARE(f.connectionControl<QLineEdit>("Text2")->text(), QStringLiteral("5000"));
         // The fill wrote the changed Port back; the empty boxes saved nothing.
         QCOMPARE(f.store.GetSetting(SettingKeys::Port), QStringLiteral("5000"));
         for (const QString& key :
              {SettingKeys::Server, SettingKeys::User, SettingKeys::Password, SettingKeys::Database})
             QVERIFY(!f.store.contains(key));
         QVERIFY(f.ui.messages().isEmpty());
-        QCOMPARE(f.control1<QLineEdit>("Text4")->echoMode(), QLineEdit::Password);
+        QCOMPARE(f.connectionControl<QLineEdit>("Text4")->echoMode(), QLineEdit::Password);
     }
 
     void workingSettingsGoStraightToTheMainWindow()
@@ -55,12 +45,12 @@ private slots:
         f.execute(f.database(),
                   QStringLiteral("CREATE TABLE Orders(a TEXT); CREATE TABLE SysLog(a TEXT)"));
         f.storeWorkingSettings(f.database());
-        Form1& form1 = f.start();
-        QVERIFY(!form1.isVisible());
-        QVERIFY(f.form2().isVisible());
-        QCOMPARE(listItems(f.control2<QListWidget>("List1")), QStringList({"Orders"}));
-        QCOMPARE(f.form2().loadCount(), 1);
-        auto* view = f.control2<QTreeView>("ListView1");
+        ConnectionWindow& connectionWindow = f.start();
+        QVERIFY(!connectionWindow.isVisible());
+        QVERIFY(f.mainWindow().isVisible());
+        QCOMPARE(f.existingTables(), QStringList({"Orders"}));
+        QCOMPARE(f.mainWindow().loadCount(), 1);
+        auto* view = f.mainControl<QTreeView>("ListView1");
         QCOMPARE(view->model()->columnCount(), 1);
         QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("Text Files"));
@@ -86,52 +76,52 @@ private slots:
     {
         WindowsFixture f;
         f.execute(f.database(), QStringLiteral("CREATE TABLE Orders(a TEXT)"));
-        Form1& form1 = f.start();
-        f.click1("PushButton3"); // nothing works yet: nothing visible happens
-        QVERIFY(form1.isVisible());
-        QVERIFY(!form1.mainWindow());
+        ConnectionWindow& connectionWindow = f.start();
+        f.clickOnConnectionWindow("PushButton3"); // nothing works yet: nothing visible happens
+        QVERIFY(connectionWindow.isVisible());
+        QVERIFY(!connectionWindow.mainWindow());
         QVERIFY(f.ui.messages().isEmpty());
 
-        auto* server = f.control1<QLineEdit>("Text1");
+        auto* server = f.connectionControl<QLineEdit>("Text1");
         server->setFocus();
         QTest::keyClicks(server, QStringLiteral("file:") + f.database());
         QCOMPARE(f.store.GetSetting(SettingKeys::Server), QStringLiteral("file:") + f.database());
-        f.click1("PushButton3");
-        QVERIFY(!form1.isVisible());
-        QVERIFY(f.form2().isVisible());
-        QCOMPARE(f.form2().loadCount(), 2);
-        QCOMPARE(listItems(f.control2<QListWidget>("List1")), QStringList({"Orders"}));
-        QCOMPARE(f.control2<QTreeView>("ListView1")->model()->columnCount(), 1);
+        f.clickOnConnectionWindow("PushButton3");
+        QVERIFY(!connectionWindow.isVisible());
+        QVERIFY(f.mainWindow().isVisible());
+        QCOMPARE(f.mainWindow().loadCount(), 2);
+        QCOMPARE(f.existingTables(), QStringList({"Orders"}));
+        QCOMPARE(f.mainControl<QTreeView>("ListView1")->model()->columnCount(), 1);
     }
 
     void typingSavesEveryChangeAndAClearedPortStaysEmpty()
     {
         WindowsFixture f;
         f.start();
-        auto* user = f.control1<QLineEdit>("Text3");
+        auto* user = f.connectionControl<QLineEdit>("Text3");
         QStringList seen;
         for (QChar c : QStringLiteral("abc")) {
             QTest::keyClick(user, c.toLatin1());
             seen << f.store.GetSetting(SettingKeys::User);
         }
         QCOMPARE(seen, QStringList({"a", "ab", "abc"}));
-        f.control1<QLineEdit>("Text2")->clear();
+        f.connectionControl<QLineEdit>("Text2")->clear();
         QCOMPARE(f.store.GetSetting(SettingKeys::Port, QStringLiteral("5000")), QString());
 
         WindowsFixture again;
         again.store.SaveSetting(SettingKeys::Port, QString());
         again.start();
-        QCOMPARE(again.control1<QLineEdit>("Text2")->text(), QString());
+        QCOMPARE(again.connectionControl<QLineEdit>("Text2")->text(), QString());
     }
 
     void tabVisitsTheBoxesThenTheButtonsSelectingEachText()
     {
         WindowsFixture f;
         f.store.SaveSetting(SettingKeys::User, QStringLiteral("sa"));
-        Form1& form1 = f.start();
-        form1.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&form1));
-        f.control1("Text1")->setFocus();
+        ConnectionWindow& connectionWindow = f.start();
+        connectionWindow.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&connectionWindow));
+        f.connectionControl("Text1")->setFocus();
         QStringList visited;
         for (int i = 0; i < 7; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -139,30 +129,30 @@ private slots:
         }
         QCOMPARE(visited, QStringList({"Text2", "Text3", "Text4", "Text5", "PushButton7",
                                        "PushButton6", "PushButton3"}));
-        f.control1("Text3")->setFocus();
-        QTRY_COMPARE_WITH_TIMEOUT(f.control1<QLineEdit>("Text3")->selectedText(),
+        f.connectionControl("Text3")->setFocus();
+        QTRY_COMPARE_WITH_TIMEOUT(f.connectionControl<QLineEdit>("Text3")->selectedText(),
                                   QStringLiteral("sa"), 60000);
     }
 
     void testConnectionShowsTheOutcomeWithTheHourglassUntilClosed()
     {
         WindowsFixture f;
-        Form1& form1 = f.start();
-        QList<int> pointerAtMessage;
+        ConnectionWindow& connectionWindow = f.start();
+        QList<Pointer> pointerAtMessage;
         f.ui.onMessage([&](const ScriptedInteraction::Message&) {
-            pointerAtMessage << form1.pointer().value();
+            pointerAtMessage << connectionWindow.pointer().value();
         });
-        f.click1("PushButton7");
+        f.clickOnConnectionWindow("PushButton7");
         QCOMPARE(f.ui.messageTexts().last(), QStringLiteral("Could not connect."));
-        QCOMPARE(form1.pointer().value(), WindowPointer::Default);
+        QCOMPARE(connectionWindow.pointer().value(), Pointer::Default);
 
-        f.control1<QLineEdit>("Text1")->setText(QStringLiteral("file:") + f.database());
-        f.click1("PushButton7");
+        f.connectionControl<QLineEdit>("Text1")->setText(QStringLiteral("file:") + f.database());
+        f.clickOnConnectionWindow("PushButton7");
         QCOMPARE(f.ui.messageTexts().last(), QStringLiteral("Connection successful."));
-        QCOMPARE(f.ui.messages().last().style, 0);
+        QCOMPARE(f.ui.messages().last().style, MessageStyle::Plain);
         QCOMPARE(f.ui.messages().last().title, QStringLiteral("Tessaloom"));
-        QCOMPARE(pointerAtMessage.last(), WindowPointer::Busy);
-        QCOMPARE(form1.pointer().value(), WindowPointer::Default);
+        QCOMPARE(pointerAtMessage.last(), Pointer::Busy);
+        QCOMPARE(connectionWindow.pointer().value(), Pointer::Default);
         QCOMPARE(f.ui.messages().size(), 2);
     }
 
@@ -173,7 +163,7 @@ private slots:
         f.context.createSession = []() -> std::unique_ptr<DatabaseSession> {
             throw Failure(QStringLiteral("ActiveX component can't create object"));
         };
-        f.click1("PushButton7");
+        f.clickOnConnectionWindow("PushButton7");
         const QStringList texts = f.ui.messageTexts();
         QCOMPARE(texts.size(), 2);
         QCOMPARE(lineOf(texts.at(0)), 100);
@@ -190,10 +180,10 @@ private slots:
                 throw Failure(QStringLiteral("ActiveX component can't create object"));
             return std::make_unique<DatabaseSession>();
         };
-        Form1& form1 = f.start();
+        ConnectionWindow& connectionWindow = f.start();
         QCOMPARE(lineOf(f.ui.messageTexts().first()), 138);
-        QVERIFY(!form1.isVisible());
-        QVERIFY(form1.mainWindow() && form1.mainWindow()->isVisible());
+        QVERIFY(!connectionWindow.isVisible());
+        QVERIFY(connectionWindow.mainWindow() && connectionWindow.mainWindow()->isVisible());
         // The table list could not be read: reported at line 118, the window still opens.
         QCOMPARE(lineOf(f.ui.messageTexts().last()), 118);
         QVERIFY(f.ui.messageTexts().last().contains(Locations::MainLoad));
@@ -204,7 +194,7 @@ private slots:
         WindowsFixture f;
         f.storeWorkingSettings(f.database());
         f.start();
-        f.form1->PushButton6_Click();
+        f.connectionWindow->showHelp();
         const QString expected = QStringLiteral(
             "This is how I was able to make a Sybase ASE connection: \r\rI purchased\r\r"
             "Sybase Adaptive Server Enterprise \u2013 Developer's Edition\r\rvia www.sybase.com\r\r"
@@ -213,7 +203,7 @@ private slots:
             "ASE Data Providers (ASE ODBC Driver)\r\rare installed during the client "
             "installation.\r\r");
         QCOMPARE(f.ui.messageTexts().last(), expected);
-        f.click2("PushButton6");
+        f.clickOnMainWindow("PushButton6");
         QCOMPARE(
             f.ui.messageTexts().last(),
             QStringLiteral(
@@ -221,7 +211,7 @@ private slots:
                 "Also, if appending, make sure the number of columns in the text file match the "
                 "number of columns in the table.\r\n\r\nWhen appending, number of columns and data "
                 "types (number, decimal, text, etc.) must be identical."));
-        QCOMPARE(f.ui.messages().last().style, 0);
+        QCOMPARE(f.ui.messages().last().style, MessageStyle::Plain);
     }
 
     void setupConnectionAndBackReloadsButKeepsTheWork()
@@ -229,26 +219,26 @@ private slots:
         WindowsFixture f;
         f.execute(f.database(), QStringLiteral("CREATE TABLE Orders(a TEXT)"));
         f.storeWorkingSettings(f.database());
-        Form1& form1 = f.start();
-        Form2& form2 = f.form2();
-        form2.fileList().AppendPath(QStringLiteral("/data/a.csv"));
-        f.control2<QRadioButton>("Option4")->setChecked(true);
-        f.control2<QLineEdit>("Text2")->setText(QStringLiteral("Mine"));
-        f.control2<QLineEdit>("Text3")->setText(QStringLiteral(";"));
+        ConnectionWindow& connectionWindow = f.start();
+        MainWindow& mainWindow = f.mainWindow();
+        mainWindow.fileList().AppendPath(QStringLiteral("/data/a.csv"));
+        f.mainControl<QRadioButton>("Option4")->setChecked(true);
+        f.mainControl<QLineEdit>("Text2")->setText(QStringLiteral("Mine"));
+        f.mainControl<QLineEdit>("Text3")->setText(QStringLiteral(";"));
 
-        f.click2("PushButton5");
-        QVERIFY(form1.isVisible());
-        QVERIFY(!form2.isVisible());
+        f.clickOnMainWindow("PushButton5");
+        QVERIFY(connectionWindow.isVisible());
+        QVERIFY(!mainWindow.isVisible());
         f.execute(f.database(), QStringLiteral("CREATE TABLE Later(a TEXT)"));
-        f.click1("PushButton3");
-        QVERIFY(form2.isVisible());
-        QVERIFY(!form1.isVisible());
-        QCOMPARE(form2.fileList().count(), 1);
-        QVERIFY(f.control2<QRadioButton>("Option4")->isChecked());
-        QCOMPARE(f.control2<QLineEdit>("Text2")->text(), QStringLiteral("NewTable[counter]"));
-        QCOMPARE(f.control2<QLineEdit>("Text3")->text(), QStringLiteral(","));
-        QCOMPARE(listItems(f.control2<QListWidget>("List1")), QStringList({"Orders", "Later"}));
-        QCOMPARE(f.control2<QTreeView>("ListView1")->model()->columnCount(), 1);
+        f.clickOnConnectionWindow("PushButton3");
+        QVERIFY(mainWindow.isVisible());
+        QVERIFY(!connectionWindow.isVisible());
+        QCOMPARE(mainWindow.fileList().count(), 1);
+        QVERIFY(f.mainControl<QRadioButton>("Option4")->isChecked());
+        QCOMPARE(f.mainControl<QLineEdit>("Text2")->text(), QStringLiteral("NewTable[counter]"));
+        QCOMPARE(f.mainControl<QLineEdit>("Text3")->text(), QStringLiteral(","));
+        QCOMPARE(f.existingTables(), QStringList({"Orders", "Later"}));
+        QCOMPARE(f.mainControl<QTreeView>("ListView1")->model()->columnCount(), 1);
     }
 
     void closingEitherWindowEndsTheProgram()
@@ -256,190 +246,10 @@ private slots:
         WindowsFixture f;
         f.storeWorkingSettings(f.database());
         f.start();
-        f.form2().close();
+        f.mainWindow().close();
         QCOMPARE(f.quits, 1);
-        f.form1->close(); // hidden, still loaded
+        f.connectionWindow->close(); // hidden, still loaded
         QCOMPARE(f.quits, 2);
-    }
-
-    void theWholeRoadThroughAnEmbeddedDatabase()
-    {
-        WindowsFixture f;
-        Form1& form1 = f.start();
-        f.control1<QLineEdit>("Text1")->setText(QStringLiteral("file:") + f.database());
-        f.click1("PushButton3");
-        Form2& form2 = f.form2();
-        const QString file =
-            f.env.writeFile(QStringLiteral("exports/orders.csv"), "Id,Name\n1,O'Neil\n2,Zoë\n");
-        form2.fileList().AppendPath(file);
-        qputenv("TEMP", f.env.tempFolder().toLocal8Bit());
-        f.click2("PushButton1");
-        qunsetenv("TEMP");
-        QCOMPARE(f.ui.messageTexts().last(), QStringLiteral("Done."));
-        QCOMPARE(f.rows(f.database(), QStringLiteral("SELECT Name FROM NewTable1 ORDER BY rowid")),
-                 QStringList({"O'Neil", "Zoë"}));
-        QCOMPARE(listItems(f.control2<QListWidget>("List1")), QStringList({"NewTable1"}));
-        QVERIFY(!form1.isVisible());
-        QCOMPARE(form2.pointer().value(), WindowPointer::Default);
-    }
-
-    void theWholeRoadThroughTheTdsSandbox()
-    {
-        SandboxServer server;
-        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
-        WindowsFixture f;
-        f.start();
-        const char* boxes[] = {"Text1", "Text2", "Text3", "Text4", "Text5"};
-        const QString values[] = {QStringLiteral("127.0.0.1"), server.portText(),
-                                  server.settings().user, server.settings().password,
-                                  server.settings().databases.first()};
-        for (int i = 0; i < 5; ++i)
-            f.control1<QLineEdit>(boxes[i])->setText(values[i]);
-        f.click1("PushButton7");
-        QCOMPARE(f.ui.messageTexts().last(), QStringLiteral("Connection successful."));
-        f.click1("PushButton3");
-        Form2& form2 = f.form2();
-        QVERIFY(form2.isVisible());
-        form2.fileList().AppendPath(
-            f.env.writeFile(QStringLiteral("t.csv"), "City,Zip\nNashua,03060\n"));
-        qputenv("TEMP", f.env.tempFolder().toLocal8Bit());
-        f.click2("PushButton1");
-        qunsetenv("TEMP");
-        QCOMPARE(f.ui.messageTexts().last(), QStringLiteral("Done."));
-        // A second session sees the table the run created.
-        f.click1("PushButton3");
-        QCOMPARE(listItems(f.control2<QListWidget>("List1")), QStringList({"NewTable1"}));
-    }
-
-    void theThreeWaysOfAddingFilesReachTheList()
-    {
-        WindowsFixture f;
-        f.storeWorkingSettings(f.database());
-        f.start();
-        Form2& form2 = f.form2();
-        const QString a = f.env.writeFile(QStringLiteral("in/a.txt"), "x\n");
-        const QString b = f.env.writeFile(QStringLiteral("in/sub/b.TXT"), "y\n");
-        f.env.writeFile(QStringLiteral("in/sub/c.csv"), "z\n");
-
-        f.ui.answerFileDialog(f.env.path(QStringLiteral("in")) + QChar(0) +
-                              QStringLiteral("a.txt") + QChar(0) + QStringLiteral("sub/b.TXT"));
-        f.click2("PushButton3");
-        QCOMPARE(form2.fileList().count(), 2);
-        QCOMPARE(form2.fileList().path(1), b);
-
-        f.ui.answerPrompt(QStringLiteral("txt"));
-        f.ui.answerFolder(f.env.path(QStringLiteral("in")));
-        f.click2("PushButton4");
-        QCOMPARE(form2.fileList().count(), 4);
-        QCOMPARE(form2.fileList().path(2), a);
-        QCOMPARE(f.store.GetSetting(SettingKeys::Extension), QStringLiteral("txt"));
-        QCOMPARE(f.store.GetSetting(SettingKeys::LastFolder), f.env.path(QStringLiteral("in")));
-        QCOMPARE(form2.pointer().value(), WindowPointer::Default);
-
-        // A drop from the file manager: a file and a folder.
-        QMimeData data;
-        data.setUrls(
-            {QUrl::fromLocalFile(a), QUrl::fromLocalFile(f.env.path(QStringLiteral("in/sub")))});
-        QWidget* viewport = form2.listView().viewport();
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &enter);
-        QVERIFY(enter.isAccepted());
-        // Even a drop proposed as a move is taken as a copy: the originals must stay.
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
-                        Qt::ShiftModifier);
-        QApplication::sendEvent(viewport, &drop);
-        QCOMPARE(drop.dropAction(), Qt::CopyAction);
-        QCOMPARE(form2.fileList().count(), 7);
-        // A source that can only move is refused: taking its files would delete them.
-        QDropEvent moveOnly(QPointF(5, 5), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(viewport, &moveOnly);
-        QVERIFY(!moveOnly.isAccepted());
-        QCOMPARE(form2.fileList().count(), 7);
-        QCOMPARE(form2.fileList().path(4), a);
-
-        QMimeData text;
-        text.setText(QStringLiteral("not a file"));
-        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton,
-                                Qt::NoModifier);
-        QApplication::sendEvent(viewport, &refused);
-        QVERIFY(!refused.isAccepted());
-    }
-
-    void closingAWindowDuringARunEndsIt()
-    {
-        WindowsFixture f;
-        f.storeWorkingSettings(f.database());
-        qputenv("TEMP", f.env.tempFolder().toLocal8Bit());
-        f.start();
-        Form2& form2 = f.form2();
-        for (const char* name : {"a.csv", "b.csv", "c.csv"})
-            form2.fileList().AppendPath(f.env.writeFile(QString::fromLatin1(name), "n\n1\n"));
-        f.ui.onYield([&](int) {
-            if (form2.isImporting() && f.quits == 0)
-                f.form1->close(); // the hidden connection window, closed through the task bar
-        });
-        f.click2("PushButton1");
-        qunsetenv("TEMP");
-        QCOMPARE(f.quits, 1);
-        QVERIFY(!form2.isImporting());
-        QVERIFY(!f.ui.messageTexts().contains(QStringLiteral("Done.")));
-        QVERIFY(f.rows(f.database(),
-                       QStringLiteral("SELECT name FROM sqlite_master WHERE name = 'NewTable3'"))
-                    .isEmpty());
-    }
-
-    void closingAWindowDuringAFolderScanEndsIt()
-    {
-        WindowsFixture f;
-        f.storeWorkingSettings(f.database());
-        for (int i = 0; i < 30; ++i)
-            f.env.writeFile(QStringLiteral("tree/d%1/f.txt").arg(i), "x\n");
-        f.start();
-        Form2& form2 = f.form2();
-        f.ui.answerPrompt(QStringLiteral("txt"));
-        f.ui.answerFolder(f.env.path(QStringLiteral("tree")));
-        f.ui.onYield([&](int) {
-            if (form2.pointer().isBusy() && f.quits == 0)
-                form2.close();
-        });
-        f.click2("PushButton4");
-        QCOMPARE(f.quits, 1);
-        QVERIFY(form2.fileList().count() < 30);
-        QCOMPARE(form2.pointer().value(), WindowPointer::Default);
-    }
-
-    void nothingDoneDuringARunBreaksIt()
-    {
-        WindowsFixture f;
-        f.execute(f.database(), QStringLiteral("CREATE TABLE Orders(a TEXT)"));
-        f.storeWorkingSettings(f.database());
-        qputenv("TEMP", f.env.tempFolder().toLocal8Bit());
-        f.start();
-        Form2& form2 = f.form2();
-        for (const char* name : {"a.csv", "b.csv"})
-            form2.fileList().AppendPath(f.env.writeFile(QString::fromLatin1(name), "n\n1\n2\n"));
-        bool acted = false;
-        f.ui.onYield([&](int) {
-            if (acted || !form2.isImporting())
-                return;
-            acted = true;
-            form2.fileList().select(0);
-            form2.listView().RemoveSelected(); // refused while busy
-            f.click2("PushButton1");           // a second run is refused
-            f.click2("PushButton5");           // Setup Connection
-            f.click1("PushButton3");           // Next >: the reload waits for the run
-        });
-        f.click2("PushButton1");
-        qunsetenv("TEMP");
-        QVERIFY(acted);
-        QCOMPARE(form2.fileList().count(), 2);
-        QCOMPARE(f.ui.messageTexts().filter(QStringLiteral("Done.")).size(), 1);
-        QCOMPARE(f.rows(f.database(), QStringLiteral("SELECT count(*) FROM NewTable2")),
-                 QStringList({"2"}));
-        // The deferred reload ran after the run: the new tables are listed from the database.
-        QCOMPARE(listItems(f.control2<QListWidget>("List1")),
-                 QStringList({"Orders", "NewTable1", "NewTable2"}));
-        QVERIFY(form2.isVisible());
     }
 };
 

@@ -30,7 +30,7 @@ public:
             if (failure.number() == AddTextFilesTexts::SelectionTooLarge) {
                 m_ended = true;
                 m_guard.interaction().messageBox(AddTextFilesTexts::TooManyFiles,
-                                                 Interaction::StylePlain, ApplicationTitle());
+                                                 MessageStyle::Plain, ApplicationTitle());
             } else {
                 m_guard.report(failure);
             }

@@ -14,7 +14,7 @@ QString ConsoleInteraction::oneLine(const QString& title, const QString& text)
     return title + QStringLiteral(": ") + shown;
 }
 
-void ConsoleInteraction::messageBox(const QString& text, int, const QString& title)
+void ConsoleInteraction::messageBox(const QString& text, MessageStyle, const QString& title)
 {
     endProgress();
     std::FILE* stream = title == ApplicationErrorTitle ? m_err : m_out;

@@ -25,7 +25,7 @@ public:
 
     static QString oneLine(const QString& title, const QString& text);
 
-    void messageBox(const QString& text, int style, const QString& title) override;
+    void messageBox(const QString& text, MessageStyle style, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultAnswer) override;
     QString openFileDialog(const QString&, const QString&) override { return {}; }

@@ -48,7 +48,7 @@ bool selectTarget(MemoryTableList& tables, const QString& target,
     const QString text = QStringLiteral("The table %1 was not found in the database; nothing "
                                         "was loaded.")
                              .arg(target);
-    preparation.interaction.messageBox(text, Interaction::StylePlain, ApplicationTitle());
+    preparation.interaction.messageBox(text, MessageStyle::Plain, ApplicationTitle());
     listEveryFile(preparation, text);
     return false;
 }

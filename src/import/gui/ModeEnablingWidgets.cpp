@@ -11,32 +11,32 @@ void ModeEnablingWidgets::setEnabled(ModeControl control, bool enabled)
 {
     QWidget* widget = nullptr;
     switch (control) {
-    case ModeControl::Option3:
-        widget = m_widgets.option3;
+    case ModeControl::ColumnsFromFirstLine:
+        widget = m_widgets.columnsFromFirstLine;
         break;
-    case ModeControl::Option4:
-        widget = m_widgets.option4;
+    case ModeControl::UserColumnNames:
+        widget = m_widgets.userColumnNames;
         break;
-    case ModeControl::Label5:
-        widget = m_widgets.label5;
+    case ModeControl::NewTableNameLabel:
+        widget = m_widgets.newTableNameLabel;
         break;
-    case ModeControl::Text2:
-        widget = m_widgets.text2;
+    case ModeControl::NewTableName:
+        widget = m_widgets.newTableName;
         break;
-    case ModeControl::Frame2:
-        widget = m_widgets.frame2;
+    case ModeControl::TableOptionsFrame:
+        widget = m_widgets.tableOptionsFrame;
         break;
-    case ModeControl::Frame4:
-        widget = m_widgets.frame4;
+    case ModeControl::AppendFrame:
+        widget = m_widgets.appendFrame;
         break;
-    case ModeControl::Label2:
-        widget = m_widgets.label2;
+    case ModeControl::ExistingTableLabel:
+        widget = m_widgets.existingTableLabel;
         break;
-    case ModeControl::List1:
-        widget = m_widgets.list1;
+    case ModeControl::ExistingTables:
+        widget = m_widgets.existingTables;
         break;
-    case ModeControl::Check2:
-        widget = m_widgets.check2;
+    case ModeControl::SkipFirstLine:
+        widget = m_widgets.skipFirstLine;
         break;
     }
     if (widget)
@@ -53,11 +53,11 @@ void ConnectModeEnabling(const ModeWidgets& widgets)
             ApplyModeEnabling(mode, button->isChecked(), switches);
         });
     };
-    connectButton(widgets.option1, ImportMode::NewTable);
-    connectButton(widgets.option2, ImportMode::AppendToExisting);
+    connectButton(widgets.newTableOption, ImportMode::NewTable);
+    connectButton(widgets.appendOption, ImportMode::AppendToExisting);
 }
 
-bool HeaderRowIgnored(const QCheckBox& check2)
+bool HeaderRowIgnored(const QCheckBox& skipFirstLine)
 {
-    return check2.checkState() != Qt::Unchecked;
+    return skipFirstLine.checkState() != Qt::Unchecked;
 }

@@ -12,17 +12,17 @@ class QRadioButton;
 // The widgets of the import options that the mode enabling acts on, and the two mode buttons.
 struct ModeWidgets
 {
-    QRadioButton* option1 = nullptr; // "Create New Table From Text File"
-    QRadioButton* option2 = nullptr; // "Append to Existing Table From Text File"
-    QRadioButton* option3 = nullptr;
-    QRadioButton* option4 = nullptr;
-    QLabel* label5 = nullptr;
-    QLineEdit* text2 = nullptr;
-    QGroupBox* frame2 = nullptr;
-    QGroupBox* frame4 = nullptr;
-    QLabel* label2 = nullptr;
-    QListWidget* list1 = nullptr;
-    QCheckBox* check2 = nullptr;
+    QRadioButton* newTableOption = nullptr; // "Create New Table From Text File"
+    QRadioButton* appendOption = nullptr;   // "Append to Existing Table From Text File"
+    QRadioButton* columnsFromFirstLine = nullptr;
+    QRadioButton* userColumnNames = nullptr;
+    QLabel* newTableNameLabel = nullptr;
+    QLineEdit* newTableName = nullptr;
+    QGroupBox* tableOptionsFrame = nullptr;
+    QGroupBox* appendFrame = nullptr;
+    QLabel* existingTableLabel = nullptr;
+    QListWidget* existingTables = nullptr;
+    QCheckBox* skipFirstLine = nullptr;
 };
 
 // Applies the enabled states to the widgets; a control left null is skipped.
@@ -36,8 +36,8 @@ private:
     ModeWidgets m_widgets;
 };
 
-// Runs ApplyModeEnabling whenever option1 or option2 is clicked.
+// Runs ApplyModeEnabling whenever one of the two mode buttons is clicked.
 void ConnectModeEnabling(const ModeWidgets& widgets);
 
 // The header-row flag as the import reads it: any state but unchecked (greyed too) is true.
-bool HeaderRowIgnored(const QCheckBox& check2);
+bool HeaderRowIgnored(const QCheckBox& skipFirstLine);

@@ -36,9 +36,9 @@ QString QtInteraction::displayText(const QString& text)
     return shown;
 }
 
-void QtInteraction::messageBox(const QString& text, int style, const QString& title)
+void QtInteraction::messageBox(const QString& text, MessageStyle style, const QString& title)
 {
-    QMessageBox box(style == StyleExclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
+    QMessageBox box(style == MessageStyle::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                     titleOrDefault(title), displayText(text), QMessageBox::Ok, parentWindow());
     // Failure descriptions come from databases and file systems: never read them as markup.
     box.setTextFormat(Qt::PlainText);

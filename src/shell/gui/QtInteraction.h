@@ -10,7 +10,7 @@ class QWidget;
 class QtInteraction : public Interaction
 {
 public:
-    void messageBox(const QString& text, int style, const QString& title) override;
+    void messageBox(const QString& text, MessageStyle style, const QString& title) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultAnswer) override;
     QString openFileDialog(const QString& title, const QString& filter) override;

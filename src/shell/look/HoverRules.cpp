@@ -8,13 +8,13 @@
 void ApplyHandRule(WindowPointer& pointer)
 {
     if (!pointer.isBusy())
-        pointer.set(WindowPointer::Custom);
+        pointer.set(Pointer::Custom);
 }
 
 void ApplyArrowRule(WindowPointer& pointer)
 {
     if (!pointer.isBusy())
-        pointer.set(WindowPointer::Default);
+        pointer.set(Pointer::Default);
 }
 
 namespace {

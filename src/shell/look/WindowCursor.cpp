@@ -14,7 +14,7 @@ constexpr int InvalidPicture = 481;
 WindowCursor::WindowCursor(WindowPointer& pointer, QWidget& window)
     : m_pointer(pointer), m_window(&window)
 {
-    m_pointer.setChangeCallback([this](int) { show(); });
+    m_pointer.setChangeCallback([this](Pointer) { show(); });
     show();
 }
 
@@ -41,12 +41,12 @@ void WindowCursor::setHandCursor(std::optional<QCursor> cursor)
     show();
 }
 
-QCursor WindowCursor::cursorFor(int pointerValue) const
+QCursor WindowCursor::cursorFor(Pointer pointerValue) const
 {
     switch (pointerValue) {
-    case WindowPointer::Busy:
+    case Pointer::Busy:
         return QCursor(Qt::WaitCursor);
-    case WindowPointer::Custom:
+    case Pointer::Custom:
         return m_hand ? *m_hand : QCursor(Qt::ArrowCursor);
     default:
         return QCursor(Qt::ArrowCursor);

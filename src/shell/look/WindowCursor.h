@@ -31,7 +31,7 @@ public:
     const std::optional<QCursor>& handCursor() const { return m_hand; }
 
     // The cursor that the pointer setting stands for.
-    QCursor cursorFor(int pointerValue) const;
+    QCursor cursorFor(Pointer pointerValue) const;
 
 private:
     void show();

@@ -1,12 +1,12 @@
-#include "Form1.h"
+#include "ConnectionWindow.h"
 
 #include "ApplicationTitle.h"
 #include "ApplySkin.h"
 #include "ConnectionProbe.h"
-#include "Form2.h"
 #include "Guard.h"
 #include "HelpTexts.h"
 #include "HoverRules.h"
+#include "MainWindow.h"
 #include "PathTests.h"
 #include "ProgramFiles.h"
 #include "ProgramIcon.h"
@@ -30,25 +30,35 @@ void paintWhite(QWidget& widget)
 }
 } // namespace
 
-Form1::Form1(AppContext& app) : m_app(app), m_fields(app.store)
+ConnectionWindow::ConnectionWindow(AppContext& app) : m_app(app), m_fields(app.store)
 {
     setObjectName(QStringLiteral("Form1"));
     buildControls();
 }
 
-Form1::~Form1() = default;
+ConnectionWindow::~ConnectionWindow() = default;
 
-void Form1::buildControls()
+void ConnectionWindow::buildControls()
 {
     setFont(DesignFont(9));
     paintWhite(*this);
     FixClientAreaInTwips(*this, 8040, 3600);
 
-    m_frame1 = new QGroupBox(QStringLiteral("Sybase ASE Database"), this);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    PlaceInTwips(*m_frame1, 120, 120, 7800, 2830);
-    paintWhite(*m_frame1);
+    m_databaseFrame = new QGroupBox(QStringLiteral("Sybase ASE Database"), this);
+    m_databaseFrame->setObjectName(QStringLiteral("Frame1"));
+    PlaceInTwips(*m_databaseFrame, 120, 120, 7800, 2830);
+    paintWhite(*m_databaseFrame);
 
+    buildConnectionBoxes();
+    buildButtons();
+    setUpFocusAndPointers();
+
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void ConnectionWindow::buildConnectionBoxes()
+{
     struct BoxDesign
     {
         const char* label;
@@ -66,11 +76,11 @@ void Form1::buildControls()
     }};
     for (size_t i = 0; i < design.size(); ++i) {
         const BoxDesign& d = design[i];
-        auto* label = new QLabel(QString::fromLatin1(d.label), m_frame1);
+        auto* label = new QLabel(QString::fromLatin1(d.label), m_databaseFrame);
         label->setObjectName(QString::fromLatin1(d.labelName));
         PlaceInTwips(*label, d.labelLeft, d.labelTop, d.labelWidth, 255);
         paintWhite(*label);
-        auto* edit = new QLineEdit(m_frame1);
+        auto* edit = new QLineEdit(m_databaseFrame);
         edit->setObjectName(QString::fromLatin1(d.boxName));
         PlaceInTwips(*edit, d.left, d.top, d.width, 345);
         edit->installEventFilter(this);
@@ -89,7 +99,10 @@ void Form1::buildControls()
     password->setEchoMode(QLineEdit::Password);
     // Every character shows as "*", not as the style's own mask character.
     password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+}
 
+void ConnectionWindow::buildButtons()
+{
     const QFont buttonFont = DesignFont(11.25);
     const auto makeButton = [&](const QString& caption, const char* name, QWidget* parent) {
         auto* button = new QPushButton(caption, parent);
@@ -98,32 +111,34 @@ void Form1::buildControls()
         button->setAutoDefault(false);
         return button;
     };
-    m_testConnection = makeButton(QStringLiteral("Test Connection"), "PushButton7", m_frame1);
-    PlaceInTwips(*m_testConnection, 240, 2280, 3600, 400);
-    m_help = makeButton(QStringLiteral("Help"), "PushButton6", m_frame1);
-    PlaceInTwips(*m_help, 3960, 2280, 3600, 405);
-    m_next = makeButton(QStringLiteral("Next >"), "PushButton3", this);
-    PlaceInTwips(*m_next, 120, 3080, 7800, 405);
-    connect(m_testConnection, &QPushButton::clicked, this, &Form1::PushButton7_Click);
-    connect(m_help, &QPushButton::clicked, this, &Form1::PushButton6_Click);
-    connect(m_next, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    m_testConnectionButton =
+        makeButton(QStringLiteral("Test Connection"), "PushButton7", m_databaseFrame);
+    PlaceInTwips(*m_testConnectionButton, 240, 2280, 3600, 400);
+    m_helpButton = makeButton(QStringLiteral("Help"), "PushButton6", m_databaseFrame);
+    PlaceInTwips(*m_helpButton, 3960, 2280, 3600, 405);
+    m_nextButton = makeButton(QStringLiteral("Next >"), "PushButton3", this);
+    PlaceInTwips(*m_nextButton, 120, 3080, 7800, 405);
+    connect(m_testConnectionButton, &QPushButton::clicked, this, &ConnectionWindow::testConnection);
+    connect(m_helpButton, &QPushButton::clicked, this, &ConnectionWindow::showHelp);
+    connect(m_nextButton, &QPushButton::clicked, this, &ConnectionWindow::goToMainWindow);
+}
 
+void ConnectionWindow::setUpFocusAndPointers()
+{
     // Server, Port, Username, Password, Database, Test Connection, Help, Next >.
-    QWidget* order[] = {m_boxes[0], m_boxes[1],       m_boxes[2], m_boxes[3],
-                        m_boxes[4], m_testConnection, m_help,     m_next};
+    QWidget* order[] = {m_boxes[0],   m_boxes[1],  m_boxes[2],
+                        m_boxes[3],   m_boxes[4],  m_testConnectionButton,
+                        m_helpButton, m_nextButton};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     m_boxes[0]->setFocus();
 
-    InstallHandRule(m_pointer, {m_next, m_help, m_testConnection});
-    InstallArrowRule(m_pointer,
-                     {this, m_frame1, m_boxes[0], m_boxes[1], m_boxes[2], m_boxes[3], m_boxes[4]});
-
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    InstallHandRule(m_pointer, {m_nextButton, m_helpButton, m_testConnectionButton});
+    InstallArrowRule(m_pointer, {this, m_databaseFrame, m_boxes[0], m_boxes[1], m_boxes[2],
+                                 m_boxes[3], m_boxes[4]});
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event)
+bool ConnectionWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn)
         if (auto* edit = qobject_cast<QLineEdit*>(watched))
@@ -132,14 +147,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-ConnectionSettings Form1::connectionValues() const
+ConnectionSettings ConnectionWindow::connectionValues() const
 {
     return {box(ConnectionFields::Server)->text(), box(ConnectionFields::Port)->text(),
             box(ConnectionFields::User)->text(), box(ConnectionFields::Password)->text(),
             box(ConnectionFields::Database)->text()};
 }
 
-void Form1::Form_Load()
+void ConnectionWindow::load()
 {
     Guard g(m_app.interaction, Locations::ConnectionLoad);
     g.line(100, [&] {
@@ -180,16 +195,16 @@ void Form1::Form_Load()
     show();
 }
 
-void Form1::showMainWindow()
+void ConnectionWindow::showMainWindow()
 {
-    if (!m_form2) {
-        m_form2 = std::make_unique<Form2>(m_app, *this);
-        m_form2->Form_Load();
+    if (!m_mainWindow) {
+        m_mainWindow = std::make_unique<MainWindow>(m_app, *this);
+        m_mainWindow->load();
     }
-    m_form2->show();
+    m_mainWindow->show();
 }
 
-void Form1::PushButton7_Click()
+void ConnectionWindow::testConnection()
 {
     Guard g(m_app.interaction, Locations::TestConnection);
     std::unique_ptr<DatabaseSession> session;
@@ -198,39 +213,38 @@ void Form1::PushButton7_Click()
     bool failed = false;
     try {
         g.setLine(102);
-        m_pointer.set(WindowPointer::Busy);
+        m_pointer.set(Pointer::Busy);
         g.setLine(104);
         if (!session)
             throw Failure(QStringLiteral("Object variable not set"));
         session->open(connectionValues());
         g.setLine(106);
-        m_app.interaction.messageBox(QStringLiteral("Connection successful."),
-                                     Interaction::StylePlain, ApplicationTitle());
+        m_app.interaction.messageBox(QStringLiteral("Connection successful."), MessageStyle::Plain,
+                                     ApplicationTitle());
         g.setLine(108);
-        m_pointer.set(WindowPointer::Default);
+        m_pointer.set(Pointer::Default);
     } catch (const std::exception&) {
         failed = true;
     }
     if (failed) {
         g.line(112, [&] {
-            m_app.interaction.messageBox(QStringLiteral("Could not connect."),
-                                         Interaction::StylePlain, ApplicationTitle());
+            m_app.interaction.messageBox(QStringLiteral("Could not connect."), MessageStyle::Plain,
+                                         ApplicationTitle());
         });
-        g.line(114, [&] { m_pointer.set(WindowPointer::Default); });
+        g.line(114, [&] { m_pointer.set(Pointer::Default); });
     }
 }
 
-void Form1::PushButton6_Click()
+void ConnectionWindow::showHelp()
 {
     Guard g(m_app.interaction, Locations::ConnectionHelp);
     QString text;
     g.line(100, [&] { text = ConnectionHelpText(); });
-    g.line(124, [&] {
-        m_app.interaction.messageBox(text, Interaction::StylePlain, ApplicationTitle());
-    });
+    g.line(124,
+           [&] { m_app.interaction.messageBox(text, MessageStyle::Plain, ApplicationTitle()); });
 }
 
-void Form1::PushButton3_Click()
+void ConnectionWindow::goToMainWindow()
 {
     Guard g(m_app.interaction, Locations::Next);
     bool connected = false;
@@ -241,16 +255,16 @@ void Form1::PushButton3_Click()
     g.line(102, [&] { showMainWindow(); });
     g.line(104, [&] { hide(); });
     g.line(106, [&] {
-        if (m_form2)
-            m_form2->Form_Load();
+        if (m_mainWindow)
+            m_mainWindow->load();
     });
 }
 
-void Form1::closeEvent(QCloseEvent* event)
+void ConnectionWindow::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (m_form2)
-        m_form2->requestEnd();
+    if (m_mainWindow)
+        m_mainWindow->requestEnd();
     if (m_app.quit)
         m_app.quit();
 }

@@ -12,7 +12,7 @@
 #include <QWidget>
 
 class FileListView;
-class Form1;
+class ConnectionWindow;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -24,22 +24,22 @@ class QRadioButton;
 // The main window: the file list and its three ways of adding files, the import options,
 // "Start Importing", "Setup Connection" and the file-format help. The import reads the
 // options from the controls at every point of use.
-class Form2 : public QWidget, private ImportOptionsSource
+class MainWindow : public QWidget, private ImportOptionsSource
 {
     Q_OBJECT
 
 public:
-    Form2(AppContext& app, Form1& connectionWindow);
-    ~Form2() override;
+    MainWindow(AppContext& app, ConnectionWindow& connectionWindow);
+    ~MainWindow() override;
 
     // The load sequence. While an import runs, a request to run it again is kept until the
     // import ends, so the run's table list and options stay as the run uses them.
-    void Form_Load();
-    void PushButton1_Click(); // Start Importing
-    void PushButton3_Click(); // Add Text File(s)
-    void PushButton4_Click(); // Add All File(s) In Folder
-    void PushButton5_Click(); // Setup Connection
-    void PushButton6_Click(); // ?
+    void load();
+    void startImporting();      // "Start Importing"
+    void addTextFiles();        // "Add Text File(s)"
+    void addAllFilesInFolder(); // "Add All File(s) In Folder"
+    void setupConnection();     // "Setup Connection"
+    void showFileFormatHelp();  // "?"
 
     FileList& fileList() { return m_files; }
     FileListView& listView() { return *m_listView; }
@@ -58,6 +58,13 @@ protected:
 
 private:
     void buildControls();
+    void buildFilesFrame();
+    void buildTableOptionsFrame();
+    void buildNewTableFrame();
+    void buildAppendFrame();
+    void setUpImport();
+    void setUpModeButtons();
+    void connectButtons();
     void runLoadSequence();
 
     // ImportOptionsSource, read from the controls.
@@ -69,32 +76,32 @@ private:
     QString separator() const override;
 
     AppContext& m_app;
-    Form1& m_form1;
+    ConnectionWindow& m_connectionWindow;
     WindowPointer m_pointer;
     WindowCursor m_cursor{m_pointer, *this};
     FileList m_files;
 
-    QGroupBox* m_frame1 = nullptr;
-    FileListView* m_listView = nullptr; // ListView1
-    QPushButton* m_addFiles = nullptr;  // PushButton3
-    QPushButton* m_addFolder = nullptr; // PushButton4
-    QLabel* m_label1 = nullptr;
-    QLineEdit* m_separator = nullptr;    // Text3
-    QPushButton* m_formatHelp = nullptr; // PushButton6
-    QGroupBox* m_frame2 = nullptr;
-    QRadioButton* m_option1 = nullptr;
-    QGroupBox* m_frame3 = nullptr;
-    QRadioButton* m_option3 = nullptr;
-    QRadioButton* m_option4 = nullptr;
-    QLabel* m_label5 = nullptr;
-    QLineEdit* m_tableName = nullptr; // Text2
-    QRadioButton* m_option2 = nullptr;
-    QGroupBox* m_frame4 = nullptr;
-    QCheckBox* m_check2 = nullptr;
-    QLabel* m_label2 = nullptr;
-    QListWidget* m_list1 = nullptr;
-    QPushButton* m_start = nullptr; // PushButton1
-    QPushButton* m_setup = nullptr; // PushButton5
+    QGroupBox* m_filesFrame = nullptr;
+    FileListView* m_listView = nullptr;
+    QPushButton* m_addFilesButton = nullptr;
+    QPushButton* m_addFolderButton = nullptr;
+    QLabel* m_separatorLabel = nullptr;
+    QLineEdit* m_separator = nullptr;
+    QPushButton* m_formatHelpButton = nullptr;
+    QGroupBox* m_tableOptionsFrame = nullptr;
+    QRadioButton* m_newTableOption = nullptr;
+    QGroupBox* m_newTableFrame = nullptr;
+    QRadioButton* m_columnsFromFirstLine = nullptr;
+    QRadioButton* m_userColumnNames = nullptr;
+    QLabel* m_newTableNameLabel = nullptr;
+    QLineEdit* m_tableName = nullptr;
+    QRadioButton* m_appendOption = nullptr;
+    QGroupBox* m_appendFrame = nullptr;
+    QCheckBox* m_skipFirstLine = nullptr;
+    QLabel* m_existingTableLabel = nullptr;
+    QListWidget* m_existingTables = nullptr;
+    QPushButton* m_startButton = nullptr;
+    QPushButton* m_setupButton = nullptr;
 
     std::unique_ptr<ListWidgetTableList> m_tables;
     std::unique_ptr<ImportRun> m_run;

@@ -1,4 +1,4 @@
-#include "TextAccess1.h"
+#include "FirstLineSkipping.h"
 
 bool SkipsFirstLine(const ImportOptionsSource& options)
 {
