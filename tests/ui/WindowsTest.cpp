@@ -1,6 +1,7 @@
 #include "FileListView.h"
 #include "Guard.h"
 #include "HelpTexts.h"
+#include "ReportText.h"
 #include "WindowsFixture.h"
 
 #include <QApplication>
@@ -8,14 +9,6 @@
 #include <QRadioButton>
 #include <QTreeView>
 #include <QtTest>
-
-namespace {
-int lineOf(const QString& report)
-{
-    const qsizetype at = report.indexOf(QStringLiteral("at line "));
-    return at < 0 ? -1 : report.mid(at + 8).section(QLatin1Char('\r'), 0, 0).toInt();
-}
-} // namespace
 
 class WindowsTest : public QObject
 {
