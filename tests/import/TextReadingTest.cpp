@@ -21,13 +21,64 @@ QStringList records(const QString& path, const QString& encoding = {}, QChar quo
 {
     LineReader lines;
     lines.open(path, encoding);
-    RecordReader reader(lines);
-    reader.setQuote(quote, separator);
+    RecordReader reader(lines, separator, quote);
     QStringList out;
-    QString record;
-    while (reader.next(record))
-        out << QString::number(reader.firstLine()) +
-                   (reader.unterminated() ? QStringLiteral("!:") : QStringLiteral(":")) + record;
+    QString text;
+    while (reader.nextText(text))
+        out << QString::number(reader.record().firstLine) +
+                   (reader.record().unterminated ? QStringLiteral("!:") : QStringLiteral(":")) +
+                   text;
+    return out;
+}
+
+// A record as "first-last:text [field][field]", "!" after the lines when its quote was left
+// open.
+QString described(qint64 first, qint64 last, bool unterminated, const QString& text,
+                  const QStringList& fields)
+{
+    QString out = QStringLiteral("%1-%2%3:%4 ")
+                      .arg(first)
+                      .arg(last)
+                      .arg(unterminated ? QStringLiteral("!") : QString(), text);
+    for (const QString& field : fields)
+        out += u'[' + field + u']';
+    return out;
+}
+
+// The records of a file as next() splits them, from our own UTF-8 or from decoded lines.
+QStringList splitRecords(const QString& path, bool ownUtf8, const QString& separator, QChar quote)
+{
+    LineReader lines;
+    if (ownUtf8)
+        lines.openUtf8(path);
+    else
+        lines.open(path);
+    RecordReader reader(lines, separator, quote);
+    QStringList out;
+    while (reader.next()) {
+        const Record& r = reader.record();
+        QStringList fields;
+        for (QByteArrayView field : r.fields)
+            fields << QString::fromUtf8(field);
+        out << described(r.firstLine, r.lastLine, r.unterminated, QString::fromUtf8(r.text),
+                         fields);
+    }
+    return out;
+}
+
+// The same records read as text, split in memory as a header is.
+QStringList textRecords(const QString& path, const QString& separator, QChar quote)
+{
+    LineReader lines;
+    lines.open(path);
+    RecordReader reader(lines, separator, quote);
+    QStringList out;
+    QString text;
+    while (reader.nextText(text)) {
+        const Record& r = reader.record();
+        out << described(r.firstLine, r.lastLine, r.unterminated, text,
+                         SplitRecord(text, separator, quote));
+    }
     return out;
 }
 
@@ -185,39 +236,88 @@ private slots:
                                                       QStringLiteral("no-such-encoding")));
     }
 
-    void quotedRecords_data()
+    // Every way of reading records gives the same lines, text and fields: split from our own
+    // UTF-8, from decoded lines, and the text split in memory.
+    void recordsAndTheirFields_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("quote");
         QTest::addColumn<QStringList>("records");
+        const QString none;
+        QTest::newRow("plain, empty fields kept")
+            << QByteArray("a,b,,c\n,\n") << "," << none
+            << QStringList{"1-1:a,b,,c [a][b][][c]", "2-2:, [][]"};
+        QTest::newRow("blank lines give no field")
+            << QByteArray("a\n\n\r\n\"b\"") << ","
+            << "\"" << QStringList{"1-1:a [a]", "2-2: ", "3-3: ", "4-4:\"b\" [b]"};
+        QTest::newRow("without a quote, quotes are text and records are lines")
+            << QByteArray("\"a,\nb\"\n") << "," << none
+            << QStringList{"1-1:\"a, [\"a][]", "2-2:b\" [b\"]"};
         QTest::newRow("separator inside quotes")
             << QByteArray("1,\"Anytown, WW\",x\n2,b,c\n") << ","
-            << QStringList{"1:1,\"Anytown, WW\",x", "2:2,b,c"};
+            << "\""
+            << QStringList{"1-1:1,\"Anytown, WW\",x [1][Anytown, WW][x]", "2-2:2,b,c [2][b][c]"};
         QTest::newRow("CR LF and LF inside quotes, kept exactly")
             << QByteArray("a,\"one\r\ntwo\nthree\"\r\nnext\r\n") << ","
-            << QStringList{"1:a,\"one\r\ntwo\nthree\"", "4:next"};
+            << "\""
+            << QStringList{"1-3:a,\"one\r\ntwo\nthree\" [a][one\r\ntwo\nthree]", "4-4:next [next]"};
         QTest::newRow("a doubled quote does not close")
             << QByteArray("\"say \"\"hi\r\nthere\"\"\",z\nw\n") << ","
-            << QStringList{"1:\"say \"\"hi\r\nthere\"\"\",z", "3:w"};
+            << "\""
+            << QStringList{"1-2:\"say \"\"hi\r\nthere\"\"\",z [say \"hi\r\nthere\"][z]",
+                           "3-3:w [w]"};
+        QTest::newRow("a doubled quote at the end of a line goes on")
+            << QByteArray("\"a\"\"\nb\"\n") << ","
+            << "\"" << QStringList{"1-2:\"a\"\"\nb\" [a\"\nb]"};
+        QTest::newRow("a quote at the end of a line closes")
+            << QByteArray("\"a\"\n\"b\"\n") << ","
+            << "\"" << QStringList{"1-1:\"a\" [a]", "2-2:\"b\" [b]"};
         QTest::newRow("a quote inside an unquoted field is text")
-            << QByteArray("5\" pipe,x\n6,y\n") << "," << QStringList{"1:5\" pipe,x", "2:6,y"};
+            << QByteArray("5\" pipe,x\n6,y\n") << ","
+            << "\"" << QStringList{"1-1:5\" pipe,x [5\" pipe][x]", "2-2:6,y [6][y]"};
+        QTest::newRow("text after the closing quote belongs to the field")
+            << QByteArray("\"ab\"cd,\"\"e,\"x\"\"\"y\"\n") << ","
+            << "\"" << QStringList{"1-1:\"ab\"cd,\"\"e,\"x\"\"\"y\" [abcd][e][x\"y\"]"};
+        QTest::newRow("empty quoted fields and a last separator")
+            << QByteArray("\"\",\"\",\r\n") << ","
+            << "\"" << QStringList{"1-1:\"\",\"\", [][][]"};
         QTest::newRow("separator of several characters")
-            << QByteArray("a||\"b||\nc\"||d\ne\n") << "||"
-            << QStringList{"1:a||\"b||\nc\"||d", "3:e"};
+            << QByteArray("a||\"b||\nc\"||d\ne|||f\n") << "||"
+            << "\"" << QStringList{"1-2:a||\"b||\nc\"||d [a][b||\nc][d]", "3-3:e|||f [e][|f]"};
+        QTest::newRow("separator and quote of several bytes")
+            << QByteArray("\xC2\xA6"
+                          "a\xE2\x82\xAC"
+                          "b\xC2\xA6\xE2\x82\xAC"
+                          "c\n")
+            << QStringLiteral("€") << QStringLiteral("¦")
+            << QStringList{QStringLiteral("1-1:¦a€b¦€c [a€b][c]")};
+        QTest::newRow("an empty separator makes the record one field")
+            << QByteArray("\"a,b\"c,d\nx,\"y\n") << ""
+            << "\"" << QStringList{"1-1:\"a,b\"c,d [a,bc,d]", "2-2:x,\"y [x,\"y]"};
+        QTest::newRow("a separator UTF-8 cannot hold never matches")
+            << QByteArray("a\xEF\xBF\xBD"
+                          "b\n")
+            << QString(QChar(0xD800)) << none
+            << QStringList{QStringLiteral("1-1:a\uFFFDb [a\uFFFDb]")};
         QTest::newRow("an open quote at the end names its first line")
-            << QByteArray("h\nok\n\"open,\nrest\n") << ","
-            << QStringList{"1:h", "2:ok", "3!:\"open,\nrest"};
+            << QByteArray("h\nok\n\"open,\r\nrest\n") << ","
+            << "\""
+            << QStringList{"1-1:h [h]", "2-2:ok [ok]", "3-4!:\"open,\r\nrest [open,\r\nrest]"};
     }
 
-    void quotedRecords()
+    void recordsAndTheirFields()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, separator);
+        QFETCH(QString, quote);
         QFETCH(QStringList, records);
         TestEnvironment env;
-        QCOMPARE(
-            ::records(env.writeFile(QStringLiteral("f.csv"), bytes), QString(), u'"', separator),
-            records);
+        const QString path = env.writeFile(QStringLiteral("f.csv"), bytes);
+        const QChar quoteChar = quote.isEmpty() ? QChar() : quote.at(0);
+        QCOMPARE(splitRecords(path, true, separator, quoteChar), records);
+        QCOMPARE(splitRecords(path, false, separator, quoteChar), records);
+        QCOMPARE(textRecords(path, separator, quoteChar), records);
     }
 
     void quotedFieldsAreUnquoted_data()
@@ -250,6 +350,7 @@ private slots:
         QFETCH(QString, record);
         QFETCH(QString, separator);
         QFETCH(QStringList, fields);
+        QCOMPARE(SplitRecord(record, separator, u'"'), fields);
         QCOMPARE(quotedFields(record, separator), fields);
     }
 
@@ -335,13 +436,6 @@ private slots:
         for (QByteArrayView p : pieces)
             got << QString::fromUtf8(p);
         QCOMPARE(got, expected);
-    }
-
-    void withoutAQuoteRecordsAreLines()
-    {
-        TestEnvironment env;
-        QCOMPARE(records(env.writeFile(QStringLiteral("f.csv"), "\"a,\nb\"\n")),
-                 QStringList({"1:\"a,", "2:b\""}));
     }
 };
 

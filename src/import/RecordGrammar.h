@@ -1,0 +1,182 @@
+#pragma once
+
+#include <algorithm>
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <type_traits>
+
+// Where one field of a record stands: in the record's text, or, when quotes had to be undone,
+// in the buffer it was put together in.
+struct FieldSpan
+{
+    qsizetype from = 0;
+    qsizetype size = 0;
+    bool unquoted = false;
+};
+
+// The grammar of one record of a delimited file, read in one pass, for UTF-8 bytes
+// (QByteArrayView) or text (QStringView). Fields are cut at every occurrence of the whole
+// separator. A field that begins with the quote runs to its closing quote, may hold the
+// separator and line breaks, and holds the quote doubled for one; what follows the closing
+// quote up to the next separator belongs to the field as it stands. An empty separator makes
+// the record one field; an empty record has none.
+//
+// A record is read a line at a time: while read() says a quote is still open, the caller adds
+// the line break and the next line to the text and reads on from where the text ended.
+template <typename View> class RecordGrammar
+{
+public:
+    using Buffer = std::conditional_t<std::is_same_v<View, QByteArrayView>, QByteArray, QString>;
+    using Unit = std::remove_cv_t<std::remove_pointer_t<decltype(View().data())>>;
+
+    // An empty quote is none; the quote is never part of the separator (the runner refuses
+    // that), so a closing quote never begins a separator. A separator that cannot match (one
+    // UTF-8 cannot hold) leaves every line one field.
+    void setMatching(const Buffer& separator, View quote, bool separatorMatches = true)
+    {
+        m_separator = separatorMatches ? separator : Buffer();
+        m_quoteSize = std::min<qsizetype>(quote.size(), MaxQuote);
+        std::copy(quote.data(), quote.data() + m_quoteSize, m_quote);
+    }
+
+    void begin()
+    {
+        m_state = State::FieldStart;
+        m_spans.clear();
+        m_unquoted.resize(0);
+    }
+    // Reads the record's text from position i on; what stands before it was read already.
+    // True when a quote is still open at the end of the text.
+    bool read(View text, qsizetype i);
+    // Ends the record with its text (the file may have ended inside a quote).
+    void end(View text);
+
+    const QList<FieldSpan>& spans() const { return m_spans; }
+    const Buffer& unquoted() const { return m_unquoted; }
+    // The fields as views of the record's text and of the unquoted buffer given.
+    template <typename List> void fieldsOf(View text, View unquoted, List& fields) const
+    {
+        fields.clear();
+        for (const FieldSpan& span : m_spans)
+            fields.append((span.unquoted ? unquoted : text).sliced(span.from, span.size));
+    }
+
+private:
+    enum class State
+    {
+        FieldStart,
+        Unquoted, // up to the next separator, also after a closing quote
+        Quoted
+    };
+    static constexpr qsizetype MaxQuote = 4; // one character, in UTF-8 at most 4 bytes
+
+    View quote() const { return View(m_quote, m_quoteSize); }
+    bool quoteAt(View text, qsizetype i) const
+    {
+        if (m_quoteSize == 1)
+            return i < text.size() && text[i] == m_quote[0];
+        return m_quoteSize > 0 && text.sliced(i).startsWith(quote());
+    }
+    void startField(qsizetype at)
+    {
+        m_fieldFrom = m_fieldEnd = m_pieceFrom = at;
+        m_fieldUnquoted = false;
+    }
+    // Adds text[from, to) to the field being read.
+    void addPiece(View text, qsizetype from, qsizetype to)
+    {
+        if (from == to)
+            return;
+        if (!m_fieldUnquoted) {
+            // Most fields are one run of the text and are handed out as a view of it.
+            if (m_fieldEnd == m_fieldFrom || from == m_fieldEnd) {
+                m_fieldFrom = m_fieldEnd == m_fieldFrom ? from : m_fieldFrom;
+                m_fieldEnd = to;
+                return;
+            }
+            m_unquotedFrom = m_unquoted.size();
+            m_unquoted.append(text.sliced(m_fieldFrom, m_fieldEnd - m_fieldFrom));
+            m_fieldUnquoted = true;
+        }
+        m_unquoted.append(text.sliced(from, to - from));
+    }
+    void endField()
+    {
+        m_spans.append(m_fieldUnquoted
+                           ? FieldSpan{m_unquotedFrom, m_unquoted.size() - m_unquotedFrom, true}
+                           : FieldSpan{m_fieldFrom, m_fieldEnd - m_fieldFrom, false});
+    }
+
+    Buffer m_separator;
+    Unit m_quote[MaxQuote] = {};
+    qsizetype m_quoteSize = 0;
+
+    State m_state = State::FieldStart;
+    qsizetype m_pieceFrom = 0; // where the piece of the field being read began
+    qsizetype m_fieldFrom = 0, m_fieldEnd = 0;
+    bool m_fieldUnquoted = false;
+    qsizetype m_unquotedFrom = 0;
+    QList<FieldSpan> m_spans;
+    Buffer m_unquoted;
+};
+
+template <typename View> bool RecordGrammar<View>::read(View text, qsizetype i)
+{
+    const qsizetype n = text.size();
+    for (;;) {
+        switch (m_state) {
+        case State::FieldStart:
+            if (i >= n)
+                return false;
+            if (quoteAt(text, i)) {
+                i += m_quoteSize;
+                m_state = State::Quoted;
+            } else {
+                m_state = State::Unquoted;
+            }
+            startField(i);
+            break;
+        case State::Unquoted: {
+            const qsizetype at = m_separator.isEmpty() ? -1 : text.indexOf(View(m_separator), i);
+            if (at < 0)
+                return false; // the field runs to the end of the record
+            addPiece(text, m_pieceFrom, at);
+            endField();
+            i = at + m_separator.size();
+            m_state = State::FieldStart;
+            break;
+        }
+        case State::Quoted: {
+            const qsizetype close = text.indexOf(quote(), i);
+            if (close < 0)
+                return true;
+            const qsizetype after = close + m_quoteSize;
+            if (quoteAt(text, after)) {
+                // A doubled quote stands for one and the field goes on.
+                addPiece(text, m_pieceFrom, after);
+                i = m_pieceFrom = after + m_quoteSize;
+            } else {
+                addPiece(text, m_pieceFrom, close);
+                i = m_pieceFrom = after;
+                m_state = State::Unquoted;
+            }
+            break;
+        }
+        }
+    }
+}
+
+template <typename View> void RecordGrammar<View>::end(View text)
+{
+    if (m_state != State::FieldStart) {
+        addPiece(text, m_pieceFrom, text.size());
+        endField();
+    } else if (!text.isEmpty()) {
+        // The record ends with a separator: an empty field follows it.
+        startField(text.size());
+        endField();
+    }
+}
