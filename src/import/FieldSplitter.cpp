@@ -35,11 +35,10 @@ QStringList SplitRecord(QStringView record, const QString& separator, QChar quot
 {
     RecordGrammar<QStringView> grammar;
     grammar.setMatching(separator, quoteText(quote));
-    grammar.begin();
+    QList<QStringView> fields;
+    grammar.begin(fields);
     grammar.read(record, 0);
     grammar.end(record);
-    QList<QStringView> fields;
-    grammar.fieldsOf(record, grammar.unquoted(), fields);
     QStringList names;
     for (QStringView field : fields)
         names << field.toString();
@@ -62,10 +61,10 @@ void SplitQuotedFields(QStringView record, const QString& separator, QChar quote
     // One grammar a thread, so that every row reuses its memory.
     thread_local RecordGrammar<QStringView> grammar;
     grammar.setMatching(separator, quoteText(quote));
-    grammar.begin();
+    grammar.begin(fields);
     grammar.read(record, 0);
     grammar.end(record);
     unquoted.resize(0);
     unquoted.append(QStringView(grammar.unquoted()));
-    grammar.fieldsOf(record, unquoted, fields);
+    grammar.viewUnquotedIn(unquoted);
 }

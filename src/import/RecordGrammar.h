@@ -8,10 +8,12 @@
 #include <QStringView>
 #include <type_traits>
 
-// Where one field of a record stands: in the record's text, or, when quotes had to be undone,
-// in the buffer it was put together in.
+// A field whose view waits for the end of its record: one that had to be unquoted, put
+// together apart, and every field of a record that runs over several lines, whose text moves as
+// it grows.
 struct FieldSpan
 {
+    qsizetype field = 0; // its place in the record
     qsizetype from = 0;
     qsizetype size = 0;
     bool unquoted = false;
@@ -42,26 +44,31 @@ public:
         std::copy(quote.data(), quote.data() + m_quoteSize, m_quote);
     }
 
-    void begin()
+    // Starts a record whose fields go to fields.
+    void begin(QList<View>& fields)
     {
+        m_fields = &fields;
+        fields.clear();
         m_state = State::FieldStart;
+        m_severalLines = false;
         m_spans.clear();
-        m_unquoted.resize(0);
+        if (!m_unquoted.isEmpty())
+            m_unquoted.resize(0);
     }
     // Reads the record's text from position i on; what stands before it was read already.
     // True when a quote is still open at the end of the text.
     bool read(View text, qsizetype i);
-    // Ends the record with its text (the file may have ended inside a quote).
+    // Ends the record with its text (the file may have ended inside a quote): the fields are
+    // views of it and of unquoted(), valid while both are.
     void end(View text);
 
-    const QList<FieldSpan>& spans() const { return m_spans; }
     const Buffer& unquoted() const { return m_unquoted; }
-    // The fields as views of the record's text and of the unquoted buffer given.
-    template <typename List> void fieldsOf(View text, View unquoted, List& fields) const
+    // Points the unquoted fields at a copy of unquoted().
+    void viewUnquotedIn(View copy)
     {
-        fields.clear();
-        for (const FieldSpan& span : m_spans)
-            fields.append((span.unquoted ? unquoted : text).sliced(span.from, span.size));
+        for (const FieldSpan& span : std::as_const(m_spans))
+            if (span.unquoted)
+                (*m_fields)[span.field] = copy.sliced(span.from, span.size);
     }
 
 private:
@@ -79,6 +86,10 @@ private:
         if (m_quoteSize == 1)
             return i < text.size() && text[i] == m_quote[0];
         return m_quoteSize > 0 && text.sliced(i).startsWith(quote());
+    }
+    qsizetype findSeparator(View text, qsizetype from) const
+    {
+        return m_separator.isEmpty() ? -1 : text.indexOf(View(m_separator), from);
     }
     void startField(qsizetype at)
     {
@@ -103,23 +114,43 @@ private:
         }
         m_unquoted.append(text.sliced(from, to - from));
     }
-    void endField()
+    void endField(View text)
     {
-        m_spans.append(m_fieldUnquoted
-                           ? FieldSpan{m_unquotedFrom, m_unquoted.size() - m_unquotedFrom, true}
-                           : FieldSpan{m_fieldFrom, m_fieldEnd - m_fieldFrom, false});
+        const qsizetype field = m_fields->size();
+        if (m_fieldUnquoted) {
+            m_spans.append(
+                FieldSpan{field, m_unquotedFrom, m_unquoted.size() - m_unquotedFrom, true});
+            m_fields->append(View());
+        } else if (m_severalLines) {
+            m_spans.append(FieldSpan{field, m_fieldFrom, m_fieldEnd - m_fieldFrom, false});
+            m_fields->append(View());
+        } else {
+            m_fields->append(text.sliced(m_fieldFrom, m_fieldEnd - m_fieldFrom));
+        }
+    }
+    // The record goes on past this text, which will move: its fields so far keep their places.
+    void holdPlaces(View text)
+    {
+        for (qsizetype field = 0; field < m_fields->size(); ++field) {
+            const View view = m_fields->at(field);
+            if (!view.isNull())
+                m_spans.append(FieldSpan{field, view.data() - text.data(), view.size(), false});
+        }
+        m_severalLines = true;
     }
 
     Buffer m_separator;
     Unit m_quote[MaxQuote] = {};
     qsizetype m_quoteSize = 0;
 
+    QList<View>* m_fields = nullptr;
     State m_state = State::FieldStart;
+    bool m_severalLines = false;
     qsizetype m_pieceFrom = 0; // where the piece of the field being read began
     qsizetype m_fieldFrom = 0, m_fieldEnd = 0;
     bool m_fieldUnquoted = false;
     qsizetype m_unquotedFrom = 0;
-    QList<FieldSpan> m_spans;
+    QList<FieldSpan> m_spans; // fields viewed once the record ends
     Buffer m_unquoted;
 };
 
@@ -129,6 +160,20 @@ template <typename View> bool RecordGrammar<View>::read(View text, qsizetype i)
     for (;;) {
         switch (m_state) {
         case State::FieldStart:
+            // Fields without a quote, most of them, are cut here without going round the states.
+            while (i < n && !quoteAt(text, i)) {
+                const qsizetype at = findSeparator(text, i);
+                if (at < 0) {
+                    // The last field runs to the end of the record.
+                    startField(i);
+                    m_state = State::Unquoted;
+                    return false;
+                }
+                startField(i);
+                m_fieldEnd = at;
+                endField(text);
+                i = at + m_separator.size();
+            }
             if (i >= n)
                 return false;
             if (quoteAt(text, i)) {
@@ -140,19 +185,22 @@ template <typename View> bool RecordGrammar<View>::read(View text, qsizetype i)
             startField(i);
             break;
         case State::Unquoted: {
-            const qsizetype at = m_separator.isEmpty() ? -1 : text.indexOf(View(m_separator), i);
+            const qsizetype at = findSeparator(text, i);
             if (at < 0)
                 return false; // the field runs to the end of the record
             addPiece(text, m_pieceFrom, at);
-            endField();
+            endField(text);
             i = at + m_separator.size();
             m_state = State::FieldStart;
             break;
         }
         case State::Quoted: {
             const qsizetype close = text.indexOf(quote(), i);
-            if (close < 0)
+            if (close < 0) {
+                if (!m_severalLines)
+                    holdPlaces(text);
                 return true;
+            }
             const qsizetype after = close + m_quoteSize;
             if (quoteAt(text, after)) {
                 // A doubled quote stands for one and the field goes on.
@@ -173,10 +221,13 @@ template <typename View> void RecordGrammar<View>::end(View text)
 {
     if (m_state != State::FieldStart) {
         addPiece(text, m_pieceFrom, text.size());
-        endField();
+        endField(text);
     } else if (!text.isEmpty()) {
         // The record ends with a separator: an empty field follows it.
         startField(text.size());
-        endField();
+        endField(text);
     }
+    const View unquoted(m_unquoted);
+    for (const FieldSpan& span : std::as_const(m_spans))
+        (*m_fields)[span.field] = (span.unquoted ? unquoted : text).sliced(span.from, span.size);
 }

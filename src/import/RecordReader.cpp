@@ -73,13 +73,12 @@ bool RecordReader::next()
     if (!readLine(m_line))
         return false;
     m_record.firstLine = m_record.lastLine = m_lines.lineNumber();
-    m_bytes.begin();
+    m_bytes.begin(m_record.fields);
     QByteArrayView text = m_line;
     if (m_bytes.read(text, 0))
         text = readQuotedOn();
     m_bytes.end(text);
     m_record.text = text;
-    m_bytes.fieldsOf(text, m_bytes.unquoted(), m_record.fields);
     return true;
 }
 
@@ -116,7 +115,7 @@ bool RecordReader::nextText(QString& text)
     // Most records hold no quote at all: they are their line.
     if (m_quote.isNull() || !m_textLine.contains(m_quote))
         return true;
-    m_text.begin();
+    m_text.begin(m_textFields);
     bool open = m_text.read(text, 0);
     while (open) {
         const QStringView lineBreak = breakText(m_lines.lastBreak());
