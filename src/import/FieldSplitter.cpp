@@ -36,7 +36,7 @@ QStringList SplitRecord(QStringView record, const QString& separator, QChar quot
     RecordGrammar<QStringView> grammar;
     grammar.setMatching(separator, quoteText(quote));
     QList<QStringView> fields;
-    grammar.begin(fields);
+    grammar.begin(&fields);
     grammar.read(record, 0);
     grammar.end(record);
     QStringList names;
@@ -61,7 +61,7 @@ void SplitQuotedFields(QStringView record, const QString& separator, QChar quote
     // One grammar a thread, so that every row reuses its memory.
     thread_local RecordGrammar<QStringView> grammar;
     grammar.setMatching(separator, quoteText(quote));
-    grammar.begin(fields);
+    grammar.begin(&fields);
     grammar.read(record, 0);
     grammar.end(record);
     unquoted.resize(0);

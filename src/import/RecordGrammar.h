@@ -39,16 +39,21 @@ public:
     // UTF-8 cannot hold) leaves every line one field.
     void setMatching(const Buffer& separator, View quote, bool separatorMatches = true)
     {
-        m_separator = separatorMatches ? separator : Buffer();
+        // Set for every row of a file: the same separator is kept without a copy.
+        if (!separatorMatches)
+            m_separator = Buffer();
+        else if (!m_separator.isSharedWith(separator))
+            m_separator = separator;
         m_quoteSize = std::min<qsizetype>(quote.size(), MaxQuote);
         std::copy(quote.data(), quote.data() + m_quoteSize, m_quote);
     }
 
-    // Starts a record whose fields go to fields.
-    void begin(QList<View>& fields)
+    // Starts a record whose fields go to fields; without a list only the record's end is found.
+    void begin(QList<View>* fields)
     {
-        m_fields = &fields;
-        fields.clear();
+        m_fields = fields;
+        if (fields)
+            fields->clear();
         m_state = State::FieldStart;
         m_severalLines = false;
         m_spans.clear();
@@ -91,6 +96,12 @@ private:
     {
         return m_separator.isEmpty() ? -1 : text.indexOf(View(m_separator), from);
     }
+    bool separatorAt(View text, qsizetype i) const
+    {
+        if (m_separator.size() == 1)
+            return i < text.size() && text[i] == m_separator[0];
+        return !m_separator.isEmpty() && text.sliced(i).startsWith(View(m_separator));
+    }
     void startField(qsizetype at)
     {
         m_fieldFrom = m_fieldEnd = m_pieceFrom = at;
@@ -99,7 +110,7 @@ private:
     // Adds text[from, to) to the field being read.
     void addPiece(View text, qsizetype from, qsizetype to)
     {
-        if (from == to)
+        if (from == to || !m_fields)
             return;
         if (!m_fieldUnquoted) {
             // Most fields are one run of the text and are handed out as a view of it.
@@ -116,6 +127,8 @@ private:
     }
     void endField(View text)
     {
+        if (!m_fields)
+            return;
         const qsizetype field = m_fields->size();
         if (m_fieldUnquoted) {
             m_spans.append(
@@ -131,6 +144,8 @@ private:
     // The record goes on past this text, which will move: its fields so far keep their places.
     void holdPlaces(View text)
     {
+        if (!m_fields)
+            return;
         for (qsizetype field = 0; field < m_fields->size(); ++field) {
             const View view = m_fields->at(field);
             if (!view.isNull())
@@ -210,6 +225,12 @@ template <typename View> bool RecordGrammar<View>::read(View text, qsizetype i)
                 addPiece(text, m_pieceFrom, close);
                 i = m_pieceFrom = after;
                 m_state = State::Unquoted;
+                // Most closing quotes stand right before a separator.
+                if (separatorAt(text, i)) {
+                    endField(text);
+                    i += m_separator.size();
+                    m_state = State::FieldStart;
+                }
             }
             break;
         }
@@ -227,6 +248,8 @@ template <typename View> void RecordGrammar<View>::end(View text)
         startField(text.size());
         endField(text);
     }
+    if (!m_fields)
+        return;
     const View unquoted(m_unquoted);
     for (const FieldSpan& span : std::as_const(m_spans))
         (*m_fields)[span.field] = (span.unquoted ? unquoted : text).sliced(span.from, span.size);

@@ -73,7 +73,7 @@ bool RecordReader::next()
     if (!readLine(m_line))
         return false;
     m_record.firstLine = m_record.lastLine = m_lines.lineNumber();
-    m_bytes.begin(m_record.fields);
+    m_bytes.begin(&m_record.fields);
     QByteArrayView text = m_line;
     if (m_bytes.read(text, 0))
         text = readQuotedOn();
@@ -115,7 +115,7 @@ bool RecordReader::nextText(QString& text)
     // Most records hold no quote at all: they are their line.
     if (m_quote.isNull() || !m_textLine.contains(m_quote))
         return true;
-    m_text.begin(m_textFields);
+    m_text.begin(nullptr);
     bool open = m_text.read(text, 0);
     while (open) {
         const QStringView lineBreak = breakText(m_lines.lastBreak());

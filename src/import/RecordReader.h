@@ -60,6 +60,5 @@ private:
     QByteArray m_line;
     QByteArray m_joined; // a record of several lines
     QString m_textLine;
-    QList<QStringView> m_textFields; // not handed out: text records are not split
     Record m_record;
 };
