@@ -40,6 +40,7 @@ void LineReader::openFile(const QString& path)
     if (m_fd < 0)
         throw Failure(QStringLiteral("The file %1 cannot be read: %2").arg(path, systemError()));
     m_path = path;
+    m_ownUtf8 = false;
     m_seekable = ::lseek(m_fd, 0, SEEK_CUR) >= 0;
     m_bufferOffset = 0;
     m_long = false;
@@ -101,6 +102,7 @@ void LineReader::openUtf8(const QString& path)
 {
     openFile(path);
     m_mode = Mode::Utf8;
+    m_ownUtf8 = true;
 }
 
 void LineReader::startDecoder()

@@ -40,6 +40,8 @@ public:
     void openUtf8(const QString& path);
     void close();
     bool isOpen() const { return m_fd >= 0; }
+    // Opened with openUtf8(): its lines can be read as the bytes they are.
+    bool readsOwnUtf8() const { return m_ownUtf8; }
 
     // False at the end of the file. Throws Failure on a read error.
     bool readLine(QString& line);
@@ -82,6 +84,7 @@ private:
     int m_fd = -1;
     QString m_path;
     Mode m_mode = Mode::Detect;
+    bool m_ownUtf8 = false;
     QByteArray m_buffer;
     qsizetype m_start = 0;
     qsizetype m_end = 0;

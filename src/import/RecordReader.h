@@ -1,55 +1,64 @@
 #pragma once
 
 #include "LineReader.h"
+#include "RecordGrammar.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 
-// The records of a delimited file, read from its lines. Without a quote character a record is
-// one line. With one, a field that begins with it may hold the separator, line breaks and the
-// quote doubled: such a record runs on over as many lines as its quote stays open, and the
-// breaks inside it are kept exactly as they stand in the file.
+// One record of a delimited file, as read from its lines.
+struct Record
+{
+    QList<QByteArrayView> fields; // split and unquoted, UTF-8; empty for a blank line
+    QByteArrayView text;          // as it stands in the file, lines joined by their own breaks
+    qint64 firstLine = 0;         // the file's lines it spans, from 1
+    qint64 lastLine = 0;
+    bool unterminated = false; // the file ended while a quote was open
+    QString fault;             // the first undecodable line's fault (LineReader::lastFault)
+};
+
+// The records of a delimited file, read from its lines and split into fields in one pass (see
+// RecordGrammar). Without a quote character a record is one line. With one, a record runs on
+// over as many lines as its quote stays open, and the breaks inside it are kept as they stand.
 class RecordReader
 {
 public:
+    // separator: the whole text that separates fields (may be several characters; empty: the
+    // record is one field); quote: null for none.
+    RecordReader(LineReader& lines, const QString& separator, QChar quote);
+
+    // False at the end of the file; throws Failure on a read error. Our own UTF-8
+    // (LineReader::openUtf8) is split as the bytes it is, never decoded; other lines are
+    // decoded and split as their UTF-8.
+    bool next();
+    const Record& record() const { return m_record; } // valid until the next call
+    // The next record as text, for lines that are decoded: record() then tells its lines, its
+    // fault and whether it ended unterminated, but holds no fields.
+    bool nextText(QString& text);
+
+    // To delete once ImportRun reads through next() and record().
     explicit RecordReader(LineReader& lines) : m_lines(lines) {}
-
-    // A null quote reads plain lines. The separator tells where a field begins, since only
-    // there a quote opens one.
-    void setQuote(QChar quote, const QString& separator)
-    {
-        m_quote = quote;
-        m_separator = separator;
-    }
-
-    // False at the end of the file. Throws Failure on a read error.
-    bool next(QString& record);
-    // The next record as the UTF-8 bytes of its line, for lines opened with openUtf8() and no
-    // quote character. False at the end of the file.
+    void setQuote(QChar quote, const QString& separator);
+    bool next(QString& record) { return nextText(record); }
     bool nextUtf8(QByteArray& record);
-    // The lines of the file that the last record spans, the first line being 1.
-    qint64 firstLine() const { return m_firstLine; }
+    qint64 firstLine() const { return m_record.firstLine; }
     qint64 lastLine() const { return m_lines.lineNumber(); }
-    // True when the last record ended with the file while a quote was still open.
-    bool unterminated() const { return m_unterminated; }
-    // The fault of the first of the last record's lines that did not decode (see
-    // LineReader::lastFault()); empty when all of them did.
-    QString lastFault() const { return m_fault; }
+    bool unterminated() const { return m_record.unterminated; }
+    QString lastFault() const { return m_record.fault; }
 
 private:
-    enum class State
-    {
-        FieldStart,
-        Unquoted,
-        Quoted,
-        AfterQuote
-    };
-    State scan(QStringView text, State state) const;
+    void startRecord();
+    bool readLine(QByteArray& line);
+    QByteArrayView readQuotedOn();
 
     LineReader& m_lines;
     QChar m_quote;
-    QString m_separator;
-    QString m_line;
-    qint64 m_firstLine = 0;
-    bool m_unterminated = false;
-    QString m_fault;
+    RecordGrammar<QByteArrayView> m_bytes;
+    RecordGrammar<QStringView> m_text;
+    QByteArray m_line;
+    QByteArray m_joined; // a record of several lines
+    QString m_textLine;
+    Record m_record;
 };

@@ -241,8 +241,8 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
     Prepared prepared;
     LineReader lines;
     lines.open(m_path, m_encoding);
-    RecordReader reader(lines);
-    reader.setQuote(m_quote, m_separator);
+    RecordReader reader(lines, m_separator, m_quote);
+    const Record& record = reader.record();
     const QString partial = m_path + QStringLiteral(".part");
     step(Step::OpenForWriting);
     Output out(create(partial));
@@ -251,31 +251,31 @@ WorkingCopy::Prepared WorkingCopy::keepLines(const std::function<bool()>& skipsF
     for (;;) {
         onLine();
         step(Step::Read);
-        if (!reader.next(line))
+        if (!reader.nextText(line))
             break;
         // The header is the first line that is not blank: blank lines are no rows anywhere.
-        const bool blank = line.isEmpty() && !reader.unterminated();
+        const bool blank = line.isEmpty() && !record.unterminated;
         const bool header = counter == 0 && !blank;
         const bool keep = !(header && skipsFirstLine());
-        const QString fault = reader.lastFault();
+        const QString& fault = record.fault;
         if (keep) {
             step(Step::Write);
             if (fault.isEmpty()) {
                 out.writeLine(line);
             } else {
                 // Nothing of it is loaded: its lines stay, blank.
-                for (qint64 n = reader.firstLine(); n <= reader.lastLine(); ++n)
+                for (qint64 n = record.firstLine; n <= record.lastLine; ++n)
                     out.writeLine(QString());
-                prepared.unreadable.push_back({reader.firstLine(), fault, line});
+                prepared.unreadable.push_back({record.firstLine, fault, line});
             }
         }
         if (header) {
             prepared.firstLine = line;
             prepared.hasLines = true;
             prepared.firstLineKept = keep;
-            prepared.firstLineAt = reader.firstLine();
-            prepared.firstLineSpan = reader.lastLine() - reader.firstLine() + 1;
-            prepared.firstLineUnterminated = reader.unterminated();
+            prepared.firstLineAt = record.firstLine;
+            prepared.firstLineSpan = record.lastLine - record.firstLine + 1;
+            prepared.firstLineUnterminated = record.unterminated;
             prepared.firstLineFault = fault;
         }
         if (!blank)

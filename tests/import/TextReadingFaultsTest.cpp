@@ -18,14 +18,13 @@ void readAll(const QString& path, const QString& encoding, QChar quote, QStringL
 {
     LineReader lines;
     lines.open(path, encoding);
-    RecordReader reader(lines);
-    reader.setQuote(quote, QStringLiteral(","));
+    RecordReader reader(lines, QStringLiteral(","), quote);
     QString record;
-    while (reader.next(record)) {
-        const QString number = QString::number(reader.firstLine()) + u':';
+    while (reader.nextText(record)) {
+        const QString number = QString::number(reader.record().firstLine) + u':';
         records << number + record;
-        if (!reader.lastFault().isEmpty())
-            faults << number + reader.lastFault();
+        if (!reader.record().fault.isEmpty())
+            faults << number + reader.record().fault;
     }
 }
 } // namespace
@@ -162,6 +161,16 @@ private slots:
                  QStringList({"1:1,\"a\nb" + Bad + "\nc" + Bad + "\",d", "4:2,x", "5:3," + Bad}));
         QCOMPARE(faults, QStringList({"1:The byte FF cannot be read as UTF-8.",
                                       "5:The byte C3 cannot be read as UTF-8."}));
+        // Split as it is read, the record keeps the same fault and its fields.
+        LineReader lines;
+        lines.open(env.path(QStringLiteral("q.csv")), QStringLiteral("UTF-8"));
+        RecordReader reader(lines, QStringLiteral(","), u'"');
+        const QByteArray quoted = QString("a\nb" + Bad + "\nc" + Bad).toUtf8();
+        QVERIFY(reader.next());
+        QCOMPARE(reader.record().fault, QStringLiteral("The byte FF cannot be read as UTF-8."));
+        QCOMPARE(reader.record().fields, QList<QByteArrayView>({"1", quoted, "d"}));
+        QVERIFY(reader.next());
+        QVERIFY(reader.record().fault.isEmpty());
     }
 
     // A UTF-32 mark is four bytes; a pipe may hand them over one at a time.

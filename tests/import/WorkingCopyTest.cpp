@@ -81,6 +81,30 @@ private slots:
         QCOMPARE(in.readAll(), QByteArray("head\r\none\ntwo\rthree"));
     }
 
+    // With a quote, a record keeps the lines it spans as they stand: the header's span is
+    // known, and a record that cannot be read leaves one blank line for each of its lines.
+    void quotedRecordsKeepTheirLines()
+    {
+        TestEnvironment env;
+        WorkingCopy copy(env.path(QStringLiteral("temp/upload.txt")));
+        copy.setSourceFormat(QStringLiteral("UTF-8"), u'"', QStringLiteral(","));
+        copy.copyFrom(env.writeFile(QStringLiteral("in.csv"),
+                                    "\n\"a\r\nb\",c\n\"x\ny\xFF\",z\n1,\"2\n3\"\n"));
+        const auto prepared = copy.keepLines([] { return true; }, [] {});
+        QCOMPARE(prepared.firstLine, QStringLiteral("\"a\r\nb\",c"));
+        QCOMPARE(prepared.firstLineAt, 2);
+        QCOMPARE(prepared.firstLineSpan, 2);
+        QVERIFY(!prepared.firstLineKept);
+        QCOMPARE(prepared.unreadable.size(), size_t(1));
+        QCOMPARE(prepared.unreadable.front().line, 4);
+        QCOMPARE(prepared.unreadable.front().reason,
+                 QStringLiteral("The byte FF cannot be read as UTF-8."));
+        QCOMPARE(prepared.fileLine(2), 4);
+        QFile out(copy.path());
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(out.readAll(), QByteArray("\r\n\r\n\r\n1,\"2\n3\"\r\n"));
+    }
+
     void aReadOnlyOrStaleWorkingCopyIsReplaced()
     {
         TestEnvironment env;
