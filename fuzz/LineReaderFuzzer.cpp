@@ -3,8 +3,9 @@
 // back exactly the values of the fields. The first input byte picks the separator; the rest
 // is the file.
 #include "FieldSplitter.h"
+#include "InsertText.h"
 #include "LineReader.h"
-#include "StatementText.h"
+#include "RecordReader.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -178,20 +179,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     reader.open(QStringLiteral("/proc/self/fd/") + QString::number(fd));
     const QStringList expected = referenceLines(file);
     const QString table = QStringLiteral("t]x");
-    QString line, statement;
-    QList<QStringView> fields;
+    QString line;
     qsizetype n = 0;
     while (reader.readLine(line)) {
         expect(n < expected.size(), "more lines than the reference");
         expect(line == expected[n], "a line");
-        SplitFields(line, separator, fields);
+        const QStringList fields = SplitRecord(line, separator, QChar());
         const QStringList reference = referenceFields(line, separator);
-        expect(fields.size() == reference.size(), "the number of fields");
-        for (qsizetype i = 0; i < fields.size(); ++i)
-            expect(fields[i] == reference[i], "a field");
+        expect(fields == reference, "the fields");
         if (!fields.isEmpty()) {
-            StatementText::insert(table, fields, statement);
-            expect(valuesOf(statement, table) == reference, "the values a statement stores");
+            QList<QByteArray> bytes;
+            QList<QByteArrayView> views;
+            for (const QString& field : fields)
+                bytes << field.toUtf8();
+            for (const QByteArray& b : bytes)
+                views << QByteArrayView(b);
+            const QString statement = QString::fromUtf8(InsertText(table, views));
+            QStringList stored;
+            for (const QByteArray& b : bytes)
+                stored << QString::fromUtf8(b);
+            expect(valuesOf(statement, table) == stored, "the values a statement stores");
         }
         ++n;
     }
@@ -209,14 +216,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (copyFd < 0 || ::write(copyFd, copy.data(), copy.size()) != ssize_t(copy.size()))
         std::abort();
     reader.openUtf8(QStringLiteral("/proc/self/fd/") + QString::number(copyFd));
-    const QByteArray separatorBytes = separator.toUtf8();
-    QByteArray bytes;
-    QList<QByteArrayView> pieces;
+    RecordReader records(reader, separator, QChar());
     n = 0;
-    while (reader.readUtf8Line(bytes)) {
+    while (records.next()) {
         expect(n < expected.size(), "more UTF-8 lines than the reference");
-        expect(bytes == expected[n].toUtf8(), "a UTF-8 line");
-        SplitFields(QByteArrayView(bytes), QByteArrayView(separatorBytes), pieces);
+        expect(records.record().text == expected[n].toUtf8(), "a UTF-8 line");
+        const QList<QByteArrayView>& pieces = records.record().fields;
         const QStringList reference = referenceFields(expected[n], separator);
         expect(pieces.size() == reference.size(), "the number of UTF-8 fields");
         for (qsizetype i = 0; i < pieces.size(); ++i)

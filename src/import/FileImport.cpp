@@ -189,7 +189,7 @@ void FileImport::listRowsNotSent(const QString& reason)
     if (source) {
         try {
             while (source->next()) {
-                const CopyRecord& record = source->record();
+                const Record& record = source->record();
                 const qint64 line = prepared.fileLine(record.firstLine);
                 listUnreadableBefore(line + 1);
                 if (!record.text.isEmpty())

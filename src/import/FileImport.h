@@ -2,11 +2,11 @@
 
 #include "Guard.h"
 #include "ImportRun.h"
+#include "RecordReader.h"
 #include "RowLedger.h"
 #include "RunLines.h"
 #include "WorkingCopy.h"
 #include "WorkingCopyClaim.h"
-#include "WorkingCopyRecords.h"
 
 #include <QStringList>
 
@@ -56,11 +56,11 @@ private:
 
     // FileImportRows.cpp: the rows.
     void append();
-    void sendRows(WorkingCopyRecords& records, const RunLine::RowLines& lines, bool firstRead,
+    void sendRows(RecordReader& records, const RunLine::RowLines& lines, bool firstRead,
                   bool skipHeader);
-    bool takeRow(const CopyRecord& record, qint64 fileLine, int line);
-    void takeTable(const CopyRecord& record, qint64 fileLine);
-    void sendRow(const CopyRecord& record, qint64 fileLine, int line);
+    bool takeRow(const Record& record, qint64 fileLine, int line);
+    void takeTable(const Record& record, qint64 fileLine);
+    void sendRow(const Record& record, qint64 fileLine, int line);
     void settle(int line);
     void settleAll(int line);
 
@@ -82,7 +82,7 @@ private:
     bool rowsBegun = false;
     bool stopHandled = false;
     bool heldRowsEnded = false;
-    WorkingCopyRecords* source = nullptr; // the rows being read, to list what was not sent
+    RecordReader* source = nullptr; // the rows being read, to list what was not sent
 };
 
 // Runs a numbered step whose failure dooms the rest of this file: reported once, naming the

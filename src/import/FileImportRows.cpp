@@ -20,7 +20,7 @@ void FileImport::append()
         tableColumns = columns.fieldCount();
     });
     LineReader reader;
-    WorkingCopyRecords records(reader, separator, o.quote);
+    RecordReader records(reader, separator, o.quote);
     vital(RunLine::OpenForCount, [&] { reader.openUtf8(workingCopy.path()); });
     // The first record that is not blank, as the header was found, gives the file's columns.
     bool more = false;
@@ -52,8 +52,8 @@ void FileImport::append()
 
 // Sends the rows of records; firstRead: its current record is the first to send. skipHeader:
 // the record on the header's line named the columns and is no row.
-void FileImport::sendRows(WorkingCopyRecords& records, const RunLine::RowLines& lines,
-                          bool firstRead, bool skipHeader)
+void FileImport::sendRows(RecordReader& records, const RunLine::RowLines& lines, bool firstRead,
+                          bool skipHeader)
 {
     rowsBegun = true;
     source = &records;
@@ -67,7 +67,7 @@ void FileImport::sendRows(WorkingCopyRecords& records, const RunLine::RowLines& 
                 if (!more)
                     break;
             }
-            const CopyRecord& record = records.record();
+            const Record& record = records.record();
             if (skipHeader && record.firstLine == prepared.firstLineAt)
                 continue;
             g.setLine(lines.split);
@@ -93,7 +93,7 @@ void FileImport::sendRows(WorkingCopyRecords& records, const RunLine::RowLines& 
 // False when the record is no row to send: a blank line, or one that fails before it is sent
 // (a line that could not be read, a quote left open at the end of the file, a NUL), which is
 // reported in its place, after the rows before it.
-bool FileImport::takeRow(const CopyRecord& record, qint64 fileLine, int line)
+bool FileImport::takeRow(const Record& record, qint64 fileLine, int line)
 {
     // A line that could not be read stands blank in the working copy: its row fails here.
     while (!prepared.unreadable.empty() && prepared.unreadable.front().line <= fileLine) {
@@ -128,7 +128,7 @@ bool FileImport::takeRow(const CopyRecord& record, qint64 fileLine, int line)
 }
 
 // Appending, the selection is read afresh for every row: changing it sends the rest elsewhere.
-void FileImport::takeTable(const CopyRecord& record, qint64 fileLine)
+void FileImport::takeTable(const Record& record, qint64 fileLine)
 {
     if (!appending)
         return;
@@ -139,7 +139,7 @@ void FileImport::takeTable(const CopyRecord& record, qint64 fileLine)
     }
 }
 
-void FileImport::sendRow(const CopyRecord& record, qint64 fileLine, int line)
+void FileImport::sendRow(const Record& record, qint64 fileLine, int line)
 {
     g.setLine(line);
     // The text is kept only where it will be listed: a long row is not held twice.

@@ -64,16 +64,7 @@ QStringList FileImport::headerFields()
         throw Failure(headerUnreadable(prepared.firstLineFault, prepared.firstLineAt));
     if (prepared.firstLineUnterminated)
         throw Failure(unclosedQuote(1));
-    QList<QStringView> fields;
-    QString unquoted;
-    if (o.quote.isNull())
-        SplitFields(prepared.firstLine, separator, fields);
-    else
-        SplitQuotedFields(prepared.firstLine, separator, o.quote, unquoted, fields);
-    QStringList names;
-    for (QStringView f : fields)
-        names << f.toString();
-    return names;
+    return SplitRecord(prepared.firstLine, separator, o.quote);
 }
 
 void FileImport::noColumns()
@@ -108,7 +99,7 @@ void FileImport::createFromHeader()
                 RunLine::HeaderCreateTable);
     // The header named the columns; it is not a row of the table.
     LineReader reader;
-    WorkingCopyRecords records(reader, separator, o.quote);
+    RecordReader records(reader, separator, o.quote);
     vital(RunLine::HeaderNamedRows.open, [&] { reader.openUtf8(workingCopy.path()); });
     sendRows(records, RunLine::HeaderNamedRows, false, prepared.firstLineKept);
     g.line(RunLine::HeaderNamedRows.close, [&] { reader.close(); });
@@ -137,7 +128,7 @@ void FileImport::createFromPrompts()
     createTable(columns, RunLine::PromptsCreateText, RunLine::PromptsCreateBuilt,
                 RunLine::PromptsCreateTable);
     LineReader reader;
-    WorkingCopyRecords records(reader, separator, o.quote);
+    RecordReader records(reader, separator, o.quote);
     vital(RunLine::PromptNamedRows.open, [&] { reader.openUtf8(workingCopy.path()); });
     sendRows(records, RunLine::PromptNamedRows, false, false);
     g.line(RunLine::PromptNamedRows.close, [&] { reader.close(); });

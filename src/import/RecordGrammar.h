@@ -68,13 +68,6 @@ public:
     void end(View text);
 
     const Buffer& unquoted() const { return m_unquoted; }
-    // Points the unquoted fields at a copy of unquoted().
-    void viewUnquotedIn(View copy)
-    {
-        for (const FieldSpan& span : std::as_const(m_spans))
-            if (span.unquoted)
-                (*m_fields)[span.field] = copy.sliced(span.from, span.size);
-    }
 
 private:
     enum class State

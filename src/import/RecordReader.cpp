@@ -133,13 +133,3 @@ bool RecordReader::nextText(QString& text)
     }
     return true;
 }
-
-bool RecordReader::nextUtf8(QByteArray& record)
-{
-    Q_ASSERT(m_quote.isNull());
-    startRecord();
-    if (!m_lines.readUtf8Line(record))
-        return false;
-    m_record.firstLine = m_record.lastLine = m_lines.lineNumber();
-    return true;
-}

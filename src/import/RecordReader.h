@@ -38,17 +38,8 @@ public:
     // fault and whether it ended unterminated, but holds no fields.
     bool nextText(QString& text);
 
-    // To delete once ImportRun reads through next() and record().
-    explicit RecordReader(LineReader& lines) : m_lines(lines) {}
-    void setQuote(QChar quote, const QString& separator);
-    bool next(QString& record) { return nextText(record); }
-    bool nextUtf8(QByteArray& record);
-    qint64 firstLine() const { return m_record.firstLine; }
-    qint64 lastLine() const { return m_lines.lineNumber(); }
-    bool unterminated() const { return m_record.unterminated; }
-    QString lastFault() const { return m_record.fault; }
-
 private:
+    void setQuote(QChar quote, const QString& separator);
     void startRecord();
     bool readLine(QByteArray& line);
     QByteArrayView readQuotedOn();
