@@ -18,24 +18,31 @@ std::string upperAscii(std::string_view text)
 const std::set<std::string, std::less<>> ddlObjects = {
     "default", "index", "procedure", "proc", "rule", "schema", "table", "trigger", "view"};
 
-// The significant tokens of a statement, by position.
+// The first significant tokens of a statement, by position: all that tells what it is. Kept
+// in place, as every statement of a batch is read through them.
 class Words
 {
 public:
     explicit Words(const std::vector<SqlToken>& tokens)
     {
-        for (const SqlToken& t : tokens)
-            if (t.isSignificant())
-                m_words.push_back(&t);
+        for (const SqlToken& t : tokens) {
+            if (!t.isSignificant())
+                continue;
+            m_words[m_count++] = &t;
+            if (m_count == Kept)
+                break;
+        }
     }
 
-    bool empty() const { return m_words.empty(); }
-    const SqlToken& first() const { return *m_words.front(); }
-    const SqlToken* at(size_t k) const { return k < m_words.size() ? m_words[k] : nullptr; }
+    bool empty() const { return m_count == 0; }
+    const SqlToken& first() const { return *m_words[0]; }
+    const SqlToken* at(size_t k) const { return k < m_count ? m_words[k] : nullptr; }
     bool is(size_t k, std::string_view keyword) const { return at(k) && at(k)->is(keyword); }
 
 private:
-    std::vector<const SqlToken*> m_words;
+    static constexpr size_t Kept = 4;
+    const SqlToken* m_words[Kept] = {};
+    size_t m_count = 0;
 };
 
 // A statement the session handles itself rather than SQLite. Each reader recognises one kind

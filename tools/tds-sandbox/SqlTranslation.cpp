@@ -5,6 +5,7 @@
 
 #include <map>
 #include <set>
+#include <span>
 
 namespace sandbox {
 
@@ -150,10 +151,18 @@ void Rewriter::findNext()
 
 Rewriter::Written Rewriter::writeToken(const SqlToken& t)
 {
-    for (Rewrite rewrite :
-         {&Rewriter::emptyString, &Rewriter::longLiteral, &Rewriter::globalVariable,
-          &Rewriter::ownerPrefix, &Rewriter::truncateTable, &Rewriter::renamedFunction,
-          &Rewriter::currentDate, &Rewriter::objectName})
+    // Most tokens of a row's INSERT are values, commas and blanks: only the rewrites that can
+    // apply to a token's kind are tried.
+    static constexpr Rewrite forStrings[] = {&Rewriter::emptyString, &Rewriter::longLiteral};
+    static constexpr Rewrite forNames[] = {&Rewriter::globalVariable, &Rewriter::ownerPrefix,
+                                           &Rewriter::truncateTable,  &Rewriter::renamedFunction,
+                                           &Rewriter::currentDate,    &Rewriter::objectName};
+    std::span<const Rewrite> rewrites;
+    if (t.kind == SqlToken::String)
+        rewrites = forStrings;
+    else if (t.kind == SqlToken::Word || t.kind == SqlToken::QuotedName)
+        rewrites = forNames;
+    for (Rewrite rewrite : rewrites)
         if (const Written written = (this->*rewrite)(t); written != Written::Nothing)
             return written;
     m_sql += t.text;
