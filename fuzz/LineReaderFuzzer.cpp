@@ -168,8 +168,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         QStringLiteral("ab"), QStringLiteral("'"),  QStringLiteral("€")};
     const QString& separator = separators[data[0] % std::size(separators)];
     const std::string file(reinterpret_cast<const char*>(data) + 1, size - 1);
-    // UTF-16 files (their mark decides) are beyond this byte-wise reference.
-    if (file.rfind("\xFF\xFE", 0) == 0 || file.rfind("\xFE\xFF", 0) == 0)
+    // UTF-16 and UTF-32 files (their mark decides) are beyond this byte-wise reference.
+    if (file.rfind("\xFF\xFE", 0) == 0 || file.rfind("\xFE\xFF", 0) == 0 ||
+        file.rfind(std::string("\0\0\xFE\xFF", 4), 0) == 0)
         return 0;
 
     const int fd = ::memfd_create("lines", MFD_CLOEXEC);
@@ -195,10 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             for (const QByteArray& b : bytes)
                 views << QByteArrayView(b);
             const QString statement = QString::fromUtf8(InsertText(table, views));
-            QStringList stored;
-            for (const QByteArray& b : bytes)
-                stored << QString::fromUtf8(b);
-            expect(valuesOf(statement, table) == stored, "the values a statement stores");
+            expect(valuesOf(statement, table) == fields, "the values a statement stores");
         }
         ++n;
     }
