@@ -1,0 +1,120 @@
+#include "ColumnProfile.h"
+
+#include <algorithm>
+
+namespace {
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Whether the digits (no sign, no leading zero) stay within limit, given as digits too.
+bool within(QByteArrayView digits, QByteArrayView limit)
+{
+    if (digits.size() != limit.size())
+        return digits.size() < limit.size();
+    return std::lexicographical_compare(digits.begin(), digits.end(), limit.begin(), limit.end()) ||
+           digits == limit;
+}
+
+// The digits of a plain whole number (-?(0|[1-9][0-9]*)), or an empty view when it is not one.
+QByteArrayView plainDigits(QByteArrayView text)
+{
+    if (text.isEmpty() || !std::all_of(text.begin(), text.end(), isDigit))
+        return {};
+    if (text.size() > 1 && text.front() == '0')
+        return {}; // "007" is a code, not a number
+    return text;
+}
+
+int number(QByteArrayView text, qsizetype from, qsizetype size)
+{
+    int n = 0;
+    for (qsizetype i = from; i < from + size; ++i) {
+        if (!isDigit(text[i]))
+            return -1;
+        n = n * 10 + (text[i] - '0');
+    }
+    return n;
+}
+
+bool validDate(int year, int month, int day)
+{
+    static constexpr int Days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > Days[month - 1])
+        return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month != 2 || day < 29 || leap;
+}
+} // namespace
+
+void ColumnProfile::add(QByteArrayView value, qint64 bytes)
+{
+    if (value.isEmpty()) {
+        m_empty = true;
+        return;
+    }
+    ++m_values;
+    m_longest = std::max(m_longest, bytes);
+    if (m_numbers)
+        addNumber(value);
+    if (m_dates || m_dateTimes)
+        addTemporal(value);
+}
+
+void ColumnProfile::addNumber(QByteArrayView value)
+{
+    const bool negative = value.front() == '-';
+    const QByteArrayView unsigned_ = negative ? value.sliced(1) : value;
+    const qsizetype point = unsigned_.indexOf('.');
+    const QByteArrayView whole = plainDigits(point < 0 ? unsigned_ : unsigned_.first(point));
+    const QByteArrayView fraction = point < 0 ? QByteArrayView() : unsigned_.sliced(point + 1);
+    const bool fractionOk = point < 0 || (!fraction.isEmpty() &&
+                                          std::all_of(fraction.begin(), fraction.end(), isDigit));
+    if (whole.isEmpty() || !fractionOk) {
+        m_numbers = m_integers = false;
+        return;
+    }
+    const int wholeDigits = whole == "0" ? 0 : int(whole.size());
+    m_integerDigits = std::max(m_integerDigits, wholeDigits);
+    m_scale = std::max(m_scale, int(fraction.size()));
+    // Significant digits, for a binary float: leading zeros of a fraction do not count.
+    qsizetype leading = 0;
+    if (wholeDigits == 0)
+        while (leading < fraction.size() && fraction[leading] == '0')
+            ++leading;
+    m_significant = std::max(m_significant, int(wholeDigits + fraction.size() - leading));
+    if (point >= 0) {
+        m_integers = false;
+        return;
+    }
+    m_fitsInt = m_fitsInt && within(whole, negative ? "2147483648" : "2147483647");
+    m_fitsBigint =
+        m_fitsBigint && within(whole, negative ? "9223372036854775808" : "9223372036854775807");
+}
+
+void ColumnProfile::addTemporal(QByteArrayView value)
+{
+    // YYYY-MM-DD, then for a date and time " HH:MM:SS" and an optional fraction.
+    const bool datePart = value.size() >= 10 && value[4] == '-' && value[7] == '-' &&
+                          validDate(number(value, 0, 4), number(value, 5, 2), number(value, 8, 2));
+    m_dates = m_dates && datePart && value.size() == 10;
+    bool timePart =
+        datePart && value.size() >= 19 && value[10] == ' ' && value[13] == ':' && value[16] == ':';
+    if (timePart) {
+        const int hour = number(value, 11, 2), minute = number(value, 14, 2),
+                  second = number(value, 17, 2);
+        timePart =
+            hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60;
+    }
+    if (timePart && value.size() > 19) {
+        const QByteArrayView fraction = value.sliced(20);
+        timePart = value[19] == '.' && !fraction.isEmpty() && fraction.size() <= 6 &&
+                   std::all_of(fraction.begin(), fraction.end(), isDigit);
+        if (timePart && fraction.count('0') != fraction.size())
+            m_fractions = true;
+    }
+    m_dateTimes = m_dateTimes && timePart;
+    if (datePart && number(value, 0, 4) < 1753)
+        m_beforeDatetime = true;
+}

@@ -1,0 +1,127 @@
+#include "ColumnTypeChoice.h"
+
+#include <QtTest>
+
+namespace {
+ColumnProfile profileOf(const QStringList& values)
+{
+    ColumnProfile profile;
+    for (const QString& value : values) {
+        const QByteArray bytes = value.toUtf8();
+        profile.add(bytes, bytes.size());
+    }
+    return profile;
+}
+
+QString aseDeclaration(const QStringList& values, int pageSize = 2048)
+{
+    return ColumnTypeChoice::declaration(ColumnTypeChoice::forAse({profileOf(values)}, pageSize)[0],
+                                         true);
+}
+
+QString sqliteDeclaration(const QStringList& values)
+{
+    return ColumnTypeChoice::declaration(ColumnTypeChoice::forSqlite({profileOf(values)})[0],
+                                         false);
+}
+} // namespace
+
+class ColumnTypeChoiceTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Every value of the column fits the type chosen; codes that look like numbers stay text.
+    void theNarrowestTypeEveryValueFits_data()
+    {
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("ase");
+        QTest::addColumn<QString>("sqlite");
+        QTest::newRow("small integers") << QStringList{"1", "-20", "0"} << "int NOT NULL"
+                                        << "INTEGER";
+        QTest::newRow("int's edges") << QStringList{"2147483647", "-2147483648"} << "int NOT NULL"
+                                     << "INTEGER";
+        QTest::newRow("past int") << QStringList{"2147483648"} << "bigint NOT NULL"
+                                  << "INTEGER";
+        QTest::newRow("bigint's edges")
+            << QStringList{"9223372036854775807", "-9223372036854775808"} << "bigint NOT NULL"
+            << "INTEGER";
+        QTest::newRow("past 64 bits")
+            << QStringList{"9223372036854775808"} << "numeric(19,0) NOT NULL"
+            << "TEXT";
+        QTest::newRow("leading zero is a code") << QStringList{"007", "12"} << "varchar(3) NOT NULL"
+                                                << "TEXT";
+        QTest::newRow("plus sign is text") << QStringList{"+5"} << "varchar(2) NOT NULL"
+                                           << "TEXT";
+        QTest::newRow("decimals") << QStringList{"12345.678", "-0.5", "3"}
+                                  << "numeric(8,3) NOT NULL"
+                                  << "REAL";
+        QTest::newRow("below one") << QStringList{"0.25", "0.5"} << "numeric(2,2) NOT NULL"
+                                   << "REAL";
+        QTest::newRow("too precise for a double")
+            << QStringList{"1234567890.1234567"} << "numeric(17,7) NOT NULL"
+            << "TEXT";
+        QTest::newRow("not plain decimals")
+            << QStringList{"1.", ".5", "1e5"} << "varchar(3) NOT NULL"
+            << "TEXT";
+        QTest::newRow("more digits than numeric keeps")
+            << QStringList{QString(40, u'9')} << "varchar(40) NOT NULL"
+            << "TEXT";
+        QTest::newRow("dates") << QStringList{"2021-03-04", "2024-02-29"} << "date NOT NULL"
+                               << "TEXT";
+        QTest::newRow("not a date") << QStringList{"2021-02-29"} << "varchar(10) NOT NULL"
+                                    << "TEXT";
+        QTest::newRow("whole seconds")
+            << QStringList{"2021-03-04 10:11:12", "2021-03-04 23:59:59.000"} << "datetime NOT NULL"
+            << "TEXT";
+        QTest::newRow("fractions")
+            << QStringList{"2021-03-04 10:11:12.123"} << "bigdatetime NOT NULL"
+            << "TEXT";
+        QTest::newRow("before datetime's years")
+            << QStringList{"1700-01-01 00:00:00"} << "bigdatetime NOT NULL"
+            << "TEXT";
+        QTest::newRow("dates and times mixed")
+            << QStringList{"2021-03-04", "2021-03-04 10:11:12"} << "varchar(19) NOT NULL"
+            << "TEXT";
+        QTest::newRow("an empty field allows NULL") << QStringList{"1", ""} << "int NULL"
+                                                    << "INTEGER";
+        QTest::newRow("only empty fields") << QStringList{"", ""} << "varchar(1) NULL"
+                                           << "TEXT";
+        QTest::newRow("bytes, not characters") << QStringList{"€uro"} << "varchar(6) NOT NULL"
+                                               << "TEXT";
+    }
+    void theNarrowestTypeEveryValueFits()
+    {
+        QFETCH(QStringList, values);
+        QFETCH(QString, ase);
+        QFETCH(QString, sqlite);
+        QCOMPARE(aseDeclaration(values), ase);
+        QCOMPARE(sqliteDeclaration(values), sqlite);
+    }
+
+    // Character columns too wide for the page become text, the widest first, until the row fits.
+    void wideColumnsBecomeTextUntilTheRowFits()
+    {
+        QCOMPARE(aseDeclaration({QString(1961, u'x')}),
+                 QStringLiteral("text NOT NULL")
+                     .replace(QStringLiteral("NOT NULL"), QStringLiteral("NULL")));
+        QCOMPARE(aseDeclaration({QString(1961, u'x')}, 4096),
+                 QStringLiteral("varchar(1961) NOT NULL"));
+        const std::vector<ColumnProfile> columns{profileOf({QString(900, u'a')}),
+                                                 profileOf({QString(1000, u'b')}),
+                                                 profileOf({QString(100, u'c')})};
+        const std::vector<ColumnType> types = ColumnTypeChoice::forAse(columns, 2048);
+        QCOMPARE(ColumnTypeChoice::declaration(types[0], true),
+                 QStringLiteral("varchar(900) NOT NULL"));
+        QCOMPARE(ColumnTypeChoice::declaration(types[1], true), QStringLiteral("text NULL"));
+        QCOMPARE(ColumnTypeChoice::declaration(types[2], true),
+                 QStringLiteral("varchar(100) NOT NULL"));
+        // On 8K pages the same row fits as it is.
+        const std::vector<ColumnType> wide = ColumnTypeChoice::forAse(columns, 8192);
+        QCOMPARE(ColumnTypeChoice::declaration(wide[1], true),
+                 QStringLiteral("varchar(1000) NOT NULL"));
+    }
+};
+
+QTEST_APPLESS_MAIN(ColumnTypeChoiceTest)
+#include "ColumnTypeChoiceTest.moc"
