@@ -102,9 +102,7 @@ private slots:
     // Character columns too wide for the page become text, the widest first, until the row fits.
     void wideColumnsBecomeTextUntilTheRowFits()
     {
-        QCOMPARE(aseDeclaration({QString(1961, u'x')}),
-                 QStringLiteral("text NOT NULL")
-                     .replace(QStringLiteral("NOT NULL"), QStringLiteral("NULL")));
+        QCOMPARE(aseDeclaration({QString(1961, u'x')}), QStringLiteral("text NULL"));
         QCOMPARE(aseDeclaration({QString(1961, u'x')}, 4096),
                  QStringLiteral("varchar(1961) NOT NULL"));
         const std::vector<ColumnProfile> columns{profileOf({QString(900, u'a')}),
