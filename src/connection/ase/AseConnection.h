@@ -30,6 +30,7 @@ public:
     void execute(const QString& statement) override;
     std::shared_ptr<Cursor> query(const QString& statement) override;
     std::shared_ptr<Cursor> tablesSchema() override;
+    std::vector<ColumnType> columnTypes(const QString& table) override;
     void close() override;
     bool isAlive() const override;
     void submitRow(const RowValues& row) override;
