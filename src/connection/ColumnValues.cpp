@@ -87,10 +87,10 @@ bool integerFits(const NumberParts& parts, const ColumnType& column)
 
 bool decimalFits(const NumberParts& parts, const ColumnType& column)
 {
+    if (column.precision <= 0)
+        return true; // SQLite's NUMERIC: any number, as the database reads it
     if (parts.hasExponent)
         return false;
-    if (column.precision <= 0)
-        return true;
     return parts.whole.size() <= column.precision - column.scale &&
            parts.fraction.size() <= column.scale;
 }

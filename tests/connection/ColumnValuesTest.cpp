@@ -104,6 +104,7 @@ private slots:
              "99999999999"},
             {"sqlite decimal any size", SqliteColumnType("amount", "DECIMAL(3,1)", false),
              "12345.678", "12345.678"},
+            {"sqlite numeric exponent", SqliteColumnType("amount", "NUMERIC", false), "1e3", "1e3"},
             {"sqlite real", SqliteColumnType("amount", "REAL", false), "x", refused("x", "REAL")},
         };
         for (const Case& c : cases)
