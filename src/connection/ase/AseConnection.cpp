@@ -155,9 +155,6 @@ void AseConnection::connect(const QString& server, const QString& port, const QS
     if (ServerSockets::wereCut() && m_socket >= 0) // asked for while the login ran
         ::shutdown(m_socket, SHUT_RDWR);
     m_charset = std::make_unique<ServerCharset>(FreeTdsInternals::serverCharsetOf(m_connection));
-    // Otherwise a value too long for its column is cut without a word and its row counted as
-    // loaded; with it, the row fails with the server's own message.
-    execute(QStringLiteral("set string_rtruncation on"));
 }
 
 void AseConnection::noteCut()
@@ -321,7 +318,24 @@ std::vector<ColumnType> AseConnection::columnTypes(const QString& table)
                                         rows->value(1).value_or(QString()).trimmed(), number(2),
                                         int(number(3)), int(number(4)), int(number(5))));
     rows->close();
+    refuseCutStrings(columns);
     return columns;
+}
+
+void AseConnection::refuseCutStrings(const std::vector<ColumnType>& columns)
+{
+    if (m_refusesCutStrings)
+        return;
+    for (const ColumnType& column : columns) {
+        if (column.kind != ColumnType::Kind::Character)
+            continue;
+        // Otherwise a value too long for its column is cut without a word and its row counted
+        // as loaded; with it, the row fails with the server's own message. Set once, before
+        // the first row into such a column: a session that never loads one sends nothing more.
+        execute(QStringLiteral("set string_rtruncation on"));
+        m_refusesCutStrings = true;
+        return;
+    }
 }
 
 bool AseConnection::isAlive() const
