@@ -33,6 +33,11 @@ void DatabaseSession::execute(const QString& statement)
     provider().execute(statement);
 }
 
+std::vector<ColumnType> DatabaseSession::columnTypes(const QString& table)
+{
+    return provider().columnTypes(table);
+}
+
 void DatabaseSession::submitRow(const RowValues& row)
 {
     provider().submitRow(row);

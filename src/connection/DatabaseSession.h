@@ -26,6 +26,9 @@ public:
     // Runs one statement text at once; a rejection is a Failure with the server's text.
     // Rows held back by submitRow() are sent and ended first.
     void execute(const QString& statement);
+    // The column types of a table, read from the database's catalogue; empty when the table is
+    // unknown.
+    std::vector<ColumnType> columnTypes(const QString& table);
     // Hands over one row for its table. The provider may answer it later; every row gets one
     // outcome, in submission order, through takeOutcomes().
     void submitRow(const RowValues& row);

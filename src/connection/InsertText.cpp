@@ -1,5 +1,7 @@
 #include "InsertText.h"
 
+#include "ColumnValues.h"
+
 #include <cstring>
 
 QByteArray InsertText(const QString& table, const QList<QByteArrayView>& fields)
@@ -35,5 +37,32 @@ QByteArray InsertText(const QString& table, const QList<QByteArrayView>& fields)
     --out; // over the last comma, or the parenthesis when there is no field
     put(");", 2);
     text.truncate(out - text.constData());
+    return text;
+}
+
+QByteArray InsertText(const QString& table, const QList<QByteArrayView>& fields,
+                      const std::vector<ColumnType>& columns)
+{
+    // Typed tables are the rarer case: built by pieces, each value in its column's form.
+    QByteArray text = "INSERT INTO [" + table.toUtf8() + "] VALUES(";
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i)
+            text += ',';
+        const ColumnType* column = i < qsizetype(columns.size()) ? &columns[size_t(i)] : nullptr;
+        switch (FormOf(column, fields[i])) {
+        case ValueForm::Null:
+            text += "NULL";
+            break;
+        case ValueForm::Bare:
+            text += fields[i];
+            break;
+        case ValueForm::Quoted:
+            text += '\'';
+            text += fields[i].toByteArray().replace('\'', "''");
+            text += '\'';
+            break;
+        }
+    }
+    text += ");";
     return text;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "ColumnType.h"
+
 #include <cstdint>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringDecoder>
+#include <vector>
 
 // One row as the import run hands it to a session: its target table and its fields, as the
 // UTF-8 bytes read from the working copy. The provider alone decides how it goes to the database
@@ -15,6 +18,10 @@ struct RowValues
     std::int64_t ticket = 0; // the caller's tag; outcomes carry it back
     QString table;
     QList<QByteArrayView> fields;
+    // The table's column types when some of its values are not sent as text (see
+    // TakesTypedValues); nullptr sends every value quoted. Valid only during the call, as the
+    // fields are.
+    const std::vector<ColumnType>* columns = nullptr;
 };
 
 // What became of one submitted row, final: loaded means committed, or as durable as the

@@ -34,6 +34,9 @@ public:
     virtual std::shared_ptr<Cursor> query(const QString& statement) = 0;
     // Rows with the fields TABLE_TYPE ("TABLE", "SYSTEM TABLE", "VIEW") and TABLE_NAME.
     virtual std::shared_ptr<Cursor> tablesSchema() = 0;
+    // The columns of a table, in order, as its catalogue declares them; empty when the table
+    // is unknown.
+    virtual std::vector<ColumnType> columnTypes(const QString& table) = 0;
     virtual void close() = 0;
     // False once the connection to the server is known to be lost: nothing sent can succeed.
     virtual bool isAlive() const { return true; }

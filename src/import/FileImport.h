@@ -9,6 +9,7 @@
 #include "WorkingCopyClaim.h"
 
 #include <QStringList>
+#include <vector>
 
 // A failure that ends the work on one file; the rest of the run goes on.
 struct FileAbandoned
@@ -60,6 +61,7 @@ private:
                   bool skipHeader);
     bool takeRow(const Record& record, qint64 fileLine, int line);
     void takeTable(const Record& record, qint64 fileLine);
+    void readColumnTypes(const QString& target);
     void sendRow(const Record& record, qint64 fileLine, int line);
     void settle(int line);
     void settleAll(int line);
@@ -78,6 +80,8 @@ private:
     QString table;
     QString separator; // as the file was prepared with: its records are read with it
     RowValues row;
+    QString typedTable;                  // the table columnTypes belong to
+    std::vector<ColumnType> columnTypes; // row.columns points here when the values are typed
     bool appending = false;
     bool rowsBegun = false;
     bool stopHandled = false;

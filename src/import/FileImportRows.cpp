@@ -18,6 +18,7 @@ void FileImport::append()
         ResultSet columns;
         columns.open(QStringLiteral("SELECT * FROM [") + target + QLatin1Char(']'), *session);
         tableColumns = columns.fieldCount();
+        readColumnTypes(target);
     });
     LineReader reader;
     RecordReader records(reader, separator, o.quote);
@@ -137,6 +138,29 @@ void FileImport::takeTable(const Record& record, qint64 fileLine)
         ledger.handOver(fileLine, record.text.toByteArray());
         giveUp(bracketRefusal(table));
     }
+    if (table == typedTable)
+        return;
+    try {
+        readColumnTypes(table);
+    } catch (const Failure& failure) {
+        ledger.handOver(fileLine, record.text.toByteArray());
+        giveUp(failure.description());
+    }
+}
+
+// The target's column types, so that each value goes as its column takes it. A table whose
+// values are all text goes as it always did; so does one whose catalogue cannot be read.
+void FileImport::readColumnTypes(const QString& target)
+{
+    typedTable = target;
+    try {
+        columnTypes = session->columnTypes(target);
+    } catch (const Failure&) {
+        if (!session->isAlive())
+            throw;
+        columnTypes.clear();
+    }
+    row.columns = TakesTypedValues(columnTypes) ? &columnTypes : nullptr;
 }
 
 void FileImport::sendRow(const Record& record, qint64 fileLine, int line)

@@ -1,4 +1,5 @@
 #include "../connection/FaultyVfs.h"
+#include "ColumnValues.h"
 #include "DatabaseSession.h"
 #include "Failure.h"
 #include "ImportFixture.h"
@@ -78,6 +79,64 @@ private slots:
         // A name that leaves its brackets runs as its text does, wherever that leads.
         QCOMPARE(SqliteRows(bound, QStringLiteral("SELECT name FROM sqlite_master")),
                  SqliteRows(asText, QStringLiteral("SELECT name FROM sqlite_master")));
+    }
+
+    // Into a table of typed columns, a bound row stores what its typed text stores: numbers
+    // through the column's affinity, NULL for an empty value, the same refusals and failures.
+    void typedBoundRowsMatchTheirTexts()
+    {
+        TestEnvironment env;
+        const QString asText = env.path(QStringLiteral("text.db"));
+        const QString bound = env.path(QStringLiteral("bound.db"));
+        const QString create = QStringLiteral(
+            "CREATE TABLE [typed] ([i] INTEGER NOT NULL, [r] REAL, [n] NUMERIC, [d] DATE, "
+            "[t] TEXT, [v] VARCHAR(3))");
+        const QList<QList<QByteArray>> rows{
+            {"5", "1.5", "2.0", "2024-01-01", "x", "longer than three"},
+            {"-0", "5", "1e3", "", "", ""},
+            {"", "1", "1", "d", "t", "v"},
+            {"12x", "1", "1", "d", "t", "v"},
+            {"9223372036854775807", "-0.0", ".5", "", "O'Brien", "a"},
+            {"007", "1e400", "123456789012345678901234567890", "1", "2", "3"},
+            {"1", "0.1", "-1.", "d", QByteArray("nul\0x", 5), "v"},
+            {"1", "2"},
+            {"1", "2", "3", "4", "5", "6", "7"},
+        };
+        QStringList textFailures, boundFailures;
+        DatabaseSession text, binding;
+        text.open(embedded(asText));
+        binding.open(embedded(bound));
+        text.execute(create);
+        binding.execute(create);
+        const std::vector<ColumnType> columns = binding.columnTypes(QStringLiteral("typed"));
+        QCOMPARE(columns.size(), size_t(6));
+        QVERIFY(TakesTypedValues(columns));
+        std::int64_t ticket = 0;
+        for (const QList<QByteArray>& values : rows) {
+            RowValues row;
+            row.ticket = ++ticket;
+            row.table = QStringLiteral("typed");
+            row.columns = &columns;
+            for (const QByteArray& v : values)
+                row.fields.append(QByteArrayView(v));
+            const auto refusal = ValueRefusal(columns, row.fields);
+            textFailures << (refusal ? *refusal : failureOf([&] {
+                text.execute(QString::fromUtf8(InsertText(row.table, row.fields, columns)));
+            }));
+            binding.submitRow(row);
+        }
+        binding.flushRows();
+        for (const RowOutcome& o : binding.takeOutcomes())
+            boundFailures << (o.loaded ? QString() : o.description);
+        text.close();
+        binding.close();
+        QCOMPARE(boundFailures, textFailures);
+        const QString stored = QStringLiteral(
+            "SELECT quote(i), quote(r), quote(n), quote(d), quote(t), quote(v) FROM typed "
+            "ORDER BY rowid");
+        QCOMPARE(SqliteRows(bound, stored), SqliteRows(asText, stored));
+        QCOMPARE(SqliteRows(bound, stored).size(), 4);
+        QCOMPARE(SqliteRows(bound, stored).at(1), QStringLiteral("0|5.0|1000|NULL|''|''"));
     }
 
     // A full disk ends each file at once with one report saying what is in the table; rows

@@ -1,6 +1,7 @@
 // The row path of AseConnection: batches through Client-Library, each statement answered by
 // its own DONE and the messages the callbacks collected before it.
 #include "AseConnection.h"
+#include "ColumnValues.h"
 #include "Failure.h"
 #include "InsertText.h"
 
@@ -11,9 +12,12 @@ void AseConnection::submitRow(const RowValues& row)
 {
     // The fields first: a row they refuse is never built into a text.
     std::optional<QString> refusal = fieldRefusal(row);
+    if (!refusal && row.columns)
+        refusal = ValueRefusal(*row.columns, row.fields);
     QByteArray statement;
     if (!refusal) {
-        statement = InsertText(row.table, row.fields);
+        statement = row.columns ? InsertText(row.table, row.fields, *row.columns)
+                                : InsertText(row.table, row.fields);
         if (m_charset)
             refusal = m_charset->refusal(QByteArrayView(statement));
     }

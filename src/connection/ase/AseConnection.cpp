@@ -298,6 +298,46 @@ std::shared_ptr<Cursor> AseConnection::tablesSchema()
         QStringList{QStringLiteral("TABLE_TYPE"), QStringLiteral("TABLE_NAME")}, std::move(listed));
 }
 
+std::vector<ColumnType> AseConnection::columnTypes(const QString& table)
+{
+    // object_id takes the name as written, "db.owner.table" included: only its apostrophes
+    // need doubling inside the literal.
+    QString quoted = table;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    auto rows = query(
+        QStringLiteral("select c.name, t.name, c.length, c.prec, c.scale, c.status from "
+                       "syscolumns c, systypes t where c.id = object_id('%1') and c.usertype = "
+                       "t.usertype order by c.colid")
+            .arg(quoted));
+    std::vector<ColumnType> columns;
+    auto number = [&rows](int index) {
+        return rows->value(index).value_or(QString()).toLongLong();
+    };
+    while (rows->next())
+        columns.push_back(AseColumnType(rows->value(0).value_or(QString()),
+                                        rows->value(1).value_or(QString()).trimmed(), number(2),
+                                        int(number(3)), int(number(4)), int(number(5))));
+    rows->close();
+    refuseCutStrings(columns);
+    return columns;
+}
+
+void AseConnection::refuseCutStrings(const std::vector<ColumnType>& columns)
+{
+    if (m_refusesCutStrings)
+        return;
+    for (const ColumnType& column : columns) {
+        if (column.kind != ColumnType::Kind::Character)
+            continue;
+        // Otherwise a value too long for its column is cut without a word and its row counted
+        // as loaded; with it, the row fails with the server's own message. Set once, before
+        // the first row into such a column: a session that never loads one sends nothing more.
+        execute(QStringLiteral("set string_rtruncation on"));
+        m_refusesCutStrings = true;
+        return;
+    }
+}
+
 bool AseConnection::isAlive() const
 {
     if (!m_connected || !m_connection || m_broken)

@@ -30,6 +30,7 @@ public:
     void execute(const QString& statement) override;
     std::shared_ptr<Cursor> query(const QString& statement) override;
     std::shared_ptr<Cursor> tablesSchema() override;
+    std::vector<ColumnType> columnTypes(const QString& table) override;
     void close() override;
     bool isAlive() const override;
     void submitRow(const RowValues& row) override;
@@ -73,6 +74,8 @@ private:
     // longer value needs writetext) and says nothing about what it cuts.
     static constexpr qsizetype MaxValueBytes = 16384;
     std::optional<qint64> firstValue(_cs_command* cmd);
+    // Makes the server fail a value too long for a character column among columns.
+    void refuseCutStrings(const std::vector<ColumnType>& columns);
 
     _cs_context* m_context = nullptr;
     _cs_connection* m_connection = nullptr;
@@ -85,6 +88,7 @@ private:
     std::unique_ptr<ServerCharset> m_charset = std::make_unique<ServerCharset>();
     QStringList m_messages;
     std::weak_ptr<Cursor> m_pending;
-    bool m_broken = false; // a batch got no complete answer: nothing more goes out
+    bool m_refusesCutStrings = false; // "set string_rtruncation on" was sent
+    bool m_broken = false;            // a batch got no complete answer: nothing more goes out
     AseRowBatcher m_rows;
 };

@@ -1,5 +1,7 @@
 #include "BoundInserts.h"
 
+#include "ColumnValues.h"
+
 #include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
@@ -19,7 +21,8 @@ sqlite3_stmt* BoundInserts::bindEncoded(const QString& table, const char* bytes,
     return m_last;
 }
 
-sqlite3_stmt* BoundInserts::bind(const QString& table, const QList<QByteArrayView>& fields)
+sqlite3_stmt* BoundInserts::bind(const QString& table, const QList<QByteArrayView>& fields,
+                                 const std::vector<ColumnType>* columns)
 {
     for (QByteArrayView field : fields)
         if (std::memchr(field.data(), 0, size_t(field.size())))
@@ -29,6 +32,11 @@ sqlite3_stmt* BoundInserts::bind(const QString& table, const QList<QByteArrayVie
     for (qsizetype i = 0; i < fields.size(); ++i) {
         // Never a null pointer, so an empty field binds an empty text, not NULL.
         const QByteArrayView field = fields[i];
+        if (columns && i < qsizetype(columns->size()) &&
+            FormOf(&(*columns)[size_t(i)], field) == ValueForm::Null) {
+            sqlite3_bind_null(m_last, int(i) + 1);
+            continue;
+        }
         sqlite3_bind_text(m_last, int(i) + 1, field.data() ? field.data() : "", int(field.size()),
                           SQLITE_STATIC);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ColumnType.h"
+
 #include <cstdint>
 #include <QByteArrayView>
 #include <QHash>
@@ -26,7 +28,11 @@ public:
     // the row cannot be bound with the same outcome as its text (a table name holding "]", a
     // value holding U+0000) or the INSERT cannot be prepared: the caller then runs the text,
     // which gives SQLite's own description. The fields must outlive the step.
-    sqlite3_stmt* bind(const QString& table, const QList<QByteArrayView>& fields);
+    // With columns, an empty value that InsertText sends as NULL is bound as NULL; numbers
+    // are bound as text all the same, which the column's affinity turns into what the bare
+    // literal would store.
+    sqlite3_stmt* bind(const QString& table, const QList<QByteArrayView>& fields,
+                       const std::vector<ColumnType>* columns = nullptr);
     // The same for values packed one after the other: ends[i] is where value i ends, counted
     // from bytes.
     sqlite3_stmt* bindEncoded(const QString& table, const char* bytes, const std::uint32_t* ends,

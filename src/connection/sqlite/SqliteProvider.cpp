@@ -237,6 +237,29 @@ std::shared_ptr<Cursor> SqliteProvider::tablesSchema()
         QStringList{QStringLiteral("TABLE_TYPE"), QStringLiteral("TABLE_NAME")}, std::move(listed));
 }
 
+std::vector<ColumnType> SqliteProvider::columnTypes(const QString& table)
+{
+    if (!m_db)
+        throw Failure(QStringLiteral("Operation is not allowed when the object is closed."));
+    static const char sql[] = "SELECT name, type, \"notnull\" FROM pragma_table_info(?1)";
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        fail(QString());
+    }
+    const QByteArray name = table.toUtf8();
+    sqlite3_bind_text(st, 1, name.constData(), int(name.size()), SQLITE_STATIC);
+    std::vector<ColumnType> columns;
+    auto text = [st](int index) {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, index)),
+                                 sqlite3_column_bytes(st, index));
+    };
+    while (sqlite3_step(st) == SQLITE_ROW)
+        columns.push_back(SqliteColumnType(text(0), text(1), sqlite3_column_int(st, 2) != 0));
+    sqlite3_finalize(st);
+    return columns;
+}
+
 void SqliteProvider::close()
 {
     if (!m_db)

@@ -36,6 +36,7 @@ public:
     void execute(const QString& statement) override;
     std::shared_ptr<Cursor> query(const QString& statement) override;
     std::shared_ptr<Cursor> tablesSchema() override;
+    std::vector<ColumnType> columnTypes(const QString& table) override;
     void close() override;
 
     void submitRow(const RowValues& row) override;
@@ -69,6 +70,10 @@ private:
     int stepBound(sqlite3_stmt* statement, QString& error);
     int runRow(const RowValues& row, QString& error);
     int runRowText(const RowValues& row, const QByteArray& text, QString& error);
+    // The row's INSERT text, its values in their columns' forms when it has column types.
+    static QByteArray typedText(const RowValues& row);
+    // Holds a row that succeeded as its text, to be run again as that.
+    void keepAsText(const RowValues& row, const QByteArray& text);
     // Runs the held rows again in a new transaction after SQLite rolled theirs back.
     bool runAgain();
     void rowFailed(const RowValues& row, int code, const QString& error);

@@ -1,5 +1,6 @@
 // The row path of SqliteProvider: rows bound to a prepared INSERT, held in transactions of their
 // own and answered when those end.
+#include "ColumnValues.h"
 #include "Failure.h"
 #include "InsertText.h"
 #include "SqliteCalls.h"
@@ -42,9 +43,15 @@ void SqliteProvider::submitRow(const RowValues& row)
         answerAlone(row.ticket, errorText(m_db));
         return;
     }
+    // A value its column cannot hold fails its row alone, in its place among the others.
+    std::optional<QString> refusal;
+    if (row.columns)
+        refusal = ValueRefusal(*row.columns, row.fields);
     QString error;
-    const int rc = runRow(row, error);
-    if (rc != SQLITE_OK)
+    const int rc = refusal ? SQLITE_OK : runRow(row, error);
+    if (refusal)
+        m_pending.rejected(row.ticket, *refusal);
+    else if (rc != SQLITE_OK)
         rowFailed(row, rc, error);
     // The clock is read now and then only: a row costs less than reading it.
     if (m_inTransaction &&
@@ -76,13 +83,27 @@ int SqliteProvider::stepBound(sqlite3_stmt* statement, QString& error)
 
 int SqliteProvider::runRow(const RowValues& row, QString& error)
 {
-    if (sqlite3_stmt* st = m_inserts.bind(row.table, row.fields)) {
+    if (sqlite3_stmt* st = m_inserts.bind(row.table, row.fields, row.columns)) {
         const int rc = stepBound(st, error);
-        if (rc == SQLITE_OK)
+        if (rc == SQLITE_OK && !row.columns)
             m_pending.succeeded(row.ticket, row.table, row.fields);
+        else if (rc == SQLITE_OK) // kept as its text: a run again binds text only, never NULL
+            keepAsText(row, typedText(row));
         return rc;
     }
-    return runRowText(row, InsertText(row.table, row.fields), error);
+    return runRowText(row, typedText(row), error);
+}
+
+QByteArray SqliteProvider::typedText(const RowValues& row)
+{
+    return row.columns ? InsertText(row.table, row.fields, *row.columns)
+                       : InsertText(row.table, row.fields);
+}
+
+void SqliteProvider::keepAsText(const RowValues& row, const QByteArray& text)
+{
+    m_pending.succeeded(row.ticket, row.table, std::string(text.constData(), size_t(text.size())),
+                        {std::uint32_t(text.size())}, true);
 }
 
 // What cannot be bound runs as its text, with the text's own outcome.
@@ -90,9 +111,7 @@ int SqliteProvider::runRowText(const RowValues& row, const QByteArray& text, QSt
 {
     const int rc = runText(text, error);
     if (rc == SQLITE_OK)
-        m_pending.succeeded(row.ticket, row.table,
-                            std::string(text.constData(), size_t(text.size())),
-                            {std::uint32_t(text.size())}, true);
+        keepAsText(row, text);
     return rc;
 }
 
