@@ -149,7 +149,8 @@ ColumnType SqliteColumnType(const QString& column, const QString& declared, bool
 bool TakesTypedValues(const std::vector<ColumnType>& columns)
 {
     for (const ColumnType& type : columns)
-        if (type.kind != Kind::Text && type.kind != Kind::Character && type.kind != Kind::Other)
+        if ((type.kind != Kind::Text && type.kind != Kind::Character && type.kind != Kind::Other) ||
+            type.emptyIsNull)
             return true;
     return false;
 }

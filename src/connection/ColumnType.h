@@ -30,6 +30,9 @@ struct ColumnType
     qint64 minimum = 0;
     quint64 maximum = 0;
     bool nullable = true;
+    // The run made this column from a file with empty fields: an empty field goes as NULL
+    // whatever the column's kind.
+    bool emptyIsNull = false;
 };
 
 // The type of an ASE column from its catalogue row (systypes.name, syscolumns.length, prec,

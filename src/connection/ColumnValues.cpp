@@ -117,7 +117,7 @@ ValueForm FormOf(const ColumnType* column, QByteArrayView field)
 {
     if (!column)
         return ValueForm::Quoted;
-    if (field.isEmpty() && takesNull(column->kind))
+    if (field.isEmpty() && (takesNull(column->kind) || column->emptyIsNull))
         return ValueForm::Null;
     return takesNumbers(column->kind) ? ValueForm::Bare : ValueForm::Quoted;
 }

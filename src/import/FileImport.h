@@ -53,7 +53,12 @@ private:
     void createFromPrompts();
     QStringList headerFields();
     [[noreturn]] void noColumns();
-    void createTable(const QStringList& columns, int textLine, int builtLine, int createLine);
+    void createTable(const QStringList& columns, bool skipHeader, int textLine, int builtLine,
+                     int createLine);
+
+    // FileImportTypes.cpp: column types chosen from the file.
+    QStringList inferColumnTypes(const QStringList& columns, bool skipHeader);
+    int serverPageSize();
 
     // FileImportRows.cpp: the rows.
     void append();

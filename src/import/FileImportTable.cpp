@@ -72,11 +72,16 @@ void FileImport::noColumns()
     giveUp(RunMessages::noColumns());
 }
 
-void FileImport::createTable(const QStringList& columns, int textLine, int builtLine,
-                             int createLine)
+void FileImport::createTable(const QStringList& columns, bool skipHeader, int textLine,
+                             int builtLine, int createLine)
 {
     g.setLine(textLine);
-    const QString statement = StatementText::createTable(table, columns);
+    QStringList declarations;
+    if (c.options.columnTyping() == ColumnTyping::Inferred)
+        vital(textLine, [&] { declarations = inferColumnTypes(columns, skipHeader); });
+    const QString statement = declarations.isEmpty()
+                                  ? StatementText::createTable(table, columns)
+                                  : StatementText::createTable(table, columns, declarations);
     g.setLine(builtLine);
     vital(createLine, [&] { session->execute(statement); });
 }
@@ -95,8 +100,8 @@ void FileImport::createFromHeader()
             columns << columnFrom(header[j], j + 1, QStringLiteral("field of the first line"));
         });
     }
-    createTable(columns, RunLine::HeaderCreateText, RunLine::HeaderCreateBuilt,
-                RunLine::HeaderCreateTable);
+    createTable(columns, prepared.firstLineKept, RunLine::HeaderCreateText,
+                RunLine::HeaderCreateBuilt, RunLine::HeaderCreateTable);
     // The header named the columns; it is not a row of the table.
     LineReader reader;
     RecordReader records(reader, separator, o.quote);
@@ -125,7 +130,7 @@ void FileImport::createFromPrompts()
         vital(RunLine::AnswerColumnName,
               [&] { columns << columnFrom(answer, j, QStringLiteral("answer")); });
     }
-    createTable(columns, RunLine::PromptsCreateText, RunLine::PromptsCreateBuilt,
+    createTable(columns, false, RunLine::PromptsCreateText, RunLine::PromptsCreateBuilt,
                 RunLine::PromptsCreateTable);
     LineReader reader;
     RecordReader records(reader, separator, o.quote);

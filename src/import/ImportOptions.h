@@ -16,6 +16,14 @@ enum class FirstLineHandling
     IgnoreWithUserNames
 };
 
+// How a new table's columns are typed: all as text, or each with the narrowest type its
+// values fit.
+enum class ColumnTyping
+{
+    Text,
+    Inferred
+};
+
 inline const QString DefaultTableNamePattern = QStringLiteral("NewTable[counter]");
 inline const QString DefaultSeparator = QStringLiteral(",");
 
@@ -28,6 +36,7 @@ struct ImportOptions
     QString tableName = DefaultTableNamePattern; // "[counter]" is replaced by the run
     std::optional<QString> targetTable;          // none when no table is selected
     QString separator = DefaultSeparator;
+    ColumnTyping columnTyping = ColumnTyping::Text;
 };
 
 // Where the import run reads its options, afresh at every point of use, so a change the user
@@ -47,6 +56,8 @@ public:
     virtual std::optional<QString> targetTable() const = 0;
     // The separator text as typed; may be empty.
     virtual QString separator() const = 0;
+    // New-table mode: how the columns are typed.
+    virtual ColumnTyping columnTyping() const { return ColumnTyping::Text; }
 };
 
 // Options held as plain values, for tests and the headless runner; values() may be changed
@@ -67,6 +78,7 @@ public:
     QString tableName() const override { return m_values.tableName; }
     std::optional<QString> targetTable() const override;
     QString separator() const override { return m_values.separator; }
+    ColumnTyping columnTyping() const override { return m_values.columnTyping; }
 
 private:
     ImportOptions m_values;

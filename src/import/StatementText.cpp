@@ -12,9 +12,16 @@ QString columnName(QStringView text, int position)
 
 QString createTable(const QString& table, const QStringList& columns)
 {
+    return createTable(table, columns, QStringList(columns.size(), QStringLiteral("TEXT")));
+}
+
+QString createTable(const QString& table, const QStringList& columns,
+                    const QStringList& declarations)
+{
     QString s = QStringLiteral("CREATE TABLE [") + table + QStringLiteral("](");
-    for (const QString& column : columns)
-        s += QLatin1Char('[') + column + QStringLiteral("] TEXT, ");
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        s += QLatin1Char('[') + columns[i] + QStringLiteral("] ") + declarations.value(i) +
+             QStringLiteral(", ");
     s.chop(2);
     s += QStringLiteral(");");
     return s;

@@ -11,4 +11,8 @@ namespace StatementText {
 QString columnName(QStringView text, int position);
 // "CREATE TABLE [table]([a] TEXT, [b] TEXT);"
 QString createTable(const QString& table, const QStringList& columns);
+// "CREATE TABLE [table]([a] int NOT NULL, [b] varchar(12) NULL);": each column with its
+// declaration.
+QString createTable(const QString& table, const QStringList& columns,
+                    const QStringList& declarations);
 } // namespace StatementText

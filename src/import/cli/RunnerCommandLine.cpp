@@ -24,13 +24,16 @@ struct Options
     QCommandLineOption errors{QStringLiteral("errors"), {}, QStringLiteral("file")};
     QCommandLineOption quiet{QStringLiteral("quiet")};
     QCommandLineOption batch{QStringLiteral("batch"), {}, QStringLiteral("n")};
+    QCommandLineOption columnTypes{
+        QStringLiteral("column-types"), {}, QStringLiteral("kind"), QStringLiteral("text")};
     QCommandLineOption help{QStringList{QStringLiteral("help"), QStringLiteral("h")}};
     QCommandLineOption version{QStringLiteral("version")};
 
     void addTo(QCommandLineParser& parser) const
     {
         parser.addOptions({server, port, user, database, table, columnNames, append, skipHeader,
-                           separator, encoding, quote, errors, quiet, batch, help, version});
+                           separator, encoding, quote, errors, quiet, batch, columnTypes, help,
+                           version});
     }
 };
 
@@ -66,6 +69,13 @@ private:
             return QStringLiteral("--skip-header belongs to --append");
         if (value(m_o.separator).isEmpty())
             return QStringLiteral("--separator cannot be empty: every line would be one field");
+        const QString typing = value(m_o.columnTypes);
+        if (typing != QStringLiteral("text") && typing != QStringLiteral("infer"))
+            return QStringLiteral("--column-types is text or infer");
+        if (isSet(m_o.append) && isSet(m_o.columnTypes))
+            return QStringLiteral("--column-types belongs to new tables, not --append");
+        m_request.importOptions.columnTyping =
+            typing == QStringLiteral("infer") ? ColumnTyping::Inferred : ColumnTyping::Text;
         return {};
     }
 

@@ -25,6 +25,12 @@ What to do:
   --skip-header      append mode: the first line of each file that is not blank is a header
                      and is dropped
   --separator TEXT   the field separator (default ","), not empty
+  --column-types KIND
+                     new-table mode: "text" (the default) makes every column text; "infer"
+                     gives each column the narrowest type every value of the file fits:
+                     whole numbers (not "007" or "+5"), decimals, ISO dates, dates and
+                     times, else character data as long as the longest value; a column
+                     with an empty field takes NULL for it
   --batch N          Sybase ASE: rows sent per round trip, inside transactions (default 1000);
                      1 sends each row alone, without a transaction
 

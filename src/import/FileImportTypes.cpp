@@ -1,0 +1,75 @@
+// A new table's column types chosen from its file: the working copy is read once before the
+// CREATE TABLE, so that the table fits every value and no row can fail for its type.
+#include "ColumnTypeChoice.h"
+#include "FileImport.h"
+
+#include <algorithm>
+
+namespace {
+constexpr int SmallestPage = 2048;
+
+// The row path's view of a chosen type, as the catalogue would describe the column.
+ColumnType asCatalogued(const QString& column, const ColumnType& chosen, bool ase)
+{
+    if (!ase)
+        return SqliteColumnType(column, chosen.name, false);
+    qint64 length = chosen.length;
+    if (chosen.name == QStringLiteral("int"))
+        length = 4;
+    else if (chosen.name == QStringLiteral("bigint"))
+        length = 8;
+    return AseColumnType(column, chosen.name, length, chosen.precision, chosen.scale,
+                         chosen.nullable ? 8 : 0);
+}
+} // namespace
+
+// The server's page size, which bounds a row; the smallest page when it cannot be read.
+int FileImport::serverPageSize()
+{
+    try {
+        ResultSet size;
+        size.open(QStringLiteral("select @@maxpagesize as pagesize"), *session);
+        const int bytes = size.eof() ? 0 : size.value(QStringLiteral("pagesize")).toInt();
+        size.close();
+        return bytes > 0 ? bytes : SmallestPage;
+    } catch (const Failure&) {
+        if (!session->isAlive())
+            throw;
+        return SmallestPage;
+    }
+}
+
+QStringList FileImport::inferColumnTypes(const QStringList& columns, bool skipHeader)
+{
+    std::vector<ColumnProfile> profiles(size_t(columns.size()));
+    LineReader reader;
+    RecordReader records(reader, separator, o.quote);
+    reader.openUtf8(workingCopy.path());
+    while (records.next()) {
+        yield();
+        const Record& record = records.record();
+        // The header names the columns; a quote left open fails its row whatever the type.
+        if ((skipHeader && record.firstLine == prepared.firstLineAt) || record.unterminated)
+            continue;
+        const qsizetype count = std::min(record.fields.size(), columns.size());
+        // UTF-8 lengths: no server set takes more bytes for these characters.
+        for (qsizetype i = 0; i < count; ++i)
+            profiles[size_t(i)].add(record.fields[i], record.fields[i].size());
+    }
+    reader.close();
+    const bool ase = !c.connection().server.startsWith(QStringLiteral("file:"));
+    const std::vector<ColumnType> chosen =
+        ase ? ColumnTypeChoice::forAse(profiles, serverPageSize())
+            : ColumnTypeChoice::forSqlite(profiles);
+    QStringList declarations;
+    columnTypes.clear();
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const ColumnType& type = chosen[size_t(i)];
+        declarations << ColumnTypeChoice::declaration(type, ase);
+        columnTypes.push_back(asCatalogued(columns[i], type, ase));
+        columnTypes.back().emptyIsNull = type.nullable;
+    }
+    typedTable = table;
+    row.columns = TakesTypedValues(columnTypes) ? &columnTypes : nullptr;
+    return declarations;
+}
