@@ -6,6 +6,8 @@
 #include "SqliteCalls.h"
 #include "SqliteProvider.h"
 
+#include <algorithm>
+
 namespace {
 // Failures that belong to the row itself; anything else says the database cannot take rows now.
 bool rowsOwnFailure(int code)
@@ -85,13 +87,25 @@ int SqliteProvider::runRow(const RowValues& row, QString& error)
 {
     if (sqlite3_stmt* st = m_inserts.bind(row.table, row.fields, row.columns)) {
         const int rc = stepBound(st, error);
-        if (rc == SQLITE_OK && !row.columns)
+        // A run again binds text only: a row that bound NULL is kept as its text instead.
+        if (rc == SQLITE_OK && !bindsNull(row))
             m_pending.succeeded(row.ticket, row.table, row.fields);
-        else if (rc == SQLITE_OK) // kept as its text: a run again binds text only, never NULL
+        else if (rc == SQLITE_OK)
             keepAsText(row, typedText(row));
         return rc;
     }
     return runRowText(row, typedText(row), error);
+}
+
+bool SqliteProvider::bindsNull(const RowValues& row)
+{
+    if (!row.columns)
+        return false;
+    const qsizetype count = std::min(row.fields.size(), qsizetype(row.columns->size()));
+    for (qsizetype i = 0; i < count; ++i)
+        if (FormOf(&(*row.columns)[size_t(i)], row.fields[i]) == ValueForm::Null)
+            return true;
+    return false;
 }
 
 QByteArray SqliteProvider::typedText(const RowValues& row)
