@@ -35,6 +35,20 @@ bool introducesTableList(const SqlToken& t, bool definesColumns)
            (definesColumns && t.is("on"));
 }
 
+std::string quotedIdentifier(const std::string& name)
+{
+    if (name.find(']') == std::string::npos)
+        return "[" + name + "]";
+    std::string out = "\"";
+    for (char c : name) {
+        out += c;
+        if (c == '"')
+            out += '"';
+    }
+    return out + "\"";
+}
+} // namespace
+
 std::string nameOf(const SqlToken& t)
 {
     if (t.kind != SqlToken::QuotedName || t.text.size() < 2)
@@ -50,20 +64,6 @@ std::string nameOf(const SqlToken& t)
     }
     return out;
 }
-
-std::string quotedIdentifier(const std::string& name)
-{
-    if (name.find(']') == std::string::npos)
-        return "[" + name + "]";
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    return out + "\"";
-}
-} // namespace
 
 std::string escapedName(std::string_view name)
 {

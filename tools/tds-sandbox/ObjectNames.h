@@ -50,6 +50,9 @@ private:
 bool isObjectName(const SqlToken& t, const SqlToken* previous, const SqlToken* next,
                   bool definesColumns);
 
+// The name a Word or QuotedName token stands for: brackets and quotes removed.
+std::string nameOf(const SqlToken& t);
+
 // The token as SQLite must read it: itself when its name is stored as written, the stored
 // name quoted otherwise.
 std::string storedNameText(const SqlToken& t, StoredNames& names);

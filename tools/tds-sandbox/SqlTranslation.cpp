@@ -101,6 +101,9 @@ private:
     using Rewrite = Written (Rewriter::*)(const SqlToken& t);
 
     void findNext();
+    size_t significantAfter(size_t index) const;
+    bool isNameAt(size_t index) const;
+    bool isDotAt(size_t index) const;
     Written writeToken(const SqlToken& t);
     Written emptyString(const SqlToken& t);
     Written longLiteral(const SqlToken& t);
@@ -196,9 +199,43 @@ Rewriter::Written Rewriter::globalVariable(const SqlToken& t)
     return Written::Token;
 }
 
+size_t Rewriter::significantAfter(size_t index) const
+{
+    size_t k = index + 1;
+    while (k < m_tokens.size() && !m_tokens[k].isSignificant())
+        ++k;
+    return k;
+}
+
+bool Rewriter::isNameAt(size_t index) const
+{
+    return index < m_tokens.size() &&
+           (m_tokens[index].kind == SqlToken::Word || m_tokens[index].kind == SqlToken::QuotedName);
+}
+
+bool Rewriter::isDotAt(size_t index) const
+{
+    return index < m_tokens.size() && m_tokens[index].text == ".";
+}
+
 Rewriter::Written Rewriter::ownerPrefix(const SqlToken& t)
 {
-    if (!t.is("dbo") || !m_next || m_next->text != "." || (m_previous && m_previous->text == "."))
+    if (!m_next || m_next->text != "." || (m_previous && m_previous->text == "."))
+        return Written::Nothing;
+    // db..table and db.owner.table: the last dot is where the table's name begins.
+    const size_t afterDot = significantAfter(m_nextIndex);
+    size_t lastDot = 0;
+    if (isDotAt(afterDot))
+        lastDot = afterDot;
+    else if (isNameAt(afterDot) && isDotAt(significantAfter(afterDot)))
+        lastDot = significantAfter(afterDot);
+    if (lastDot) {
+        if (nameOf(t) != m_globals.database) // SQLite reads it as a schema it does not have
+            m_sql += std::string(t.text) + ".";
+        m_index = lastDot; // the table's name keeps the keyword before the prefix as its own
+        return Written::Span;
+    }
+    if (!t.is("dbo"))
         return Written::Nothing;
     m_index = m_nextIndex; // owner prefix: SQLite would read it as a schema name
     return Written::Span;

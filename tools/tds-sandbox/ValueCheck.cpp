@@ -1,0 +1,199 @@
+#include "ValueCheck.h"
+
+#include "AseErrors.h"
+#include "DateTimeText.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace sandbox {
+
+namespace {
+// A number literal's parts: sign, integer digits without leading zeros, fraction digits.
+struct NumberParts
+{
+    bool negative = false;
+    std::string_view integer;
+    std::string_view fraction;
+    bool exponent = false;
+    bool valid = true;
+};
+
+NumberParts partsOf(std::string_view text)
+{
+    NumberParts parts;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        parts.negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    const size_t dot = text.find('.');
+    parts.integer = text.substr(0, dot);
+    parts.fraction = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+    for (std::string_view digits : {parts.integer, parts.fraction})
+        for (char c : digits) {
+            if (c == 'e' || c == 'E')
+                parts.exponent = true;
+            else if (!std::isdigit(static_cast<unsigned char>(c)))
+                parts.valid = false;
+        }
+    while (parts.integer.size() > 1 && parts.integer[0] == '0')
+        parts.integer.remove_prefix(1);
+    if (parts.integer == "0")
+        parts.integer = {};
+    return parts;
+}
+
+bool hasNonZero(std::string_view digits)
+{
+    return digits.find_first_not_of('0') != std::string_view::npos;
+}
+
+// How ASE types a number literal: INT when it is an integer that fits one, FLOAT with an
+// exponent, NUMERIC otherwise.
+std::string_view literalType(const NumberParts& parts, std::string_view text)
+{
+    if (parts.exponent)
+        return "FLOAT";
+    if (text.find('.') != std::string_view::npos || parts.integer.size() > 10)
+        return "NUMERIC";
+    const long long value = std::strtoll(std::string(text).c_str(), nullptr, 10);
+    return value >= INT32_MIN && value <= INT32_MAX ? "INT" : "NUMERIC";
+}
+
+// The integer digits compared with a bound of the same sign, as decimal strings.
+bool exceeds(std::string_view digits, uint64_t bound)
+{
+    const std::string limit = std::to_string(bound);
+    return digits.size() != limit.size() ? digits.size() > limit.size() : digits > limit;
+}
+
+ValueVerdict checkNumber(std::string_view text, const AseType& type)
+{
+    const NumberParts parts = partsOf(text);
+    if (!parts.valid || parts.exponent)
+        return {};
+    const std::string_view from = literalType(parts, text);
+    const std::string to = messageTypeName(type);
+    ValueVerdict verdict;
+    if (type.family == AseType::Integer) {
+        // An integer column takes no fraction: ASE reports the lost scale.
+        const uint64_t bound =
+            parts.negative ? uint64_t(-(type.minimum + 1)) + 1 : type.unsignedMaximum;
+        if (exceeds(parts.integer, bound))
+            verdict.error = arithmeticOverflow(from, text, to);
+        else if (hasNonZero(parts.fraction))
+            verdict.error = scaleError(from, text, to);
+    } else if (type.family == AseType::Exact) {
+        const int integerRoom = type.precision.value_or(18) - type.scale.value_or(0);
+        if (int(parts.integer.size()) > integerRoom)
+            verdict.error = arithmeticOverflow(from, text, to);
+        else if (hasNonZero(parts.fraction.substr(
+                     std::min<size_t>(parts.fraction.size(), size_t(type.scale.value_or(0))))))
+            verdict.error = scaleError(from, text, to);
+    } else if (type.family == AseType::Money) {
+        // money holds 922,337,203,685,477.5807; smallmoney 214,748.3647.
+        const uint64_t whole = type.length == 8 ? 922337203685477ULL : 214748ULL;
+        if (exceeds(parts.integer, whole))
+            verdict.error = arithmeticOverflow(from, text, to);
+    }
+    return verdict;
+}
+
+std::string valueOf(std::string_view literal)
+{
+    std::string value;
+    for (size_t i = 1; i + 1 < literal.size(); ++i) {
+        value += literal[i];
+        if (literal[i] == '\'' && literal[i + 1] == '\'')
+            ++i;
+    }
+    return value;
+}
+
+std::string quotedLiteral(std::string_view value)
+{
+    std::string out = "'";
+    for (char c : value) {
+        out += c;
+        if (c == '\'')
+            out += '\'';
+    }
+    return out + "'";
+}
+
+// The bytes of the first `count` characters of UTF-8 text, or of `count` bytes without
+// splitting a character.
+size_t cutPoint(std::string_view value, size_t count, bool perCharacter)
+{
+    size_t at = 0, characters = 0;
+    while (at < value.size()) {
+        size_t next = at + 1;
+        while (next < value.size() && (static_cast<unsigned char>(value[next]) & 0xC0) == 0x80)
+            ++next;
+        if (perCharacter ? characters == count : next > count)
+            break;
+        at = next;
+        ++characters;
+    }
+    return at;
+}
+
+ValueVerdict checkCharacter(std::string_view literal, const AseType& type, bool stringRtruncation)
+{
+    const std::string value = valueOf(literal);
+    const size_t keep = cutPoint(value, size_t(type.maxChars), type.perCharacter);
+    if (keep >= value.size())
+        return {};
+    ValueVerdict verdict;
+    // Only the loss of something other than blanks counts as truncation.
+    if (stringRtruncation && value.find_first_not_of(' ', keep) != std::string::npos)
+        verdict.error = stringTruncated();
+    else
+        verdict.replacement = quotedLiteral(std::string_view(value).substr(0, keep));
+    return verdict;
+}
+
+ValueVerdict checkString(std::string_view literal, const AseType& type, bool stringRtruncation)
+{
+    switch (type.family) {
+    case AseType::Integer:
+    case AseType::Exact:
+    case AseType::Float:
+    case AseType::Money:
+    case AseType::Bit:
+        return {implicitConversion("VARCHAR", messageTypeName(type)), {}};
+    case AseType::Character:
+        return checkCharacter(literal, type, stringRtruncation);
+    case AseType::DateTime: {
+        const std::string value = valueOf(literal);
+        const bool timeOnly = type.name == "time" || type.name == "bigtime";
+        if (!isDateTimeText(value, type.name == "date", timeOnly))
+            return {conversionSyntax("VARCHAR", value, messageTypeName(type)), {}};
+        return {};
+    }
+    default:
+        return {};
+    }
+}
+} // namespace
+
+ValueVerdict checkValue(const LiteralValue& value, const AseType& type, bool stringRtruncation)
+{
+    if (value.kind == LiteralValue::String)
+        return checkString(value.text, type, stringRtruncation);
+    if (value.kind != LiteralValue::Number)
+        return {};
+    switch (type.family) {
+    case AseType::Character:
+    case AseType::Text:
+    case AseType::DateTime: {
+        // ASE converts no number to a text or a date without CONVERT.
+        const NumberParts parts = partsOf(value.text);
+        return {implicitConversion(literalType(parts, value.text), messageTypeName(type)), {}};
+    }
+    default:
+        return checkNumber(value.text, type);
+    }
+}
+
+} // namespace sandbox
