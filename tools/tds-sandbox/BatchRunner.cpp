@@ -137,7 +137,7 @@ private:
         const InsertCheck check = checkInsert(
             s.text,
             [this](const std::string& table) { return m_state.database.typedColumns(table); },
-            m_state.stringRtruncation);
+            ValueRules{m_state.stringRtruncation, m_options.charset == "utf8"});
         if (check.error) {
             fail(*check.error);
             return;

@@ -165,7 +165,7 @@ std::string spliced(std::string_view statement,
 } // namespace
 
 InsertCheck checkInsert(std::string_view statement, const TypedColumnsOf& columnsOf,
-                        bool stringRtruncation)
+                        const ValueRules& rules)
 {
     if (!startsWithInsert(statement))
         return {};
@@ -187,7 +187,7 @@ InsertCheck checkInsert(std::string_view statement, const TypedColumnsOf& column
             if (!types[i])
                 continue;
             const LiteralValue literal = literalOf(values[i]);
-            ValueVerdict verdict = checkValue(literal, *types[i], stringRtruncation);
+            ValueVerdict verdict = checkValue(literal, *types[i], rules);
             if (verdict.error) {
                 check.error = std::move(verdict.error);
                 return check;

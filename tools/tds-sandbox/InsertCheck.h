@@ -2,6 +2,7 @@
 
 #include "AseTypes.h"
 #include "TokenWriter.h"
+#include "ValueCheck.h"
 
 #include <functional>
 #include <optional>
@@ -31,6 +32,6 @@ struct InsertCheck
 // them against the columns' types (see checkValue); values cut to their column are written
 // cut into the rewritten statement. Any other statement passes unchanged.
 InsertCheck checkInsert(std::string_view statement, const TypedColumnsOf& columnsOf,
-                        bool stringRtruncation);
+                        const ValueRules& rules);
 
 } // namespace sandbox

@@ -120,6 +120,12 @@ void StoredNames::addStored(const std::string& stored)
     m_stored.emplace(std::move(name), stored);
 }
 
+void StoredNames::addCatalogueName(const std::string& name)
+{
+    if (!known(name))
+        m_stored.emplace(name, name);
+}
+
 const std::string* StoredNames::known(std::string_view name) const
 {
     if (const auto it = m_stored.find(name); it != m_stored.end())

@@ -30,6 +30,10 @@ public:
     explicit StoredNames(const StoredNames* database = nullptr) : m_database(database) {}
     // A name as SQLite holds it.
     void addStored(const std::string& stored);
+    // A column of ASE's catalogue views (syscolumns.name ...), for a statement reading them:
+    // known as written, yet it makes no new name differing from it in case stored escaped.
+    // A stored name wins.
+    void addCatalogueName(const std::string& name);
     // How `name` is stored: as it is when known so, or when nothing differing only in case is
     // known; escaped otherwise. A new name is remembered, so [A] and [a] of one CREATE TABLE
     // are stored apart, and a wrong-case reference names nothing.

@@ -73,6 +73,16 @@ std::string cutLiteral(std::string_view literal)
     return cut + "'";
 }
 
+// Whether a statement names one of ASE's catalogue views: their columns' names then mean theirs.
+bool readsCatalogue(const std::vector<SqlToken>& tokens)
+{
+    for (const SqlToken& t : tokens)
+        if (t.kind == SqlToken::Word && t.text.size() >= 8 && t.text.size() <= 10 &&
+            (t.is("syscolumns") || t.is("systypes") || t.is("sysobjects")))
+            return true;
+    return false;
+}
+
 // Writes a statement's tokens out for SQLite, token by token; a rewrite may take the tokens
 // after its own too.
 class Rewriter
@@ -87,6 +97,10 @@ public:
             ++m_first;
         m_definesColumns = m_first < tokens.size() &&
                            (tokens[m_first].is("create") || tokens[m_first].is("alter"));
+        if (names && readsCatalogue(tokens))
+            for (const char* column : {"id", "name", "colid", "usertype", "length", "prec", "scale",
+                                       "status", "type", "uid"})
+                m_statementNames.addCatalogueName(column);
     }
 
     std::string rewrite(size_t sizeHint);

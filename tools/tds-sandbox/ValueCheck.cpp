@@ -121,14 +121,15 @@ std::string quotedLiteral(std::string_view value)
     return out + "'";
 }
 
-// The bytes of the first `count` characters of UTF-8 text, or of `count` bytes without
-// splitting a character.
-size_t cutPoint(std::string_view value, size_t count, bool perCharacter)
+// The bytes of the first `count` characters of the text, or of `count` bytes without
+// splitting a character. Only UTF-8 has characters of several bytes.
+size_t cutPoint(std::string_view value, size_t count, bool perCharacter, bool utf8)
 {
     size_t at = 0, characters = 0;
     while (at < value.size()) {
         size_t next = at + 1;
-        while (next < value.size() && (static_cast<unsigned char>(value[next]) & 0xC0) == 0x80)
+        while (utf8 && next < value.size() &&
+               (static_cast<unsigned char>(value[next]) & 0xC0) == 0x80)
             ++next;
         if (perCharacter ? characters == count : next > count)
             break;
@@ -138,22 +139,22 @@ size_t cutPoint(std::string_view value, size_t count, bool perCharacter)
     return at;
 }
 
-ValueVerdict checkCharacter(std::string_view literal, const AseType& type, bool stringRtruncation)
+ValueVerdict checkCharacter(std::string_view literal, const AseType& type, const ValueRules& rules)
 {
     const std::string value = valueOf(literal);
-    const size_t keep = cutPoint(value, size_t(type.maxChars), type.perCharacter);
+    const size_t keep = cutPoint(value, size_t(type.maxChars), type.perCharacter, rules.utf8);
     if (keep >= value.size())
         return {};
     ValueVerdict verdict;
     // Only the loss of something other than blanks counts as truncation.
-    if (stringRtruncation && value.find_first_not_of(' ', keep) != std::string::npos)
+    if (rules.stringRtruncation && value.find_first_not_of(' ', keep) != std::string::npos)
         verdict.error = stringTruncated();
     else
         verdict.replacement = quotedLiteral(std::string_view(value).substr(0, keep));
     return verdict;
 }
 
-ValueVerdict checkString(std::string_view literal, const AseType& type, bool stringRtruncation)
+ValueVerdict checkString(std::string_view literal, const AseType& type, const ValueRules& rules)
 {
     switch (type.family) {
     case AseType::Integer:
@@ -163,7 +164,7 @@ ValueVerdict checkString(std::string_view literal, const AseType& type, bool str
     case AseType::Bit:
         return {implicitConversion("VARCHAR", messageTypeName(type)), {}};
     case AseType::Character:
-        return checkCharacter(literal, type, stringRtruncation);
+        return checkCharacter(literal, type, rules);
     case AseType::DateTime: {
         const std::string value = valueOf(literal);
         const bool timeOnly = type.name == "time" || type.name == "bigtime";
@@ -177,10 +178,10 @@ ValueVerdict checkString(std::string_view literal, const AseType& type, bool str
 }
 } // namespace
 
-ValueVerdict checkValue(const LiteralValue& value, const AseType& type, bool stringRtruncation)
+ValueVerdict checkValue(const LiteralValue& value, const AseType& type, const ValueRules& rules)
 {
     if (value.kind == LiteralValue::String)
-        return checkString(value.text, type, stringRtruncation);
+        return checkString(value.text, type, rules);
     if (value.kind != LiteralValue::Number)
         return {};
     switch (type.family) {

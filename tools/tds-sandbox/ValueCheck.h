@@ -24,6 +24,13 @@ struct LiteralValue
     std::string_view text;
 };
 
+// The session's settings the checks depend on.
+struct ValueRules
+{
+    bool stringRtruncation = false; // "set string_rtruncation on"
+    bool utf8 = true;               // the server's character set; others take a byte a character
+};
+
 // What ASE makes of a literal stored into a column of a type.
 struct ValueVerdict
 {
@@ -34,7 +41,7 @@ struct ValueVerdict
 // ASE's checks of a literal against its column: a quoted text into a number column (257), a
 // number into a text or date column (257), a number past its column's range or precision
 // (247) or scale (241), a text ASE cannot read as a date (249), and a text longer than its
-// column: cut, or with `stringRtruncation` refused (9502).
-ValueVerdict checkValue(const LiteralValue& value, const AseType& type, bool stringRtruncation);
+// column: cut, or with string_rtruncation on refused (9502).
+ValueVerdict checkValue(const LiteralValue& value, const AseType& type, const ValueRules& rules);
 
 } // namespace sandbox
