@@ -130,21 +130,23 @@ private:
         }
     }
 
-    // An INSERT's values are checked against their columns' types first, as ASE converts
-    // them before anything is stored.
+    // An INSERT's values are checked against their columns' types, as ASE converts them
+    // before anything is stored. Translating first reads the schema the check uses.
     void runChecked(const BatchStatement& s, const std::function<bool()>& cancelled)
     {
+        const std::vector<SqlToken> tokens = lexSql(s.text);
+        std::string sql = translate(s.text, tokens, m_state.globals, &m_state.database.names()).sql;
         const InsertCheck check = checkInsert(
-            s.text,
+            s.text, tokens,
             [this](const std::string& table) { return m_state.database.typedColumns(table); },
             ValueRules{m_state.stringRtruncation, m_options.charset == "utf8"});
         if (check.error) {
             fail(*check.error);
             return;
         }
-        const std::string_view text = check.rewritten.empty() ? s.text : check.rewritten;
-        runSql(translate(text, m_state.globals, &m_state.database.names()).sql, std::string(s.text),
-               cancelled);
+        if (!check.rewritten.empty())
+            sql = translate(check.rewritten, m_state.globals, &m_state.database.names()).sql;
+        runSql(sql, std::string(s.text), cancelled);
     }
 
     void setChained(bool on)

@@ -207,7 +207,8 @@ std::optional<std::vector<TypedColumn>> readTypedColumns(sqlite3* db, const std:
 
 const std::vector<TypedColumn>* Database::typedColumns(const std::string& table)
 {
-    const StoredNames& known = names();
+    // The schema as names() last read it: a statement asks names() before it is checked.
+    const StoredNames& known = m_namesVersion < 0 ? names() : m_names;
     if (m_typedColumnsVersion != m_namesVersion) {
         m_typedColumns.clear();
         m_typedColumnsVersion = m_namesVersion;

@@ -74,8 +74,8 @@ public:
     // (in this session or another).
     const StoredNames& names();
     // The columns of a table named as the client writes it, with their ASE types; none when
-    // the table is unknown or holds no column whose values are checked. Read again when the
-    // schema changed.
+    // the table is unknown or holds no column whose values are checked. The schema is taken
+    // as names() last read it.
     const std::vector<TypedColumn>* typedColumns(const std::string& table);
 
     static bool isValidName(const std::string& name);

@@ -17,8 +17,17 @@ bool startsWithInsert(std::string_view statement)
     return lowerAscii(statement.substr(at, 6)) == "insert";
 }
 
+// A value's tokens: `count` significant tokens from `first`.
+struct ValueTokens
+{
+    const SqlToken* const* first = nullptr;
+    size_t count = 0;
+    size_t size() const { return count; }
+    const SqlToken* operator[](size_t i) const { return first[i]; }
+};
+
 // The literal a value's tokens are, when they are one.
-LiteralValue literalOf(const std::vector<const SqlToken*>& tokens)
+LiteralValue literalOf(const ValueTokens& tokens)
 {
     LiteralValue value;
     if (tokens.size() == 1) {
@@ -44,6 +53,7 @@ class InsertReader
 public:
     explicit InsertReader(const std::vector<SqlToken>& tokens)
     {
+        m_tokens.reserve(tokens.size());
         for (const SqlToken& t : tokens)
             if (t.isSignificant())
                 m_tokens.push_back(&t);
@@ -84,23 +94,24 @@ public:
     }
 
     // The next row's values, each as its tokens; false after the last row.
-    bool readRow(std::vector<std::vector<const SqlToken*>>* values)
+    bool readRow(std::vector<ValueTokens>* values)
     {
         values->clear();
         if (!isSymbol("("))
             return false;
-        values->emplace_back();
+        ++m_at;
+        values->push_back({m_tokens.data() + m_at, 0});
         int depth = 0;
-        for (++m_at; m_at < m_tokens.size(); ++m_at) {
+        for (; m_at < m_tokens.size(); ++m_at) {
             const SqlToken& t = *m_tokens[m_at];
-            if (depth == 0 && (t.text == "," || t.text == ")")) {
-                if (t.text == ")")
-                    break;
-                values->emplace_back();
+            if (depth == 0 && t.text == ")")
+                break;
+            if (depth == 0 && t.text == ",") {
+                values->push_back({m_tokens.data() + m_at + 1, 0});
                 continue;
             }
             depth += t.text == "(" ? 1 : t.text == ")" ? -1 : 0;
-            values->back().push_back(&t);
+            ++values->back().count;
         }
         if (m_at >= m_tokens.size())
             return false;
@@ -134,6 +145,7 @@ std::vector<const AseType*> targetTypes(const std::vector<TypedColumn>& table,
                                         const std::vector<std::string>& listed)
 {
     std::vector<const AseType*> types;
+    types.reserve(listed.empty() ? table.size() : listed.size());
     if (listed.empty()) {
         for (const TypedColumn& column : table)
             types.push_back(&column.type);
@@ -164,12 +176,11 @@ std::string spliced(std::string_view statement,
 }
 } // namespace
 
-InsertCheck checkInsert(std::string_view statement, const TypedColumnsOf& columnsOf,
-                        const ValueRules& rules)
+InsertCheck checkInsert(std::string_view statement, const std::vector<SqlToken>& tokens,
+                        const TypedColumnsOf& columnsOf, const ValueRules& rules)
 {
     if (!startsWithInsert(statement))
         return {};
-    const std::vector<SqlToken> tokens = lexSql(statement);
     InsertReader reader(tokens);
     std::string table;
     std::vector<std::string> listed;
@@ -180,7 +191,8 @@ InsertCheck checkInsert(std::string_view statement, const TypedColumnsOf& column
         return {};
     const std::vector<const AseType*> types = targetTypes(*columns, listed);
     std::vector<std::pair<std::string_view, std::string>> replacements;
-    std::vector<std::vector<const SqlToken*>> values;
+    std::vector<ValueTokens> values;
+    values.reserve(types.size());
     InsertCheck check;
     while (reader.readRow(&values)) {
         for (size_t i = 0; i < values.size() && i < types.size(); ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AseTypes.h"
+#include "SqlLexer.h"
 #include "TokenWriter.h"
 #include "ValueCheck.h"
 
@@ -31,7 +32,8 @@ struct InsertCheck
 // Checks the literals of INSERT [INTO] table [(columns)] VALUES (...)[, (...)] as ASE checks
 // them against the columns' types (see checkValue); values cut to their column are written
 // cut into the rewritten statement. Any other statement passes unchanged.
-InsertCheck checkInsert(std::string_view statement, const TypedColumnsOf& columnsOf,
-                        const ValueRules& rules);
+// `tokens` are the statement's (lexSql).
+InsertCheck checkInsert(std::string_view statement, const std::vector<SqlToken>& tokens,
+                        const TypedColumnsOf& columnsOf, const ValueRules& rules);
 
 } // namespace sandbox

@@ -315,4 +315,13 @@ Translation translate(std::string_view statement, const SessionGlobals& globals,
     return result;
 }
 
+Translation translate(std::string_view statement, const std::vector<SqlToken>& tokens,
+                      const SessionGlobals& globals, const StoredNames* names)
+{
+    Translation result = classify(statement);
+    if (result.kind == Translation::Sql)
+        result.sql = Rewriter(tokens, globals, names).rewrite(statement.size() + 16);
+    return result;
+}
+
 } // namespace sandbox

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ObjectNames.h"
+#include "SqlLexer.h"
 #include "StatementSplit.h"
 
 #include <cstdint>
@@ -65,6 +66,9 @@ std::string_view overlongName(std::string_view statement, size_t* limit);
 // rewritten to how the database stores them, so they keep ASE's case-sensitivity.
 Translation translate(std::string_view statement, const SessionGlobals& globals,
                       const StoredNames* names = nullptr);
+// The same, from the statement's tokens (lexSql) when the caller has them already.
+Translation translate(std::string_view statement, const std::vector<SqlToken>& tokens,
+                      const SessionGlobals& globals, const StoredNames* names);
 
 // A database name as written in "use": brackets or quotes removed, trailing blanks cut.
 std::string unquoteName(std::string_view name);

@@ -60,11 +60,52 @@ std::string_view literalType(const NumberParts& parts, std::string_view text)
     return value >= INT32_MIN && value <= INT32_MAX ? "INT" : "NUMERIC";
 }
 
-// The integer digits compared with a bound of the same sign, as decimal strings.
+// Whether the integer digits (no leading zeros) stand for more than the bound.
 bool exceeds(std::string_view digits, uint64_t bound)
 {
-    const std::string limit = std::to_string(bound);
-    return digits.size() != limit.size() ? digits.size() > limit.size() : digits > limit;
+    constexpr std::string_view Largest = "18446744073709551615"; // 2^64 - 1, 20 digits
+    if (digits.size() > Largest.size() ||
+        (digits.size() == Largest.size() && (bound != UINT64_MAX || digits > Largest)))
+        return true;
+    if (digits.size() == Largest.size())
+        return false;
+    uint64_t value = 0; // at most 19 digits: no overflow
+    for (char c : digits)
+        value = value * 10 + uint64_t(c - '0');
+    return value > bound;
+}
+
+enum class NumberFault
+{
+    None,
+    Overflow,
+    Scale
+};
+
+NumberFault numberFault(const NumberParts& parts, const AseType& type)
+{
+    if (type.family == AseType::Integer) {
+        // An integer column takes no fraction: ASE reports the lost scale.
+        const uint64_t bound =
+            parts.negative ? uint64_t(-(type.minimum + 1)) + 1 : type.unsignedMaximum;
+        if (exceeds(parts.integer, bound))
+            return NumberFault::Overflow;
+        return hasNonZero(parts.fraction) ? NumberFault::Scale : NumberFault::None;
+    }
+    if (type.family == AseType::Exact) {
+        const size_t scale = size_t(type.scale.value_or(0));
+        if (int(parts.integer.size()) > type.precision.value_or(18) - int(scale))
+            return NumberFault::Overflow;
+        return hasNonZero(parts.fraction.substr(std::min(parts.fraction.size(), scale)))
+                   ? NumberFault::Scale
+                   : NumberFault::None;
+    }
+    if (type.family == AseType::Money) {
+        // money holds 922,337,203,685,477.5807; smallmoney 214,748.3647.
+        const uint64_t whole = type.length == 8 ? 922337203685477ULL : 214748ULL;
+        return exceeds(parts.integer, whole) ? NumberFault::Overflow : NumberFault::None;
+    }
+    return NumberFault::None;
 }
 
 ValueVerdict checkNumber(std::string_view text, const AseType& type)
@@ -72,31 +113,13 @@ ValueVerdict checkNumber(std::string_view text, const AseType& type)
     const NumberParts parts = partsOf(text);
     if (!parts.valid || parts.exponent)
         return {};
+    const NumberFault fault = numberFault(parts, type);
+    if (fault == NumberFault::None)
+        return {};
     const std::string_view from = literalType(parts, text);
-    const std::string to = messageTypeName(type);
-    ValueVerdict verdict;
-    if (type.family == AseType::Integer) {
-        // An integer column takes no fraction: ASE reports the lost scale.
-        const uint64_t bound =
-            parts.negative ? uint64_t(-(type.minimum + 1)) + 1 : type.unsignedMaximum;
-        if (exceeds(parts.integer, bound))
-            verdict.error = arithmeticOverflow(from, text, to);
-        else if (hasNonZero(parts.fraction))
-            verdict.error = scaleError(from, text, to);
-    } else if (type.family == AseType::Exact) {
-        const int integerRoom = type.precision.value_or(18) - type.scale.value_or(0);
-        if (int(parts.integer.size()) > integerRoom)
-            verdict.error = arithmeticOverflow(from, text, to);
-        else if (hasNonZero(parts.fraction.substr(
-                     std::min<size_t>(parts.fraction.size(), size_t(type.scale.value_or(0))))))
-            verdict.error = scaleError(from, text, to);
-    } else if (type.family == AseType::Money) {
-        // money holds 922,337,203,685,477.5807; smallmoney 214,748.3647.
-        const uint64_t whole = type.length == 8 ? 922337203685477ULL : 214748ULL;
-        if (exceeds(parts.integer, whole))
-            verdict.error = arithmeticOverflow(from, text, to);
-    }
-    return verdict;
+    if (fault == NumberFault::Overflow)
+        return {arithmeticOverflow(from, text, messageTypeName(type)), {}};
+    return {scaleError(from, text, messageTypeName(type)), {}};
 }
 
 std::string valueOf(std::string_view literal)
@@ -141,6 +164,8 @@ size_t cutPoint(std::string_view value, size_t count, bool perCharacter, bool ut
 
 ValueVerdict checkCharacter(std::string_view literal, const AseType& type, const ValueRules& rules)
 {
+    if (literal.size() <= size_t(type.maxChars) + 2)
+        return {}; // no more bytes than the column has characters or bytes: it fits
     const std::string value = valueOf(literal);
     const size_t keep = cutPoint(value, size_t(type.maxChars), type.perCharacter, rules.utf8);
     if (keep >= value.size())
