@@ -206,11 +206,14 @@ private slots:
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<bool>("found");
         QTest::newRow("plain") << QByteArray("My Table") << true;
-        QTest::newRow("brackets") << QByteArray("[My Table]") << true;
-        QTest::newRow("db..table") << QByteArray("master..[My Table]") << true;
-        QTest::newRow("db.owner.table") << QByteArray("master.dbo.[My Table]") << true;
+        QTest::newRow("db..table") << QByteArray("master..My Table") << true;
+        QTest::newRow("db.owner.table") << QByteArray("master.dbo.My Table") << true;
         QTest::newRow("owner.table") << QByteArray("dbo.My Table") << true;
-        QTest::newRow("another database") << QByteArray("other..[My Table]") << false;
+        QTest::newRow("trailing blanks") << QByteArray("My Table  ") << true;
+        // A name given as a string keeps its brackets: no table is called [My Table].
+        QTest::newRow("brackets") << QByteArray("[My Table]") << false;
+        QTest::newRow("db..[table]") << QByteArray("master..[My Table]") << false;
+        QTest::newRow("another database") << QByteArray("other..My Table") << false;
         QTest::newRow("another case") << QByteArray("my table") << false;
         QTest::newRow("unknown") << QByteArray("nosuch") << false;
     }

@@ -68,24 +68,17 @@ void objectId(sqlite3_context* context, int, sqlite3_value** argv)
     sqlite3_finalize(stmt);
 }
 
-// The dot-separated parts of a name; a part may be in brackets or double quotes.
-std::vector<std::string> nameParts(std::string_view name)
+// The dot-separated parts of a name. A name given as a string needs no delimiters, and ASE
+// strips none from it: '[t]' names a table called [t], not t.
+std::vector<std::string_view> nameParts(std::string_view name)
 {
-    std::vector<std::string> parts(1);
-    for (size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i];
-        if (c == '.') {
-            parts.emplace_back();
-        } else if ((c == '[' || c == '"') && parts.back().empty()) {
-            const size_t close = name.find(c == '[' ? ']' : '"', i + 1);
-            if (close == std::string_view::npos)
-                return {};
-            parts.back() = std::string(name.substr(i + 1, close - i - 1));
-            i = close;
-        } else {
-            parts.back() += c;
-        }
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    for (size_t dot = name.find('.'); dot != std::string_view::npos; dot = name.find('.', start)) {
+        parts.push_back(name.substr(start, dot - start));
+        start = dot + 1;
     }
+    parts.push_back(name.substr(start));
     return parts;
 }
 } // namespace
@@ -94,12 +87,12 @@ std::string objectIdTable(std::string_view name, std::string_view databaseName)
 {
     while (!name.empty() && name.back() == ' ')
         name.remove_suffix(1);
-    const std::vector<std::string> parts = nameParts(name);
-    if (parts.empty() || parts.size() > 3)
+    const std::vector<std::string_view> parts = nameParts(name);
+    if (parts.size() > 3)
         return {};
     if (parts.size() == 3 && parts[0] != databaseName)
         return {}; // another database's tables are not seen from this one
-    return parts.back();
+    return std::string(parts.back());
 }
 
 bool installCatalogue(sqlite3* db, const std::string& databaseName, std::string* error)

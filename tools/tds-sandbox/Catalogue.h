@@ -15,7 +15,8 @@ namespace sandbox {
 bool installCatalogue(sqlite3* db, const std::string& databaseName, std::string* error);
 
 // The table part of a name given to object_id, or empty when the name points into another
-// database than `databaseName`: "t", "[My Table]", "db..t", "db.dbo.t", "dbo.t".
+// database than `databaseName`: "t", "My Table", "db..t", "db.dbo.t", "dbo.t". Brackets are
+// part of the name, as ASE keeps them in a name given as a string.
 std::string objectIdTable(std::string_view name, std::string_view databaseName);
 
 } // namespace sandbox
