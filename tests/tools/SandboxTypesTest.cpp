@@ -46,6 +46,90 @@ QList<QByteArray> rowText(const ReplyTokens::Row& row)
         out << (v ? *v : QByteArray("NULL"));
     return out;
 }
+// Rows of valuesMeetTheirColumnsTypes: column type, value, error number, message or value read.
+void addNumberCases()
+{
+    // A quoted text is no number.
+    QTest::newRow("'123' into int")
+        << QByteArray("int") << QByteArray("'123'") << 257 << conversion("VARCHAR", "INT");
+    QTest::newRow("'1' into smallint")
+        << QByteArray("smallint") << QByteArray("'1'") << 257 << conversion("VARCHAR", "SMALLINT");
+    QTest::newRow("'1.5' into numeric") << QByteArray("numeric(6,2)") << QByteArray("'1.5'") << 257
+                                        << conversion("VARCHAR", "NUMERIC");
+    QTest::newRow("'1' into float")
+        << QByteArray("float") << QByteArray("'1'") << 257 << conversion("VARCHAR", "FLOAT");
+    QTest::newRow("'1' into money")
+        << QByteArray("money") << QByteArray("'1'") << 257 << conversion("VARCHAR", "MONEY");
+    QTest::newRow("'1' into bit") << QByteArray("bit") << QByteArray("'1'") << 257
+                                  << conversion("VARCHAR", "BIT");
+    // Nor is a number a text or a date.
+    QTest::newRow("42 into varchar")
+        << QByteArray("varchar(5)") << QByteArray("42") << 257 << conversion("INT", "VARCHAR");
+    QTest::newRow("1.5 into datetime")
+        << QByteArray("datetime") << QByteArray("1.5") << 257 << conversion("NUMERIC", "DATETIME");
+    // Ranges and precision.
+    QTest::newRow("int's largest")
+        << QByteArray("int") << QByteArray("2147483647") << 0 << QByteArray("2147483647");
+    QTest::newRow("int's smallest")
+        << QByteArray("int") << QByteArray("-2147483648") << 0 << QByteArray("-2147483648");
+    QTest::newRow("past int") << QByteArray("int") << QByteArray("2147483648") << 247
+                              << overflow("NUMERIC", "2147483648", "INT");
+    QTest::newRow("256 into tinyint")
+        << QByteArray("tinyint") << QByteArray("256") << 247 << overflow("INT", "256", "TINYINT");
+    QTest::newRow("-1 into tinyint")
+        << QByteArray("tinyint") << QByteArray("-1") << 247 << overflow("INT", "-1", "TINYINT");
+    QTest::newRow("32768 into smallint") << QByteArray("smallint") << QByteArray("32768") << 247
+                                         << overflow("INT", "32768", "SMALLINT");
+    QTest::newRow("past bigint") << QByteArray("bigint") << QByteArray("9223372036854775808") << 247
+                                 << overflow("NUMERIC", "9223372036854775808", "BIGINT");
+    QTest::newRow("unsigned int's largest")
+        << QByteArray("unsigned int") << QByteArray("4294967295") << 0 << QByteArray("4294967295");
+    QTest::newRow("past numeric(6,2)") << QByteArray("numeric(6,2)") << QByteArray("12345.678")
+                                       << 247 << overflow("NUMERIC", "12345.678", "NUMERIC");
+    QTest::newRow("numeric(6,2) full")
+        << QByteArray("numeric(6,2)") << QByteArray("1234.5") << 0 << QByteArray("1234.5");
+    QTest::newRow("decimals past the scale") << QByteArray("decimal(6,2)") << QByteArray("1.234")
+                                             << 241 << scale("NUMERIC", "1.234", "DECIMAL");
+    QTest::newRow("zeros past the scale")
+        << QByteArray("numeric(6,2)") << QByteArray("1.230") << 0 << QByteArray("1.23");
+    QTest::newRow("a fraction into int")
+        << QByteArray("int") << QByteArray("1.5") << 241 << scale("NUMERIC", "1.5", "INT");
+    QTest::newRow("past smallmoney") << QByteArray("smallmoney") << QByteArray("214749") << 247
+                                     << overflow("INT", "214749", "SMALLMONEY");
+}
+
+void addTextAndDateCases()
+{
+    // Texts longer than their column are cut, by bytes or by characters.
+    QTest::newRow("cut to varchar(5)")
+        << QByteArray("varchar(5)") << QByteArray("'abcdefgh'") << 0 << QByteArray("abcde");
+    QTest::newRow("fits varchar(5)")
+        << QByteArray("varchar(5)") << QByteArray("'it''s'") << 0 << QByteArray("it's");
+    QTest::newRow("char(3) keeps whole characters")
+        << QByteArray("char(3)") << QByteArray("'Grüße'") << 0 << QByteArray("Gr");
+    QTest::newRow("nvarchar(3) counts characters")
+        << QByteArray("nvarchar(3)") << QByteArray("'Grüße'") << 0 << QByteArray("Grü");
+    // Dates ASE reads, and texts it does not.
+    QTest::newRow("not a date") << QByteArray("datetime") << QByteArray("'not a date'") << 249
+                                << badDate("not a date", "DATETIME");
+    QTest::newRow("30 February") << QByteArray("date") << QByteArray("'2024-02-30'") << 249
+                                 << badDate("2024-02-30", "DATE");
+    QTest::newRow("hour 25") << QByteArray("time") << QByteArray("'25:00'") << 249
+                             << badDate("25:00", "TIME");
+    QTest::newRow("iso date and time")
+        << QByteArray("datetime") << QByteArray("'2024-03-01 13:45:10.5'") << 0
+        << QByteArray("2024-03-01 13:45:10.5");
+    QTest::newRow("yyyymmdd") << QByteArray("date") << QByteArray("'20240301'") << 0
+                              << QByteArray("20240301");
+    QTest::newRow("month name and pm")
+        << QByteArray("smalldatetime") << QByteArray("'Mar 1 2024 1:45PM'") << 0
+        << QByteArray("Mar 1 2024 1:45PM");
+    QTest::newRow("us date") << QByteArray("datetime") << QByteArray("'03/01/2024'") << 0
+                             << QByteArray("03/01/2024");
+    // Expressions are SQLite's to judge.
+    QTest::newRow("an expression")
+        << QByteArray("int") << QByteArray("1 + 1") << 0 << QByteArray("2");
+}
 } // namespace
 
 class SandboxTypesTest : public QObject
@@ -59,84 +143,8 @@ private slots:
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<int>("error");
         QTest::addColumn<QByteArray>("text"); // the message, or the value read back
-        // A quoted text is no number.
-        QTest::newRow("'123' into int")
-            << QByteArray("int") << QByteArray("'123'") << 257 << conversion("VARCHAR", "INT");
-        QTest::newRow("'1' into smallint") << QByteArray("smallint") << QByteArray("'1'") << 257
-                                           << conversion("VARCHAR", "SMALLINT");
-        QTest::newRow("'1.5' into numeric") << QByteArray("numeric(6,2)") << QByteArray("'1.5'")
-                                            << 257 << conversion("VARCHAR", "NUMERIC");
-        QTest::newRow("'1' into float")
-            << QByteArray("float") << QByteArray("'1'") << 257 << conversion("VARCHAR", "FLOAT");
-        QTest::newRow("'1' into money")
-            << QByteArray("money") << QByteArray("'1'") << 257 << conversion("VARCHAR", "MONEY");
-        QTest::newRow("'1' into bit")
-            << QByteArray("bit") << QByteArray("'1'") << 257 << conversion("VARCHAR", "BIT");
-        // Nor is a number a text or a date.
-        QTest::newRow("42 into varchar")
-            << QByteArray("varchar(5)") << QByteArray("42") << 257 << conversion("INT", "VARCHAR");
-        QTest::newRow("1.5 into datetime") << QByteArray("datetime") << QByteArray("1.5") << 257
-                                           << conversion("NUMERIC", "DATETIME");
-        // Ranges and precision.
-        QTest::newRow("int's largest")
-            << QByteArray("int") << QByteArray("2147483647") << 0 << QByteArray("2147483647");
-        QTest::newRow("int's smallest")
-            << QByteArray("int") << QByteArray("-2147483648") << 0 << QByteArray("-2147483648");
-        QTest::newRow("past int") << QByteArray("int") << QByteArray("2147483648") << 247
-                                  << overflow("NUMERIC", "2147483648", "INT");
-        QTest::newRow("256 into tinyint") << QByteArray("tinyint") << QByteArray("256") << 247
-                                          << overflow("INT", "256", "TINYINT");
-        QTest::newRow("-1 into tinyint")
-            << QByteArray("tinyint") << QByteArray("-1") << 247 << overflow("INT", "-1", "TINYINT");
-        QTest::newRow("32768 into smallint") << QByteArray("smallint") << QByteArray("32768") << 247
-                                             << overflow("INT", "32768", "SMALLINT");
-        QTest::newRow("past bigint") << QByteArray("bigint") << QByteArray("9223372036854775808")
-                                     << 247 << overflow("NUMERIC", "9223372036854775808", "BIGINT");
-        QTest::newRow("unsigned int's largest")
-            << QByteArray("unsigned int") << QByteArray("4294967295") << 0
-            << QByteArray("4294967295");
-        QTest::newRow("past numeric(6,2)") << QByteArray("numeric(6,2)") << QByteArray("12345.678")
-                                           << 247 << overflow("NUMERIC", "12345.678", "NUMERIC");
-        QTest::newRow("numeric(6,2) full")
-            << QByteArray("numeric(6,2)") << QByteArray("1234.5") << 0 << QByteArray("1234.5");
-        QTest::newRow("decimals past the scale")
-            << QByteArray("decimal(6,2)") << QByteArray("1.234") << 241
-            << scale("NUMERIC", "1.234", "DECIMAL");
-        QTest::newRow("zeros past the scale")
-            << QByteArray("numeric(6,2)") << QByteArray("1.230") << 0 << QByteArray("1.23");
-        QTest::newRow("a fraction into int")
-            << QByteArray("int") << QByteArray("1.5") << 241 << scale("NUMERIC", "1.5", "INT");
-        QTest::newRow("past smallmoney") << QByteArray("smallmoney") << QByteArray("214749") << 247
-                                         << overflow("INT", "214749", "SMALLMONEY");
-        // Texts longer than their column are cut, by bytes or by characters.
-        QTest::newRow("cut to varchar(5)")
-            << QByteArray("varchar(5)") << QByteArray("'abcdefgh'") << 0 << QByteArray("abcde");
-        QTest::newRow("fits varchar(5)")
-            << QByteArray("varchar(5)") << QByteArray("'it''s'") << 0 << QByteArray("it's");
-        QTest::newRow("char(3) keeps whole characters")
-            << QByteArray("char(3)") << QByteArray("'Grüße'") << 0 << QByteArray("Gr");
-        QTest::newRow("nvarchar(3) counts characters")
-            << QByteArray("nvarchar(3)") << QByteArray("'Grüße'") << 0 << QByteArray("Grü");
-        // Dates ASE reads, and texts it does not.
-        QTest::newRow("not a date") << QByteArray("datetime") << QByteArray("'not a date'") << 249
-                                    << badDate("not a date", "DATETIME");
-        QTest::newRow("30 February") << QByteArray("date") << QByteArray("'2024-02-30'") << 249
-                                     << badDate("2024-02-30", "DATE");
-        QTest::newRow("hour 25") << QByteArray("time") << QByteArray("'25:00'") << 249
-                                 << badDate("25:00", "TIME");
-        QTest::newRow("iso date and time")
-            << QByteArray("datetime") << QByteArray("'2024-03-01 13:45:10.5'") << 0
-            << QByteArray("2024-03-01 13:45:10.5");
-        QTest::newRow("yyyymmdd") << QByteArray("date") << QByteArray("'20240301'") << 0
-                                  << QByteArray("20240301");
-        QTest::newRow("month name and pm")
-            << QByteArray("smalldatetime") << QByteArray("'Mar 1 2024 1:45PM'") << 0
-            << QByteArray("Mar 1 2024 1:45PM");
-        QTest::newRow("us date") << QByteArray("datetime") << QByteArray("'03/01/2024'") << 0
-                                 << QByteArray("03/01/2024");
-        // Expressions are SQLite's to judge.
-        QTest::newRow("an expression")
-            << QByteArray("int") << QByteArray("1 + 1") << 0 << QByteArray("2");
+        addNumberCases();
+        addTextAndDateCases();
     }
 
     void valuesMeetTheirColumnsTypes()
