@@ -271,6 +271,40 @@ private slots:
             qPrintable(r.err));
     }
 
+    void tsqlSeesValuesCheckedAgainstTheirColumns()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        const FreeTdsTools tools; // LC_ALL=C
+        const Run r = tools.tsql(
+            server, server.settings().password,
+            "create table typed (n int null, d numeric(4,1) null, s varchar(3) null)\ngo\n"
+            "insert into typed values ('1', 1.5, 'ab')\n"
+            "insert into typed values (1, 1.5, 'abcdef')\n"
+            "set string_rtruncation on\n"
+            "insert into typed values (2, 1.5, 'abcdef')\ngo\n"
+            "select n, d, s from typed\ngo\n"
+            "select c.name, t.name, c.length, c.prec, c.scale, c.status from syscolumns c, "
+            "systypes t where c.id = object_id('testdb..typed') and c.usertype = t.usertype "
+            "order by c.colid\ngo\nexit\n");
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(lines(r.out),
+                 (QStringList{QStringLiteral("n\td\ts"), QStringLiteral("1\t1.5\tabc"),
+                              QStringLiteral("name\tname\tlength\tprec\tscale\tstatus"),
+                              QStringLiteral("n\tint\t4\tNULL\tNULL\t8"),
+                              QStringLiteral("d\tnumeric\t3\t4\t1\t8"),
+                              QStringLiteral("s\tvarchar\t3\tNULL\tNULL\t8")}));
+        QVERIFY2(
+            r.err.contains(QStringLiteral("Msg 257 (severity 16, state 1) from sandbox Line "
+                                          "1:\n\t\"Implicit conversion from datatype 'VARCHAR' "
+                                          "to 'INT' is not allowed.  Use the CONVERT "
+                                          "function to run this query.")),
+            qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("Msg 9502 (severity 16, state 1) from sandbox "
+                                               "Line 4")),
+                 qPrintable(r.err));
+    }
+
     void bsqldbRunsTransactionsAsAseDoes()
     {
         SandboxServer server;

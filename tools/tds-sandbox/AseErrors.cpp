@@ -167,4 +167,38 @@ ServerMessage tooManyColumns(size_t columns)
                     " columns; the maximum is " + std::to_string(MaxColumns) + ".");
 }
 
+ServerMessage implicitConversion(std::string_view from, std::string_view to)
+{
+    return make(257, 16,
+                "Implicit conversion from datatype '" + std::string(from) + "' to '" +
+                    std::string(to) +
+                    "' is not allowed.  Use the CONVERT function to run this query.");
+}
+
+ServerMessage arithmeticOverflow(std::string_view from, std::string_view value, std::string_view to)
+{
+    return make(247, 16,
+                "Arithmetic overflow during implicit conversion of " + std::string(from) +
+                    " value '" + std::string(value) + "' to a " + std::string(to) + " field .");
+}
+
+ServerMessage scaleError(std::string_view from, std::string_view value, std::string_view to)
+{
+    return make(241, 16,
+                "Scale error during implicit conversion of " + std::string(from) + " value '" +
+                    std::string(value) + "' to a " + std::string(to) + " field.");
+}
+
+ServerMessage conversionSyntax(std::string_view from, std::string_view value, std::string_view to)
+{
+    return make(249, 16,
+                "Syntax error during implicit conversion of " + std::string(from) + " value '" +
+                    std::string(value) + "' to a " + std::string(to) + " field.");
+}
+
+ServerMessage stringTruncated()
+{
+    return make(9502, 16, "Data truncation error occurred.");
+}
+
 } // namespace sandbox

@@ -26,6 +26,16 @@ ServerMessage deadlockVictim(int spid);                               // 1205
 ServerMessage identifierTooLong(std::string_view name, size_t limit); // 103
 ServerMessage tooManyColumns(size_t columns);
 
+// A value that does not fit its column. Types are named as ASE names them ("VARCHAR", "INT").
+ServerMessage implicitConversion(std::string_view from, std::string_view to); // 257
+ServerMessage arithmeticOverflow(std::string_view from, std::string_view value,
+                                 std::string_view to); // 247
+ServerMessage scaleError(std::string_view from, std::string_view value,
+                         std::string_view to); // 241
+ServerMessage conversionSyntax(std::string_view from, std::string_view value,
+                               std::string_view to); // 249
+ServerMessage stringTruncated();                     // 9502
+
 // The most columns a table may have.
 constexpr size_t MaxColumns = 1024;
 

@@ -101,6 +101,10 @@ private:
         case Translation::SetChained:
             setChained(kind.chainedOn);
             break;
+        case Translation::SetStringRtruncation:
+            m_state.stringRtruncation = kind.stringRtruncationOn;
+            succeed();
+            break;
         case Translation::BeginTran:
             beginTran();
             break;
@@ -121,10 +125,28 @@ private:
             if (kind.createdColumns > MaxColumns)
                 fail(tooManyColumns(kind.createdColumns));
             else
-                runSql(translate(s.text, m_state.globals, &m_state.database.names()).sql,
-                       std::string(s.text), cancelled);
+                runChecked(s, cancelled);
             break;
         }
+    }
+
+    // An INSERT's values are checked against their columns' types, as ASE converts them
+    // before anything is stored. Translating first reads the schema the check uses.
+    void runChecked(const BatchStatement& s, const std::function<bool()>& cancelled)
+    {
+        const std::vector<SqlToken> tokens = lexSql(s.text);
+        std::string sql = translate(s.text, tokens, m_state.globals, &m_state.database.names()).sql;
+        const InsertCheck check = checkInsert(
+            s.text, tokens,
+            [this](const std::string& table) { return m_state.database.typedColumns(table); },
+            ValueRules{m_state.stringRtruncation, m_options.charset == "utf8"});
+        if (check.error) {
+            fail(*check.error);
+            return;
+        }
+        if (!check.rewritten.empty())
+            sql = translate(check.rewritten, m_state.globals, &m_state.database.names()).sql;
+        runSql(sql, std::string(s.text), cancelled);
     }
 
     void setChained(bool on)
@@ -221,6 +243,7 @@ private:
         } else {
             m_out.envChange(1, name, m_state.databaseName);
             m_state.databaseName = name;
+            m_state.globals.database = name;
             succeed();
         }
     }
@@ -282,6 +305,7 @@ BatchEnd runBatch(std::string_view batch, SessionState& state, const Options& op
         out.done(0);
         return BatchEnd::Answered;
     }
+    state.globals.database = state.databaseName;
     Runner runner(state, options, out);
     for (size_t i = 0; i < statements.size(); ++i) {
         if (options.closeAfter >= 0 && state.statementsRun >= options.closeAfter)

@@ -20,7 +20,10 @@ struct SessionState
     std::string databaseName;
     SessionGlobals globals; // globals.tranCount is the transaction nesting, as @@trancount
     bool chained = false;   // "set chained on": data statements begin a transaction
-    int statementsRun = 0;  // for the fault switches that count statements
+    // "set string_rtruncation on": a text too long for its column fails the statement
+    // instead of being cut.
+    bool stringRtruncation = false;
+    int statementsRun = 0; // for the fault switches that count statements
 };
 
 enum class BatchEnd

@@ -1,10 +1,12 @@
 #include "Database.h"
 
 #include "AseErrors.h"
+#include "Catalogue.h"
 #include "SqlLexer.h"
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <sqlite3.h>
 
 namespace sandbox {
@@ -139,8 +141,9 @@ bool Database::open(const std::string& path, bool create, std::string* error)
     sqlite3_exec(db, "pragma synchronous = normal", nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "client_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                clientNameFunction, nullptr, nullptr, nullptr);
-    if (sqlite3_exec(db, SysobjectsView, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        if (error)
+    if (sqlite3_exec(db, SysobjectsView, nullptr, nullptr, nullptr) != SQLITE_OK ||
+        !installCatalogue(db, std::filesystem::path(path).stem().string(), error)) {
+        if (error && error->empty())
             *error = sqlite3_errmsg(db);
         sqlite3_close_v2(db);
         return false;
@@ -160,7 +163,8 @@ const StoredNames& Database::names()
     if (version == m_namesVersion && version >= 0)
         return m_names;
     m_names = StoredNames();
-    m_names.addStored("sysobjects"); // ASE's catalogue, a temp view here
+    for (const char* catalogue : {"sysobjects", "syscolumns", "systypes"})
+        m_names.addStored(catalogue); // ASE's catalogue, temp views here
     const std::vector<std::string> objects =
         firstColumn(m_db,
                     "select name from main.sqlite_master where name not like 'sqlite\\_%' "
@@ -174,6 +178,47 @@ const StoredNames& Database::names()
     }
     m_namesVersion = version;
     return m_names;
+}
+
+namespace {
+// A table's columns and their declared types; none when no column's values are checked.
+std::optional<std::vector<TypedColumn>> readTypedColumns(sqlite3* db, const std::string& table)
+{
+    std::vector<TypedColumn> columns;
+    bool checked = false;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "select name, type from pragma_table_info(?)", -1, &stmt, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_bind_text(stmt, 1, table.c_str(), int(table.size()), SQLITE_STATIC);
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+            const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+            columns.push_back({clientName(name ? name : ""), aseTypeOf(type ? type : "")});
+            const AseType::Family family = columns.back().type.family;
+            checked = checked || (family != AseType::Unchecked && family != AseType::Text);
+        }
+    }
+    sqlite3_finalize(stmt);
+    if (!checked)
+        return std::nullopt;
+    return columns;
+}
+} // namespace
+
+const std::vector<TypedColumn>* Database::typedColumns(const std::string& table)
+{
+    // The schema as names() last read it: a statement asks names() before it is checked.
+    const StoredNames& known = m_namesVersion < 0 ? names() : m_names;
+    if (m_typedColumnsVersion != m_namesVersion) {
+        m_typedColumns.clear();
+        m_typedColumnsVersion = m_namesVersion;
+    }
+    auto it = m_typedColumns.find(table);
+    if (it == m_typedColumns.end()) {
+        StoredNames lookup(&known);
+        it = m_typedColumns.emplace(table, readTypedColumns(m_db, lookup.storedFor(table))).first;
+    }
+    return it->second ? &*it->second : nullptr;
 }
 
 bool Database::inTransaction() const

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "InsertCheck.h"
 #include "ObjectNames.h"
 #include "TokenWriter.h"
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +73,10 @@ public:
     // The names of the database's objects and columns, read again when its schema changed
     // (in this session or another).
     const StoredNames& names();
+    // The columns of a table named as the client writes it, with their ASE types; none when
+    // the table is unknown or holds no column whose values are checked. The schema is taken
+    // as names() last read it.
+    const std::vector<TypedColumn>* typedColumns(const std::string& table);
 
     static bool isValidName(const std::string& name);
 
@@ -81,6 +87,8 @@ private:
     sqlite3_stmt* m_schemaVersion = nullptr;
     StoredNames m_names;
     int64_t m_namesVersion = -1;
+    std::map<std::string, std::optional<std::vector<TypedColumn>>, std::less<>> m_typedColumns;
+    int64_t m_typedColumnsVersion = -1;
 };
 
 } // namespace sandbox

@@ -35,6 +35,20 @@ bool introducesTableList(const SqlToken& t, bool definesColumns)
            (definesColumns && t.is("on"));
 }
 
+std::string quotedIdentifier(const std::string& name)
+{
+    if (name.find(']') == std::string::npos)
+        return "[" + name + "]";
+    std::string out = "\"";
+    for (char c : name) {
+        out += c;
+        if (c == '"')
+            out += '"';
+    }
+    return out + "\"";
+}
+} // namespace
+
 std::string nameOf(const SqlToken& t)
 {
     if (t.kind != SqlToken::QuotedName || t.text.size() < 2)
@@ -50,20 +64,6 @@ std::string nameOf(const SqlToken& t)
     }
     return out;
 }
-
-std::string quotedIdentifier(const std::string& name)
-{
-    if (name.find(']') == std::string::npos)
-        return "[" + name + "]";
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    return out + "\"";
-}
-} // namespace
 
 std::string escapedName(std::string_view name)
 {
@@ -118,6 +118,12 @@ void StoredNames::addStored(const std::string& stored)
     std::string name = clientName(stored);
     m_folded.insert(lowerAscii(name));
     m_stored.emplace(std::move(name), stored);
+}
+
+void StoredNames::addCatalogueName(const std::string& name)
+{
+    if (!known(name))
+        m_stored.emplace(name, name);
 }
 
 const std::string* StoredNames::known(std::string_view name) const

@@ -30,6 +30,10 @@ public:
     explicit StoredNames(const StoredNames* database = nullptr) : m_database(database) {}
     // A name as SQLite holds it.
     void addStored(const std::string& stored);
+    // A column of ASE's catalogue views (syscolumns.name ...), for a statement reading them:
+    // known as written, yet it makes no new name differing from it in case stored escaped.
+    // A stored name wins.
+    void addCatalogueName(const std::string& name);
     // How `name` is stored: as it is when known so, or when nothing differing only in case is
     // known; escaped otherwise. A new name is remembered, so [A] and [a] of one CREATE TABLE
     // are stored apart, and a wrong-case reference names nothing.
@@ -49,6 +53,9 @@ private:
 // the significant tokens around it; `definesColumns` says the statement is CREATE or ALTER.
 bool isObjectName(const SqlToken& t, const SqlToken* previous, const SqlToken* next,
                   bool definesColumns);
+
+// The name a Word or QuotedName token stands for: brackets and quotes removed.
+std::string nameOf(const SqlToken& t);
 
 // The token as SQLite must read it: itself when its name is stored as written, the stored
 // name quoted otherwise.

@@ -78,6 +78,11 @@ bool readSet(const Words& words, Translation& result)
         result.chainedOn = words.is(2, "on");
         return true;
     }
+    if (words.is(1, "string_rtruncation") && (words.is(2, "on") || words.is(2, "off"))) {
+        result.kind = Translation::SetStringRtruncation;
+        result.stringRtruncationOn = words.is(2, "on");
+        return true;
+    }
     // Other session options (textsize, nocount ...) have no SQLite counterpart.
     result.kind = Translation::Ignored;
     return true;

@@ -73,6 +73,16 @@ std::string cutLiteral(std::string_view literal)
     return cut + "'";
 }
 
+// Whether a statement names one of ASE's catalogue views: their columns' names then mean theirs.
+bool readsCatalogue(const std::vector<SqlToken>& tokens)
+{
+    for (const SqlToken& t : tokens)
+        if (t.kind == SqlToken::Word && t.text.size() >= 8 && t.text.size() <= 10 &&
+            (t.is("syscolumns") || t.is("systypes") || t.is("sysobjects")))
+            return true;
+    return false;
+}
+
 // Writes a statement's tokens out for SQLite, token by token; a rewrite may take the tokens
 // after its own too.
 class Rewriter
@@ -87,6 +97,10 @@ public:
             ++m_first;
         m_definesColumns = m_first < tokens.size() &&
                            (tokens[m_first].is("create") || tokens[m_first].is("alter"));
+        if (names && readsCatalogue(tokens))
+            for (const char* column : {"id", "name", "colid", "usertype", "length", "prec", "scale",
+                                       "status", "type", "uid"})
+                m_statementNames.addCatalogueName(column);
     }
 
     std::string rewrite(size_t sizeHint);
@@ -101,6 +115,9 @@ private:
     using Rewrite = Written (Rewriter::*)(const SqlToken& t);
 
     void findNext();
+    size_t significantAfter(size_t index) const;
+    bool isNameAt(size_t index) const;
+    bool isDotAt(size_t index) const;
     Written writeToken(const SqlToken& t);
     Written emptyString(const SqlToken& t);
     Written longLiteral(const SqlToken& t);
@@ -196,9 +213,43 @@ Rewriter::Written Rewriter::globalVariable(const SqlToken& t)
     return Written::Token;
 }
 
+size_t Rewriter::significantAfter(size_t index) const
+{
+    size_t k = index + 1;
+    while (k < m_tokens.size() && !m_tokens[k].isSignificant())
+        ++k;
+    return k;
+}
+
+bool Rewriter::isNameAt(size_t index) const
+{
+    return index < m_tokens.size() &&
+           (m_tokens[index].kind == SqlToken::Word || m_tokens[index].kind == SqlToken::QuotedName);
+}
+
+bool Rewriter::isDotAt(size_t index) const
+{
+    return index < m_tokens.size() && m_tokens[index].text == ".";
+}
+
 Rewriter::Written Rewriter::ownerPrefix(const SqlToken& t)
 {
-    if (!t.is("dbo") || !m_next || m_next->text != "." || (m_previous && m_previous->text == "."))
+    if (!m_next || m_next->text != "." || (m_previous && m_previous->text == "."))
+        return Written::Nothing;
+    // db..table and db.owner.table: the last dot is where the table's name begins.
+    const size_t afterDot = significantAfter(m_nextIndex);
+    size_t lastDot = 0;
+    if (isDotAt(afterDot))
+        lastDot = afterDot;
+    else if (isNameAt(afterDot) && isDotAt(significantAfter(afterDot)))
+        lastDot = significantAfter(afterDot);
+    if (lastDot) {
+        if (nameOf(t) != m_globals.database) // SQLite reads it as a schema it does not have
+            m_sql += std::string(t.text) + ".";
+        m_index = lastDot; // the table's name keeps the keyword before the prefix as its own
+        return Written::Span;
+    }
+    if (!t.is("dbo"))
         return Written::Nothing;
     m_index = m_nextIndex; // owner prefix: SQLite would read it as a schema name
     return Written::Span;
@@ -261,6 +312,15 @@ Translation translate(std::string_view statement, const SessionGlobals& globals,
         return result;
     const std::vector<SqlToken> tokens = lexSql(statement);
     result.sql = Rewriter(tokens, globals, names).rewrite(statement.size() + 16);
+    return result;
+}
+
+Translation translate(std::string_view statement, const std::vector<SqlToken>& tokens,
+                      const SessionGlobals& globals, const StoredNames* names)
+{
+    Translation result = classify(statement);
+    if (result.kind == Translation::Sql)
+        result.sql = Rewriter(tokens, globals, names).rewrite(statement.size() + 16);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ObjectNames.h"
+#include "SqlLexer.h"
 #include "StatementSplit.h"
 
 #include <cstdint>
@@ -17,6 +18,7 @@ struct SessionGlobals
     int64_t rowCount = 0;
     int error = 0;
     int tranCount = 0;
+    std::string database; // the current one, for db..table names
 };
 
 // One statement, classified and rewritten for SQLite.
@@ -31,12 +33,14 @@ struct Translation
         BeginTran,
         CommitTran,
         RollbackTran,
-        SetChained
+        SetChained,
+        SetStringRtruncation
     };
     Kind kind = Sql;
-    std::string sql;        // for Sql
-    std::string database;   // for Use and CreateDatabase
-    bool chainedOn = false; // for SetChained
+    std::string sql;                  // for Sql
+    std::string database;             // for Use and CreateDatabase
+    bool chainedOn = false;           // for SetChained
+    bool stringRtruncationOn = false; // for SetStringRtruncation
     // Commands ASE refuses inside a transaction, upper case ("CREATE TABLE"): those a
     // database may allow with "ddl in tran" (2762), and those it never allows (226).
     std::string ddlCommand;
@@ -55,12 +59,16 @@ Translation classify(std::string_view statement);
 std::string_view overlongName(std::string_view statement, size_t* limit);
 
 // Rewrites ASE syntax SQLite lacks: '' as one blank, a string literal past 16,384 bytes cut
-// to that length as ASE cuts it, @@ globals, dbo. owners, a few
-// function names, "tran", and the null mode of columns in CREATE TABLE (NOT NULL unless
+// to that length as ASE cuts it, @@ globals, dbo. owners, the current database's db..table and
+// db.owner.table prefixes (another database's stay as SQLite's schema prefix, naming nothing), a
+// few function names, "tran", and the null mode of columns in CREATE TABLE (NOT NULL unless
 // declared NULL, as a default ASE database has it). With `names`, the names of objects are
 // rewritten to how the database stores them, so they keep ASE's case-sensitivity.
 Translation translate(std::string_view statement, const SessionGlobals& globals,
                       const StoredNames* names = nullptr);
+// The same, from the statement's tokens (lexSql) when the caller has them already.
+Translation translate(std::string_view statement, const std::vector<SqlToken>& tokens,
+                      const SessionGlobals& globals, const StoredNames* names);
 
 // A database name as written in "use": brackets or quotes removed, trailing blanks cut.
 std::string unquoteName(std::string_view name);
