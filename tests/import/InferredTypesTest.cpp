@@ -51,6 +51,26 @@ private slots:
                  (QStringList{"0", "0", "1"}));
     }
 
+    // On a server of 2K pages a row of a 900-byte and an 1,100-byte value does not fit: the wider column
+    // becomes text and every row still loads.
+    void columnsTooWideForThePageBecomeText()
+    {
+        ImportFixture f(ImportTarget::SandboxBatched);
+        QVERIFY2(f.startError().isEmpty(), qPrintable(f.startError()));
+        f.options.values().tableName = QStringLiteral("W");
+        f.options.values().columnTyping = ColumnTyping::Inferred;
+        f.addFile(QStringLiteral("w.csv"),
+                  "a,b\n" + QByteArray(900, 'x') + ',' + QByteArray(1100, 'y') + '\n');
+        QCOMPARE(f.run().ending, ImportEnding::Done);
+        f.settle();
+        QCOMPARE(SqliteRows(f.storeFile(),
+                            QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'W'")),
+                 QStringList{QStringLiteral("CREATE TABLE [W]([a] varchar(900) NOT NULL, [b] text "
+                                            "NULL)")});
+        QCOMPARE(f.rows(QStringLiteral("W"), QStringLiteral("length(a), length(b)")),
+                 QStringList{QStringLiteral("900|1100")});
+    }
+
     // Without the choice, every column is text as before.
     void textRemainsTheDefault()
     {

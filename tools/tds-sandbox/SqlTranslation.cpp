@@ -46,6 +46,9 @@ std::string globalValue(const SqlToken& t, const SessionGlobals& g)
         return quoted("Adaptive Server Enterprise/16.0 tds-sandbox (SQLite)");
     if (name == "@@servername")
         return quoted("sandbox");
+    // The sandbox keeps rows within the limits of a server of 2K pages, ASE's smallest.
+    if (name == "@@maxpagesize")
+        return "2048";
     return std::string(t.text);
 }
 
