@@ -93,28 +93,47 @@ void ColumnProfile::addNumber(QByteArrayView value)
         m_fitsBigint && within(whole, negative ? "9223372036854775808" : "9223372036854775807");
 }
 
+namespace {
+// YYYY-MM-DD at the start of value, a real calendar day.
+bool startsWithDate(QByteArrayView value)
+{
+    return value.size() >= 10 && value[4] == '-' && value[7] == '-' &&
+           validDate(number(value, 0, 4), number(value, 5, 2), number(value, 8, 2));
+}
+
+// " HH:MM:SS" after the date.
+bool hasTime(QByteArrayView value)
+{
+    if (value.size() < 19 || value[10] != ' ' || value[13] != ':' || value[16] != ':')
+        return false;
+    const int hour = number(value, 11, 2), minute = number(value, 14, 2),
+              second = number(value, 17, 2);
+    return hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60;
+}
+
+// Nothing after the seconds, or a point and one to six digits; nonzero when they are not all 0.
+bool fractionOf(QByteArrayView value, bool& nonzero)
+{
+    nonzero = false;
+    if (value.size() == 19)
+        return true;
+    const QByteArrayView fraction = value.sliced(20);
+    if (value[19] != '.' || fraction.isEmpty() || fraction.size() > 6 ||
+        !std::all_of(fraction.begin(), fraction.end(), isDigit))
+        return false;
+    nonzero = fraction.count('0') != fraction.size();
+    return true;
+}
+} // namespace
+
 void ColumnProfile::addTemporal(QByteArrayView value)
 {
-    // YYYY-MM-DD, then for a date and time " HH:MM:SS" and an optional fraction.
-    const bool datePart = value.size() >= 10 && value[4] == '-' && value[7] == '-' &&
-                          validDate(number(value, 0, 4), number(value, 5, 2), number(value, 8, 2));
+    const bool datePart = startsWithDate(value);
     m_dates = m_dates && datePart && value.size() == 10;
-    bool timePart =
-        datePart && value.size() >= 19 && value[10] == ' ' && value[13] == ':' && value[16] == ':';
-    if (timePart) {
-        const int hour = number(value, 11, 2), minute = number(value, 14, 2),
-                  second = number(value, 17, 2);
-        timePart =
-            hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60;
-    }
-    if (timePart && value.size() > 19) {
-        const QByteArrayView fraction = value.sliced(20);
-        timePart = value[19] == '.' && !fraction.isEmpty() && fraction.size() <= 6 &&
-                   std::all_of(fraction.begin(), fraction.end(), isDigit);
-        if (timePart && fraction.count('0') != fraction.size())
-            m_fractions = true;
-    }
-    m_dateTimes = m_dateTimes && timePart;
+    bool nonzero = false;
+    const bool dateTime = datePart && hasTime(value) && fractionOf(value, nonzero);
+    m_fractions = m_fractions || (dateTime && nonzero);
+    m_dateTimes = m_dateTimes && dateTime;
     if (datePart && number(value, 0, 4) < 1753)
         m_beforeDatetime = true;
 }
