@@ -84,6 +84,8 @@ void FileImport::createTable(const QStringList& columns, bool skipHeader, int te
                                   : StatementText::createTable(table, columns, declarations);
     g.setLine(builtLine);
     vital(createLine, [&] { session->execute(statement); });
+    if (o.tableMade)
+        o.tableMade(statement);
 }
 
 void FileImport::createFromHeader()

@@ -48,6 +48,8 @@ struct RunnerOptions
     QChar quote;
     RejectedRows* rejected = nullptr; // told of every row and file not loaded
     ImportProgress* progress = nullptr;
+    // Told of every table the run made, with the statement that made it.
+    std::function<void(const QString& statement)> tableMade;
 };
 
 // How a run ended, for callers that need more than the messages it showed.

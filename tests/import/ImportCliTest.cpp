@@ -35,6 +35,30 @@ private slots:
         QCOMPARE(SqliteRows(db, QStringLiteral("SELECT * FROM T1")), QStringList({"1|2"}));
     }
 
+    // --verbose shows the CREATE TABLE as sent, so the types --column-types infer chose are
+    // seen; a kind that is neither text nor infer is bad usage.
+    void verboseShowsTheTypesChosen()
+    {
+        TestEnvironment env;
+        const QString db = env.path(QStringLiteral("t.db"));
+        const QString file = env.writeFile(QStringLiteral("a.csv"), "n,code\n1,007\n2,\n");
+        const Result r = runImport(env, {QStringLiteral("--server"), QStringLiteral("file:") + db,
+                                         QStringLiteral("--column-types"), QStringLiteral("infer"),
+                                         QStringLiteral("--verbose"), QStringLiteral("--table"),
+                                         QStringLiteral("T"), file});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QStringLiteral("CREATE TABLE [T]([n] INTEGER, [code] TEXT);\n"
+                                       "Tessaloom: Done.\n"));
+        QCOMPARE(SqliteRows(db, QStringLiteral("SELECT quote(n), quote(code) FROM T")),
+                 QStringList({"1|'007'", "2|NULL"}));
+        const Result bad =
+            runImport(env, {QStringLiteral("--server"), QStringLiteral("file:") + db,
+                            QStringLiteral("--column-types"), QStringLiteral("numbers"), file});
+        QCOMPARE(bad.exitCode, 2);
+        QVERIFY(bad.err.startsWith(QStringLiteral("tessaloom-import: --column-types is text or "
+                                                  "infer\n")));
+    }
+
     void theErrorsFileListsEveryRowNotLoaded()
     {
         TestEnvironment env;

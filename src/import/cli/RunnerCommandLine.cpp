@@ -23,6 +23,7 @@ struct Options
     QCommandLineOption quote{QStringLiteral("quote"), {}, QStringLiteral("char")};
     QCommandLineOption errors{QStringLiteral("errors"), {}, QStringLiteral("file")};
     QCommandLineOption quiet{QStringLiteral("quiet")};
+    QCommandLineOption verbose{QStringLiteral("verbose")};
     QCommandLineOption batch{QStringLiteral("batch"), {}, QStringLiteral("n")};
     QCommandLineOption columnTypes{
         QStringLiteral("column-types"), {}, QStringLiteral("kind"), QStringLiteral("text")};
@@ -32,8 +33,8 @@ struct Options
     void addTo(QCommandLineParser& parser) const
     {
         parser.addOptions({server, port, user, database, table, columnNames, append, skipHeader,
-                           separator, encoding, quote, errors, quiet, batch, columnTypes, help,
-                           version});
+                           separator, encoding, quote, errors, quiet, verbose, batch, columnTypes,
+                           help, version});
     }
 };
 
@@ -159,6 +160,7 @@ void takeValues(const QCommandLineParser& parser, const Options& o, RunnerReques
     request.encoding = parser.value(o.encoding);
     request.errorsPath = valueIfSet(parser, o.errors);
     request.quiet = parser.isSet(o.quiet);
+    request.verbose = parser.isSet(o.verbose);
 }
 } // namespace
 

@@ -20,6 +20,7 @@ struct RunnerRequest
     QChar quote;                         // null: fields are not quoted
     std::optional<QString> errorsPath;   // --errors: where rows not loaded are listed
     bool quiet = false;                  // no progress line even on a terminal
+    bool verbose = false;                // each CREATE TABLE sent is printed
     int rowsPerBatch = 0;                // 0: the session's own default
 };
 

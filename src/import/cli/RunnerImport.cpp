@@ -4,7 +4,20 @@
 #include "RunnerTables.h"
 #include "StopSignals.h"
 
+#include <cstdio>
+
 namespace {
+// --verbose: each CREATE TABLE as sent, on a line of its own, so a script sees the types chosen.
+std::function<void(const QString&)> printTableMade(bool verbose)
+{
+    if (!verbose)
+        return {};
+    return [](const QString& statement) {
+        std::fprintf(stdout, "%s\n", statement.toLocal8Bit().constData());
+        std::fflush(stdout);
+    };
+}
+
 void reportStop(const ImportOutcome& outcome)
 {
     if (outcome.stopped())
@@ -31,7 +44,8 @@ std::optional<ImportOutcome> RunImport(const RunnerRequest& request, ConsoleInte
                                 [&](int i) { return files.value(i); }, [&] { return settings; },
                                 createSession, nullptr, QString(), StopRequested,
                                 SessionOptions{request.rowsPerBatch, std::nullopt}},
-                  RunnerOptions{request.encoding, request.quote, rejected, &progress});
+                  RunnerOptions{request.encoding, request.quote, rejected, &progress,
+                                printTableMade(request.verbose)});
     const ImportOutcome outcome = run.start();
     console.endProgress();
     reportStop(outcome);

@@ -55,6 +55,8 @@ Reporting:
                      may be neither one of the files nor the database; it is emptied only
                      once the command line has been checked.
   --quiet            no progress line (it is shown only when stderr is a terminal).
+  --verbose          prints each CREATE TABLE statement sent, as sent, on a line of its own
+                     on stdout (with --column-types infer: the types chosen).
 
 Every message the window would show is printed as one line: its title, a colon, then its
 text with line breaks shown as "\n"; error reports go to stderr, the rest to stdout. A row
