@@ -187,7 +187,12 @@ std::string systypesRows()
     std::string rows;
     for (const KnownType& known : knownTypes) {
         rows += rows.empty() ? "values " : ", ";
-        rows += "(" + std::to_string(known.userType) + ", '" + known.name + "')";
+        // Appended piece by piece: GCC's overlap check misreads a + chain here at -O3.
+        rows += '(';
+        rows += std::to_string(known.userType);
+        rows += ", '";
+        rows += known.name;
+        rows += "')";
     }
     return rows;
 }
