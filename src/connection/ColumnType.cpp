@@ -150,7 +150,7 @@ bool TakesTypedValues(const std::vector<ColumnType>& columns)
 {
     for (const ColumnType& type : columns)
         if ((type.kind != Kind::Text && type.kind != Kind::Character && type.kind != Kind::Other) ||
-            type.emptyIsNull)
+            type.emptyIsNull || type.nullText)
             return true;
     return false;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <QByteArray>
 #include <QString>
 #include <vector>
 
@@ -33,6 +35,8 @@ struct ColumnType
     // The run made this column from a file with empty fields: an empty field goes as NULL
     // whatever the column's kind.
     bool emptyIsNull = false;
+    // A field equal to this text goes as NULL (the runner's --null).
+    std::optional<QByteArray> nullText;
 };
 
 // The type of an ASE column from its catalogue row (systypes.name, syscolumns.length, prec,

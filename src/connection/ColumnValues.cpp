@@ -117,6 +117,8 @@ ValueForm FormOf(const ColumnType* column, QByteArrayView field)
 {
     if (!column)
         return ValueForm::Quoted;
+    if (column->nullText && field == QByteArrayView(*column->nullText))
+        return ValueForm::Null;
     if (field.isEmpty() && (takesNull(column->kind) || column->emptyIsNull))
         return ValueForm::Null;
     return takesNumbers(column->kind) ? ValueForm::Bare : ValueForm::Quoted;

@@ -58,6 +58,10 @@ private:
 
     // FileImportTypes.cpp: column types chosen from the file.
     QStringList inferColumnTypes(const QStringList& columns, bool skipHeader);
+    void useTextColumns(const QStringList& columns);
+    // The session reaches Sybase ASE, not an embedded database.
+    bool toAse() const { return !c.connection().server.startsWith(QStringLiteral("file:")); }
+    void useColumnTypes();
     int serverPageSize();
 
     // FileImportRows.cpp: the rows.

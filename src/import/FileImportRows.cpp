@@ -160,6 +160,16 @@ void FileImport::readColumnTypes(const QString& target)
             throw;
         columnTypes.clear();
     }
+    useColumnTypes();
+}
+
+// Points the rows at the table's column types when some value goes otherwise than quoted: a
+// typed column, or a --null text that any column takes as NULL.
+void FileImport::useColumnTypes()
+{
+    if (o.nullText)
+        for (ColumnType& type : columnTypes)
+            type.nullText = o.nullText->toUtf8();
     row.columns = TakesTypedValues(columnTypes) ? &columnTypes : nullptr;
 }
 

@@ -77,13 +77,19 @@ void FileImport::createTable(const QStringList& columns, bool skipHeader, int te
 {
     g.setLine(textLine);
     QStringList declarations;
-    if (c.options.columnTyping() == ColumnTyping::Inferred)
+    const bool inferred = c.options.columnTyping() == ColumnTyping::Inferred;
+    if (inferred)
         vital(textLine, [&] { declarations = inferColumnTypes(columns, skipHeader); });
+    else if (o.nullText && toAse())
+        // ASE columns refuse NULL unless declared otherwise, and --null loads NULL into them.
+        declarations = QStringList(columns.size(), QStringLiteral("TEXT NULL"));
     const QString statement = declarations.isEmpty()
                                   ? StatementText::createTable(table, columns)
                                   : StatementText::createTable(table, columns, declarations);
     g.setLine(builtLine);
     vital(createLine, [&] { session->execute(statement); });
+    if (!inferred && o.nullText)
+        useTextColumns(columns);
     if (o.tableMade)
         o.tableMade(statement);
 }

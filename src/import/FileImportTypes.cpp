@@ -39,9 +39,21 @@ int FileImport::serverPageSize()
     }
 }
 
+// Every column text: what a table made without --column-types infer holds.
+void FileImport::useTextColumns(const QStringList& columns)
+{
+    columnTypes.clear();
+    for (const QString& column : columns)
+        columnTypes.push_back(SqliteColumnType(column, QStringLiteral("TEXT"), false));
+    typedTable = table;
+    useColumnTypes();
+}
+
 QStringList FileImport::inferColumnTypes(const QStringList& columns, bool skipHeader)
 {
     std::vector<ColumnProfile> profiles(size_t(columns.size()));
+    const std::optional<QByteArray> nullBytes =
+        o.nullText ? std::optional(o.nullText->toUtf8()) : std::nullopt;
     LineReader reader;
     RecordReader records(reader, separator, o.quote);
     reader.openUtf8(workingCopy.path());
@@ -52,12 +64,16 @@ QStringList FileImport::inferColumnTypes(const QStringList& columns, bool skipHe
         if ((skipHeader && record.firstLine == prepared.firstLineAt) || record.unterminated)
             continue;
         const qsizetype count = std::min(record.fields.size(), columns.size());
-        // UTF-8 lengths: no server set takes more bytes for these characters.
-        for (qsizetype i = 0; i < count; ++i)
-            profiles[size_t(i)].add(record.fields[i], record.fields[i].size());
+        // UTF-8 lengths: no server set takes more bytes for these characters. The --null text
+        // stands for no value, as an empty field does.
+        for (qsizetype i = 0; i < count; ++i) {
+            const QByteArrayView field = record.fields[i];
+            const bool none = nullBytes && field == QByteArrayView(*nullBytes);
+            profiles[size_t(i)].add(none ? QByteArrayView() : field, none ? 0 : field.size());
+        }
     }
     reader.close();
-    const bool ase = !c.connection().server.startsWith(QStringLiteral("file:"));
+    const bool ase = toAse();
     const std::vector<ColumnType> chosen =
         ase ? ColumnTypeChoice::forAse(profiles, serverPageSize())
             : ColumnTypeChoice::forSqlite(profiles);
@@ -70,6 +86,6 @@ QStringList FileImport::inferColumnTypes(const QStringList& columns, bool skipHe
         columnTypes.back().emptyIsNull = type.nullable;
     }
     typedTable = table;
-    row.columns = TakesTypedValues(columnTypes) ? &columnTypes : nullptr;
+    useColumnTypes();
     return declarations;
 }

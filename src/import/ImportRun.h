@@ -10,6 +10,7 @@
 #include "WindowPointer.h"
 
 #include <functional>
+#include <optional>
 #include <QString>
 
 // Where a run stands, for a progress display that looks at it when the run yields.
@@ -48,6 +49,8 @@ struct RunnerOptions
     QChar quote;
     RejectedRows* rejected = nullptr; // told of every row and file not loaded
     ImportProgress* progress = nullptr;
+    // A field equal to this text is loaded as NULL, in both modes (none: no such text).
+    std::optional<QString> nullText;
     // Told of every table the run made, with the statement that made it.
     std::function<void(const QString& statement)> tableMade;
 };

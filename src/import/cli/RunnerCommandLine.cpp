@@ -24,6 +24,7 @@ struct Options
     QCommandLineOption errors{QStringLiteral("errors"), {}, QStringLiteral("file")};
     QCommandLineOption quiet{QStringLiteral("quiet")};
     QCommandLineOption verbose{QStringLiteral("verbose")};
+    QCommandLineOption nullText{QStringLiteral("null"), {}, QStringLiteral("text")};
     QCommandLineOption batch{QStringLiteral("batch"), {}, QStringLiteral("n")};
     QCommandLineOption columnTypes{
         QStringLiteral("column-types"), {}, QStringLiteral("kind"), QStringLiteral("text")};
@@ -34,7 +35,7 @@ struct Options
     {
         parser.addOptions({server, port, user, database, table, columnNames, append, skipHeader,
                            separator, encoding, quote, errors, quiet, verbose, batch, columnTypes,
-                           help, version});
+                           nullText, help, version});
     }
 };
 
@@ -161,6 +162,7 @@ void takeValues(const QCommandLineParser& parser, const Options& o, RunnerReques
     request.errorsPath = valueIfSet(parser, o.errors);
     request.quiet = parser.isSet(o.quiet);
     request.verbose = parser.isSet(o.verbose);
+    request.nullText = valueIfSet(parser, o.nullText);
 }
 } // namespace
 

@@ -21,6 +21,7 @@ struct RunnerRequest
     std::optional<QString> errorsPath;   // --errors: where rows not loaded are listed
     bool quiet = false;                  // no progress line even on a terminal
     bool verbose = false;                // each CREATE TABLE sent is printed
+    std::optional<QString> nullText;     // --null: a field equal to it is loaded as NULL
     int rowsPerBatch = 0;                // 0: the session's own default
 };
 

@@ -31,6 +31,8 @@ What to do:
                      whole numbers (not "007" or "+5"), decimals, ISO dates, dates and
                      times, else character data as long as the longest value; a column
                      with an empty field takes NULL for it
+  --null TEXT        a field equal to TEXT is loaded as NULL, in both modes (e.g. --null NA,
+                     or --null '' for empty fields); a NOT NULL column then refuses its row
   --batch N          Sybase ASE: rows sent per round trip, inside transactions (default 1000);
                      1 sends each row alone, without a transaction
 
