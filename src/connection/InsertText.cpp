@@ -40,6 +40,23 @@ QByteArray InsertText(const QString& table, const QList<QByteArrayView>& fields)
     return text;
 }
 
+namespace {
+// 'value' with every apostrophe doubled, appended piece by piece without a copy of the value.
+void appendQuoted(QByteArray& text, QByteArrayView value)
+{
+    text += '\'';
+    for (qsizetype from = 0; from < value.size();) {
+        const qsizetype at = value.indexOf('\'', from);
+        const qsizetype end = at < 0 ? value.size() : at + 1;
+        text += value.sliced(from, end - from);
+        if (at >= 0)
+            text += '\'';
+        from = end;
+    }
+    text += '\'';
+}
+} // namespace
+
 QByteArray InsertText(const QString& table, const QList<QByteArrayView>& fields,
                       const std::vector<ColumnType>& columns)
 {
@@ -57,9 +74,7 @@ QByteArray InsertText(const QString& table, const QList<QByteArrayView>& fields,
             text += fields[i];
             break;
         case ValueForm::Quoted:
-            text += '\'';
-            text += fields[i].toByteArray().replace('\'', "''");
-            text += '\'';
+            appendQuoted(text, fields[i]);
             break;
         }
     }

@@ -6,8 +6,7 @@
 std::unique_ptr<SessionProvider> openProvider(const ConnectionSettings& settings,
                                               const SessionOptions& options)
 {
-    static const QString embedded = QStringLiteral("file:");
-    if (settings.server.startsWith(embedded))
-        return SqliteProvider::open(settings.server.mid(embedded.size()));
+    if (const std::optional<QString> path = EmbeddedDatabasePath(settings.server))
+        return SqliteProvider::open(*path);
     return AseProvider::open(settings, options);
 }

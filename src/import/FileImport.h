@@ -60,7 +60,7 @@ private:
     QStringList inferColumnTypes(const QStringList& columns, bool skipHeader);
     void useTextColumns(const QStringList& columns);
     // The session reaches Sybase ASE, not an embedded database.
-    bool toAse() const { return !c.connection().server.startsWith(QStringLiteral("file:")); }
+    bool toAse() const { return !EmbeddedDatabasePath(c.connection().server); }
     void useColumnTypes();
     int serverPageSize();
 

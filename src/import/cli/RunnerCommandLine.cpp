@@ -122,9 +122,7 @@ private:
     {
         if (!isSet(m_o.errors))
             return {};
-        const QString server = value(m_o.server);
-        const QString database =
-            server.startsWith(QStringLiteral("file:")) ? server.mid(5) : QString();
+        const QString database = EmbeddedDatabasePath(value(m_o.server)).value_or(QString());
         return ErrorsFileConflict(value(m_o.errors), m_request.files, database);
     }
 
