@@ -58,6 +58,9 @@ public:
     virtual QString separator() const = 0;
     // New-table mode: how the columns are typed.
     virtual ColumnTyping columnTyping() const { return ColumnTyping::Text; }
+    // A field equal to this text is loaded as NULL; read once at the start of a run. None: the
+    // run's own setting holds.
+    virtual std::optional<QString> nullText() const { return std::nullopt; }
 };
 
 // Options held as plain values, for tests and the headless runner; values() may be changed

@@ -53,6 +53,9 @@ struct RunnerOptions
     std::optional<QString> nullText;
     // Told of every table the run made, with the statement that made it.
     std::function<void(const QString& statement)> tableMade;
+    // The closing message names the tables typed from their data (the runner prints their
+    // CREATE TABLE instead, with --verbose).
+    bool closingNamesTypedTables = true;
 };
 
 // How a run ended, for callers that need more than the messages it showed.
@@ -73,6 +76,9 @@ struct ImportOutcome
     int failuresReported = 0; // error reports shown
     int filesMismatched = 0;  // append mode: files skipped for their column count
     QString stopReport;       // when stopped: what of the file in hand was loaded
+    // The new tables whose column types were chosen from the data, with their columns:
+    // "T (id int NOT NULL, name varchar(3) NULL)".
+    QStringList typedTables;
 
     bool ran() const { return ending != ImportEnding::NotStarted; }
     bool stopped() const { return ending == ImportEnding::Stopped; }

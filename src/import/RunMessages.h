@@ -15,6 +15,11 @@ QString tableNameExists();
 QString done();
 // "Table(s) already exist." and the tables whose files were skipped.
 QString tablesThatExist(const QStringList& tables);
+// A table typed from its data: "T (id int NOT NULL, name varchar(3) NULL)".
+QString typedTable(const QString& table, const QStringList& columns,
+                   const QStringList& declarations);
+// The closing message followed by the tables typed from their data.
+QString withTypedTables(const QString& message, const QStringList& tables);
 QString everyFileEndedBeforeStop();
 QString stoppedBeforeFile();
 QString stoppedBeforeThisFile();

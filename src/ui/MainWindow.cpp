@@ -12,6 +12,7 @@
 #include "HelpTexts.h"
 #include "HoverRules.h"
 #include "ModeEnablingWidgets.h"
+#include "MoreOptionsFrame.h"
 #include "PathTests.h"
 #include "ProgramFiles.h"
 #include "ProgramIcon.h"
@@ -63,13 +64,16 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildControls()
 {
     setFont(DesignFont(9));
-    FixClientAreaInTwips(*this, 6360, 8700);
+    FixClientAreaInTwips(*this, 6360, 9480);
     buildFilesFrame();
     buildTableOptionsFrame();
     m_startButton =
         makeButton("PushButton1", this, 120, 7680, 6135, 405, QStringLiteral("Start Importing"));
     m_setupButton =
         makeButton("PushButton5", this, 120, 8190, 6120, 405, QStringLiteral("Setup Connection"));
+    m_moreOptions = new MoreOptionsFrame(m_app.store, this);
+    m_moreOptions->setObjectName(QStringLiteral("Frame5"));
+    PlaceInTwips(*m_moreOptions, 120, 8640, 6120, 720);
     setUpImport();
     setUpModeButtons();
     connectButtons();
@@ -174,6 +178,8 @@ void MainWindow::setUpModeButtons()
     ModeEnablingWidgets switches(modeWidgets);
     ApplyModeEnabling(ImportMode::NewTable, true, switches);
     ConnectModeEnabling(modeWidgets);
+    connect(m_newTableOption, &QRadioButton::toggled, m_moreOptions,
+            [this](bool on) { m_moreOptions->setNewTableMode(on); });
 }
 
 void MainWindow::connectButtons()
@@ -187,8 +193,9 @@ void MainWindow::connectButtons()
     InstallHandRule(m_pointer, {m_startButton, m_addFilesButton, m_addFolderButton, m_setupButton,
                                 m_formatHelpButton});
     // The list control applies the arrow rule itself before its drag handling.
-    InstallArrowRule(m_pointer, {this, m_filesFrame, m_tableOptionsFrame, m_newTableFrame,
-                                 m_appendFrame, m_separatorLabel, m_existingTables, m_separator});
+    InstallArrowRule(m_pointer,
+                     {this, m_filesFrame, m_tableOptionsFrame, m_newTableFrame, m_moreOptions,
+                      m_appendFrame, m_separatorLabel, m_existingTables, m_separator});
 }
 
 void MainWindow::load()
@@ -218,6 +225,7 @@ void MainWindow::runLoadSequence()
     g.line(102, [&] { setWindowIcon(ProgramIcon()); });
     g.line(104, [&] { m_tableName->setText(DefaultTableNamePattern); });
     g.line(106, [&] { m_separator->setText(DefaultSeparator); });
+    g.line(108, [&] { m_moreOptions->restore(); });
     bool handFile = false;
     g.line(110, [&] { handFile = PathExists(HandCursorPath(m_app.programFolder)); });
     if (handFile)
@@ -311,4 +319,14 @@ std::optional<QString> MainWindow::targetTable() const
 QString MainWindow::separator() const
 {
     return m_separator->text();
+}
+
+ColumnTyping MainWindow::columnTyping() const
+{
+    return m_moreOptions->columnTyping();
+}
+
+std::optional<QString> MainWindow::nullText() const
+{
+    return m_moreOptions->nullText();
 }

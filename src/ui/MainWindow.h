@@ -13,6 +13,7 @@
 
 class FileListView;
 class ConnectionWindow;
+class MoreOptionsFrame;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -74,6 +75,8 @@ private:
     QString tableName() const override;
     std::optional<QString> targetTable() const override;
     QString separator() const override;
+    ColumnTyping columnTyping() const override;
+    std::optional<QString> nullText() const override;
 
     AppContext& m_app;
     ConnectionWindow& m_connectionWindow;
@@ -102,6 +105,7 @@ private:
     QListWidget* m_existingTables = nullptr;
     QPushButton* m_startButton = nullptr;
     QPushButton* m_setupButton = nullptr;
+    MoreOptionsFrame* m_moreOptions = nullptr;
 
     std::unique_ptr<ListWidgetTableList> m_tables;
     std::unique_ptr<ImportRun> m_run;
