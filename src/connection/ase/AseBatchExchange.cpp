@@ -1,6 +1,7 @@
 // The row path of AseConnection: batches through Client-Library, each statement answered by
 // its own DONE and the messages the callbacks collected before it.
 #include "AseConnection.h"
+#include "ServerWaits.h"
 #include "ColumnValues.h"
 #include "Failure.h"
 #include "InsertText.h"
@@ -75,7 +76,13 @@ std::optional<QString> AseConnection::fieldRefusal(const RowValues& row) const
     return std::nullopt;
 }
 
+// A batch of rows is the wait a row may meet: a window keeps repainting meanwhile.
 BatchAnswer AseConnection::exchange(const QByteArrayList& statements)
+{
+    return ServerWaits::result([&] { return exchangeHere(statements); });
+}
+
+BatchAnswer AseConnection::exchangeHere(const QByteArrayList& statements)
 {
     BatchAnswer batch;
     CS_COMMAND* cmd = nullptr;

@@ -68,6 +68,7 @@ private:
     void finishPending();
     void dropCommand(_cs_command* cmd);
     BatchAnswer exchange(const QByteArrayList& statements) override;
+    BatchAnswer exchangeHere(const QByteArrayList& statements);
     // Why a row cannot go to this server at all: a value too long for a statement.
     std::optional<QString> fieldRefusal(const RowValues& row) const;
     // The most bytes of a value a statement may carry: ASE keeps no more of a literal (a
