@@ -29,6 +29,10 @@ struct ImportRun::Run
         RunnerOptions chosen = runner;
         if (std::optional<QString> nullText = options.nullText())
             chosen.nullText = std::move(nullText);
+        if (std::optional<QString> encoding = options.encoding())
+            chosen.encoding = *encoding;
+        if (std::optional<QChar> quote = options.quote())
+            chosen.quote = *quote;
         return chosen;
     }
 

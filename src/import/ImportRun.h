@@ -16,9 +16,9 @@
 // Where a run stands, for a progress display that looks at it when the run yields.
 struct ImportProgress
 {
-    QString path;     // the file being loaded
-    qint64 rows = 0;  // rows of it handed to the database so far
-    int position = 0; // its position in the file list, from 1
+    QString path;         // the file being loaded
+    qint64 rows = 0;      // rows of it handed to the database so far
+    int position = 0;     // its position in the file list, from 1
     qint64 bytes = 0;     // the size of its working copy
     qint64 bytesRead = 0; // how much of that copy the rows sent so far were read from
     qint64 loadedInEarlierFiles = 0;

@@ -63,6 +63,17 @@ QString withTypedTables(const QString& message, const QStringList& tables)
     return text;
 }
 
+QString runStopped(const QString& report)
+{
+    const QString stopped = QStringLiteral("The run was stopped.");
+    return report.isEmpty() ? stopped : stopped + QStringLiteral("\r\n\r\n") + report;
+}
+
+QString quoteInSeparator()
+{
+    return QStringLiteral("The quote character cannot be part of the separator.");
+}
+
 QString everyFileEndedBeforeStop()
 {
     return QStringLiteral("Every file had been ended before the stop; what was not loaded was "

@@ -24,6 +24,10 @@ QString everyFileEndedBeforeStop();
 QString stoppedBeforeFile();
 QString stoppedBeforeThisFile();
 QString stoppedBeforeRow();
+// The closing message of a run stopped from the window, with what of the file in hand was
+// loaded.
+QString runStopped(const QString& report);
+QString quoteInSeparator();
 
 QString noSession();
 // A failure that dooms a whole file, naming it.

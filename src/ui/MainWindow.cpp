@@ -16,6 +16,9 @@
 #include "PathTests.h"
 #include "ProgramFiles.h"
 #include "ProgramIcon.h"
+#include "RunProgressPanel.h"
+#include "ServerSockets.h"
+#include "ServerWaitPump.h"
 #include "SybaseASE.h"
 #include "TwipsLayout.h"
 
@@ -30,6 +33,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 template <typename Control, typename... Args>
@@ -57,28 +61,42 @@ MainWindow::MainWindow(AppContext& app, ConnectionWindow& connectionWindow)
 {
     setObjectName(QStringLiteral("Form2"));
     buildControls();
+    ServerWaits::setRunner([this](const ServerWaits::Call& call) { waitOnServer(call); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    ServerWaits::setRunner({});
+}
 
 void MainWindow::buildControls()
 {
     setFont(DesignFont(9));
-    FixClientAreaInTwips(*this, 6360, 9480);
+    FixClientAreaInTwips(*this, 6360, 10500);
     buildFilesFrame();
     buildTableOptionsFrame();
     m_startButton =
         makeButton("PushButton1", this, 120, 7680, 6135, 405, QStringLiteral("Start Importing"));
     m_setupButton =
         makeButton("PushButton5", this, 120, 8190, 6120, 405, QStringLiteral("Setup Connection"));
-    m_moreOptions = new MoreOptionsFrame(m_app.store, this);
-    m_moreOptions->setObjectName(QStringLiteral("Frame5"));
-    PlaceInTwips(*m_moreOptions, 120, 8640, 6120, 720);
+    buildRunControls();
     setUpImport();
     setUpModeButtons();
     connectButtons();
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void MainWindow::buildRunControls()
+{
+    m_moreOptions = new MoreOptionsFrame(m_app.store, this);
+    m_moreOptions->setObjectName(QStringLiteral("Frame5"));
+    PlaceInTwips(*m_moreOptions, 120, 8640, 6120, 1080);
+    m_progressPanel = new RunProgressPanel(this);
+    PlaceInTwips(*m_progressPanel, 120, 9780, 6120, 660);
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(250);
+    connect(m_progressTimer, &QTimer::timeout, this, &MainWindow::showProgress);
 }
 
 void MainWindow::buildFilesFrame()
@@ -155,7 +173,9 @@ void MainWindow::setUpImport()
         ImportContext{m_app.interaction, *this, *m_tables, [this] { return m_files.count(); },
                       [this](int i) { return m_files.path(i); },
                       [this] { return m_connectionWindow.connectionValues(); }, m_app.createSession,
-                      &m_pointer, QString(), [this] { return m_ending; }, SessionOptions{}});
+                      &m_pointer, QString(), [this] { return m_ending || m_stopAsked; },
+                      SessionOptions{}},
+        RunnerOptions{QString(), QChar(), nullptr, &m_progress, std::nullopt, {}, true});
 }
 
 void MainWindow::setUpModeButtons()
@@ -189,6 +209,7 @@ void MainWindow::connectButtons()
     connect(m_addFolderButton, &QPushButton::clicked, this, &MainWindow::addAllFilesInFolder);
     connect(m_setupButton, &QPushButton::clicked, this, &MainWindow::setupConnection);
     connect(m_formatHelpButton, &QPushButton::clicked, this, &MainWindow::showFileFormatHelp);
+    connect(m_progressPanel->stopButton(), &QPushButton::clicked, this, &MainWindow::stopImporting);
 
     InstallHandRule(m_pointer, {m_startButton, m_addFilesButton, m_addFolderButton, m_setupButton,
                                 m_formatHelpButton});
@@ -244,9 +265,11 @@ void MainWindow::runLoadSequence()
 void MainWindow::startImporting()
 {
     // A start while the table list is being refilled would check names against half a list.
-    if (m_loading)
+    if (m_loading || m_run->isRunning() || quoteRefused())
         return;
-    m_run->start();
+    beginRunDisplay();
+    const ImportOutcome outcome = m_run->start();
+    endRunDisplay(outcome);
     if (m_loadPending && !m_run->isRunning()) {
         m_loadPending = false;
         runLoadSequence();

@@ -14,6 +14,8 @@
 class FileListView;
 class ConnectionWindow;
 class MoreOptionsFrame;
+class RunProgressPanel;
+class QTimer;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -46,6 +48,10 @@ public:
     FileListView& listView() { return *m_listView; }
     TableList& tableList() { return *m_tables; }
     WindowPointer& pointer() { return m_pointer; }
+    RunProgressPanel& progressPanel() { return *m_progressPanel; }
+    // Shows where the run stands now (a timer does it every quarter second during a run).
+    void showProgress();
+    void stopImporting(); // "Stop"
     const WindowCursor& windowCursor() const { return m_cursor; }
     const ImportOptionsSource& importOptions() const { return *this; }
     bool isImporting() const { return m_run->isRunning(); }
@@ -67,6 +73,11 @@ private:
     void setUpModeButtons();
     void connectButtons();
     void runLoadSequence();
+    void buildRunControls();
+    bool quoteRefused();
+    void beginRunDisplay();
+    void endRunDisplay(const ImportOutcome& outcome);
+    void waitOnServer(const std::function<void()>& call);
 
     // ImportOptionsSource, read from the controls.
     ImportMode mode() const override;
@@ -77,6 +88,8 @@ private:
     QString separator() const override;
     ColumnTyping columnTyping() const override;
     std::optional<QString> nullText() const override;
+    std::optional<QString> encoding() const override;
+    std::optional<QChar> quote() const override;
 
     AppContext& m_app;
     ConnectionWindow& m_connectionWindow;
@@ -106,6 +119,10 @@ private:
     QPushButton* m_startButton = nullptr;
     QPushButton* m_setupButton = nullptr;
     MoreOptionsFrame* m_moreOptions = nullptr;
+    RunProgressPanel* m_progressPanel = nullptr;
+    QTimer* m_progressTimer = nullptr;
+    ImportProgress m_progress;
+    bool m_stopAsked = false;
 
     std::unique_ptr<ListWidgetTableList> m_tables;
     std::unique_ptr<ImportRun> m_run;

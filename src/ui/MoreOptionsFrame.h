@@ -5,6 +5,7 @@
 #include <optional>
 #include <QGroupBox>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -21,12 +22,20 @@ public:
     ColumnTyping columnTyping() const;
     // The NULL text as typed; none when the box is empty.
     std::optional<QString> nullText() const;
+    // The quote character when fields may be quoted, otherwise a null character.
+    QChar quote() const;
+    // The encoding's name; empty for "Automatic" (a byte-order mark, else UTF-8 or
+    // Windows-1252 line by line).
+    QString encoding() const;
     // Brings back the stored choices. Throws Failure when the store cannot be read.
     void restore();
     // The column types apply to new tables only.
     void setNewTableMode(bool on);
 
 private:
+    void buildTypingRow();
+    void buildReadingRow();
+    void rememberQuote();
     void remember(const QString& key, const QString& value);
 
     SettingsStore& m_store;
@@ -34,5 +43,9 @@ private:
     QComboBox* m_columnTypes = nullptr;
     QLabel* m_nullTextLabel = nullptr;
     QLineEdit* m_nullText = nullptr;
+    QCheckBox* m_quoted = nullptr;
+    QLineEdit* m_quote = nullptr;
+    QLabel* m_encodingLabel = nullptr;
+    QComboBox* m_encoding = nullptr;
     bool m_restoring = false;
 };

@@ -1,10 +1,10 @@
 // The row path of AseConnection: batches through Client-Library, each statement answered by
 // its own DONE and the messages the callbacks collected before it.
 #include "AseConnection.h"
-#include "ServerWaits.h"
 #include "ColumnValues.h"
 #include "Failure.h"
 #include "InsertText.h"
+#include "ServerWaits.h"
 
 #include <ctpublic.h>
 #include <QLocale>
