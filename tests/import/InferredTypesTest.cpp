@@ -38,9 +38,10 @@ private slots:
         // Widths count bytes in the server's set: one a letter on iso_1, two for ë on utf8.
         const QByteArray accents = "a,b\nZoë,Ærø\nAl,Bo\n";
         const QStringList accentRows{"Zoë|Ærø", "Al|Bo"};
-        QTest::newRow("iso_1 widths") << ImportTarget::SandboxBatched << "iso_1" << accents
-                                      << "[a] varchar(3) NOT NULL, [b] varchar(3) NOT NULL"
-                                      << "a, b" << accentRows;
+        QTest::newRow("iso_1 widths")
+            << ImportTarget::SandboxBatched << "iso_1" << accents
+            << "[a] varchar(3) NOT NULL, [b] varchar(3) NOT NULL"
+            << "hex(a), hex(b)" << QStringList{"5A6FEB|C672F8", "416C|426F"}; // as stored
         QTest::newRow("utf8 widths") << ImportTarget::SandboxOneByOne << "utf8" << accents
                                      << "[a] varchar(4) NOT NULL, [b] varchar(5) NOT NULL"
                                      << "a, b" << accentRows;
