@@ -33,6 +33,11 @@ public:
     std::vector<ColumnType> columnTypes(const QString& table) override;
     void close() override;
     bool isAlive() const override;
+    // In the set the server announced at login.
+    qsizetype storedLength(QByteArrayView utf8) const override
+    {
+        return m_charset->encodedLength(utf8, 0);
+    }
     void submitRow(const RowValues& row) override;
     std::vector<RowOutcome> takeOutcomes() override;
     void flushRows() override;
