@@ -5,12 +5,11 @@
 #include "SandboxServer.h"
 #include "SqliteRows.h"
 
+#include <optional>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <optional>
 
 namespace {
 struct Run
@@ -221,8 +220,8 @@ private slots:
         QTest::addColumn<QStringList>("faultSwitches");
         QTest::addColumn<QByteArray>("thirdRow");
         QTest::addColumn<QString>("message");
-        QTest::newRow("duplicate key") << QStringList() << QByteArray("1,dup")
-                                       << QStringLiteral("Msg 2601");
+        QTest::newRow("duplicate key")
+            << QStringList() << QByteArray("1,dup") << QStringLiteral("Msg 2601");
         QTest::newRow("--reject-containing")
             << QStringList{QStringLiteral("--reject-containing"), QStringLiteral("poison")}
             << QByteArray("3,poison") << QStringLiteral("Msg 50001");
@@ -328,8 +327,7 @@ private slots:
         QTest::newRow("inside a transaction") << QByteArray("begin tran") << QByteArray("R") << 226;
         QTest::newRow("a table with text") << QByteArray() << QByteArray("X") << 50002;
         QTest::newRow("a missing table") << QByteArray() << QByteArray("nothere") << 208;
-        QTest::newRow("another database's table")
-            << QByteArray() << QByteArray("master..R") << 208;
+        QTest::newRow("another database's table") << QByteArray() << QByteArray("master..R") << 208;
     }
 
     void insertBulkIsRefusedWhereAseRefusesIt()

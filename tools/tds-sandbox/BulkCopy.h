@@ -54,8 +54,7 @@ public:
     // offset, dflt; a negative offset for a variable column), then DONE. The rows that
     // follow use the datarows format when the client asked for it at login and the table
     // is datarows-locked.
-    void start(const std::string& name, SessionState& state, bool datarowsFormat,
-               TokenWriter& out);
+    void start(const std::string& name, SessionState& state, bool datarowsFormat, TokenWriter& out);
     bool active() const { return m_active; }
     // Stores the rows of one bulk message in one transaction and answers one DONE with
     // their count; any rejected row rolls the whole batch back. `rejectedBy` is the fault
@@ -67,10 +66,9 @@ public:
 
 private:
     bool prepare(SessionState& state, ServerMessage* error);
-    std::optional<ServerMessage> insertRow(std::string_view image, SessionState& state,
-                                           bool utf8);
-    std::optional<ServerMessage> storeRows(std::string_view rows, SessionState& state,
-                                           bool utf8, int64_t* count);
+    std::optional<ServerMessage> insertRow(std::string_view image, SessionState& state, bool utf8);
+    std::optional<ServerMessage> storeRows(std::string_view rows, SessionState& state, bool utf8,
+                                           int64_t* count);
 
     bool m_active = false;
     BulkTable m_table;

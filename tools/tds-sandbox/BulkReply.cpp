@@ -96,14 +96,14 @@ void writeInsertBulkReply(TokenWriter& out, const BulkTable& table, const BulkLa
         const BulkColumnLayout& column = layout.columns[size_t(c)];
         const bool sendsDefault =
             sendableDefault(table.defaults[size_t(c)], column.type).has_value();
-        const int32_t values[] = {
-            count,
-            c + 1,
-            int32_t(wireTypeOf(column.type, column.nullable).code),
-            int32_t(column.type.length),
-            column.nullable ? StatusNullable : 0,
-            column.fixed ? int32_t(column.fixedOffset) : -(column.variableIndex + 1),
-            sendsDefault ? 1 : 0};
+        const int32_t values[] = {count,
+                                  c + 1,
+                                  int32_t(wireTypeOf(column.type, column.nullable).code),
+                                  int32_t(column.type.length),
+                                  column.nullable ? StatusNullable : 0,
+                                  column.fixed ? int32_t(column.fixedOffset)
+                                               : -(column.variableIndex + 1),
+                                  sendsDefault ? 1 : 0};
         out.u8(Row);
         for (int32_t v : values)
             out.u32(uint32_t(v));

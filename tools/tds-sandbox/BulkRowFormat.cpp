@@ -25,7 +25,8 @@ std::optional<std::vector<int>> allpagesOffsets(std::string_view row, int count,
             for (int i = 0; i <= count; ++i) {
                 int high = 0;
                 for (int k = 1; k <= adjust; ++k) {
-                    const int runStart = int(byteAt(row, size_t(tableStart + countByte + adjust - k)));
+                    const int runStart =
+                        int(byteAt(row, size_t(tableStart + countByte + adjust - k)));
                     high += i >= runStart - 1 ? 1 : 0;
                 }
                 offsets[size_t(i)] = high * 256 + int(byteAt(row, size_t(length - 1 - i)));

@@ -14,9 +14,9 @@ struct BulkColumnLayout
 {
     AseType type;
     bool nullable = false;
-    bool fixed = false; // in the row's fixed part (NOT NULL and of a fixed size)
-    int fixedOffset = 0; // for fixed columns: from the start of the row image
-    int bit = -1;        // for bit columns: which bit of the byte at fixedOffset
+    bool fixed = false;    // in the row's fixed part (NOT NULL and of a fixed size)
+    int fixedOffset = 0;   // for fixed columns: from the start of the row image
+    int bit = -1;          // for bit columns: which bit of the byte at fixedOffset
     int variableIndex = 0; // for the others: its place among the variable columns
 };
 
@@ -24,9 +24,9 @@ struct BulkColumnLayout
 struct BulkLayout
 {
     std::vector<BulkColumnLayout> columns;
-    int fixedEnd = 2;       // where the row length of the variable part sits
-    int variableCount = 0;  // columns in the variable part
-    bool datarows = false;  // rows come in the datarows-locked format
+    int fixedEnd = 2;      // where the row length of the variable part sits
+    int variableCount = 0; // columns in the variable part
+    bool datarows = false; // rows come in the datarows-locked format
 };
 
 // Lays out the fixed columns first (bit columns share bytes), then the variable ones, as the

@@ -59,7 +59,8 @@ std::string unquotedName(std::string_view name)
 bool readColumns(sqlite3* db, BulkTable& table)
 {
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "select name, type, \"notnull\", dflt_value from pragma_table_info(?)",
+    if (sqlite3_prepare_v2(db,
+                           "select name, type, \"notnull\", dflt_value from pragma_table_info(?)",
                            -1, &stmt, nullptr) != SQLITE_OK)
         return false;
     sqlite3_bind_text(stmt, 1, table.stored.c_str(), int(table.stored.size()), SQLITE_STATIC);
@@ -85,7 +86,8 @@ bool readColumns(sqlite3* db, BulkTable& table)
 bool readLockScheme(sqlite3* db, BulkTable& table)
 {
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "select sql from main.sqlite_master where type = 'table' and name = ?",
+    if (sqlite3_prepare_v2(db,
+                           "select sql from main.sqlite_master where type = 'table' and name = ?",
                            -1, &stmt, nullptr) != SQLITE_OK)
         return false;
     sqlite3_bind_text(stmt, 1, table.stored.c_str(), int(table.stored.size()), SQLITE_STATIC);
@@ -128,8 +130,8 @@ std::optional<std::string> insertBulkTarget(std::string_view batch)
 std::optional<std::string> formatOnlyTarget(std::string_view batch)
 {
     const std::vector<std::string_view> w = wordsOf(batch);
-    constexpr std::string_view pattern[] = {"set",  "fmtonly", "on",      "select", "*",
-                                            "from", "",        "set",     "fmtonly", "off"};
+    constexpr std::string_view pattern[] = {"set",  "fmtonly", "on",  "select",  "*",
+                                            "from", "",        "set", "fmtonly", "off"};
     if (w.size() != std::size(pattern))
         return std::nullopt;
     for (size_t i = 0; i < w.size(); ++i)

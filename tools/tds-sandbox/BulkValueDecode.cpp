@@ -171,9 +171,10 @@ DecodedValue numberValue(std::string_view b, const AseType& type)
             std::memcpy(&out.value.real, b.data(), 8);
         }
     } else { // money: a count of ten-thousandths, the high half first for money
-        const int64_t units = b.size() == 4 ? signExtended(littleEndian(b), 4)
-                                            : int64_t(littleEndian(b.substr(0, 4)) << 32 |
-                                                      littleEndian(b.substr(4, 4)));
+        const int64_t units =
+            b.size() == 4
+                ? signExtended(littleEndian(b), 4)
+                : int64_t(littleEndian(b.substr(0, 4)) << 32 | littleEndian(b.substr(4, 4)));
         out.value.kind = BulkValue::Real;
         out.value.real = double(units) / 10000.0;
     }

@@ -151,8 +151,8 @@ bool Database::open(const std::string& path, bool create, std::string* error)
     sqlite3_exec(db, "pragma synchronous = normal", nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "client_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                clientNameFunction, nullptr, nullptr, nullptr);
-    sqlite3_create_function_v2(db, "lock_sysstat2", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                               nullptr, lockSysstat2Function, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "lock_sysstat2", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               lockSysstat2Function, nullptr, nullptr, nullptr);
     if (sqlite3_exec(db, SysobjectsView, nullptr, nullptr, nullptr) != SQLITE_OK ||
         !installCatalogue(db, std::filesystem::path(path).stem().string(), error)) {
         if (error && error->empty())

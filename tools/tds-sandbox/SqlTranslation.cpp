@@ -1,8 +1,7 @@
 #include "SqlTranslation.h"
 
-#include "LockScheme.h"
-
 #include "CreateTableItems.h"
+#include "LockScheme.h"
 #include "SqlLexer.h"
 
 #include <map>

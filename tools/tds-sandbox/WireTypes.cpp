@@ -109,8 +109,7 @@ WireType wireTypeOf(const AseType& type, bool nullable)
     return WireType{};
 }
 
-void writeColumnFormat(TokenWriter& body, std::string_view name, const AseType& type,
-                       bool nullable)
+void writeColumnFormat(TokenWriter& body, std::string_view name, const AseType& type, bool nullable)
 {
     const WireType w = wireTypeOf(type, nullable);
     body.shortString(name);

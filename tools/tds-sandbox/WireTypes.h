@@ -13,11 +13,11 @@ namespace sandbox {
 // How ASE describes a column of a type on the wire (ROWFMT) and in its bulk-copy row images.
 struct WireType
 {
-    uint8_t code = 0x27;   // TDS 5.0 datatype
-    uint32_t length = 255; // the declared length ROWFMT carries
-    int lengthBytes = 1;   // 0 for fixed-length types, 1, or 4 (LONGCHAR, TEXT)
-    bool numeric = false;  // precision and scale follow the length
-    bool bigTime = false;  // a precision byte follows the length
+    uint8_t code = 0x27;    // TDS 5.0 datatype
+    uint32_t length = 255;  // the declared length ROWFMT carries
+    int lengthBytes = 1;    // 0 for fixed-length types, 1, or 4 (LONGCHAR, TEXT)
+    bool numeric = false;   // precision and scale follow the length
+    bool bigTime = false;   // a precision byte follows the length
     bool fixedSize = false; // stored at its length in a bulk row's fixed part when NOT NULL
 };
 
