@@ -207,6 +207,7 @@ bool Session::serveBatch(std::string_view batch)
         reply(out);
         return !m_channel.broken();
     }
+    m_bulk.abandon(); // rows are taken only right after their "insert bulk"
     TokenWriter out;
     BatchEnd end;
     if (const auto table = insertBulkTarget(batch))
