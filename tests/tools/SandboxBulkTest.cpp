@@ -348,6 +348,76 @@ private slots:
         QCOMPARE(RawTdsClient::lastDoneStatus(reply) & 0x02, 0x02);
     }
 
+    // The answer to "insert bulk" as newer FreeTDS reads it: a row per column with its type,
+    // length, nullability and place in the row image, then the defaults; a NULL for a column
+    // with a default stores the default.
+    void insertBulkDescribesItsRowsAndDefaultsFillNulls()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        auto client = rawSession(server);
+        QVERIFY(client);
+        client->batch("create table R (i int, n numeric(5,2) null, v varchar(5) default 'dflt')");
+        const QByteArray reply = client->batch("insert bulk R");
+        QCOMPARE(quint8(reply.at(0)), quint8(0xEE));
+        qsizetype at = 3 + qsizetype(quint8(reply[1]) | quint8(reply[2]) << 8);
+        QList<QList<qint32>> rows;
+        while (at + 29 <= reply.size() && quint8(reply[at]) == 0xD1) {
+            QList<qint32> row;
+            for (int c = 0; c < 7; ++c) {
+                const qsizetype v = at + 1 + 4 * c;
+                row << qint32(quint32(quint8(reply[v])) | quint32(quint8(reply[v + 1])) << 8 |
+                              quint32(quint8(reply[v + 2])) << 16 |
+                              quint32(quint8(reply[v + 3])) << 24);
+            }
+            rows << row;
+            at += 29;
+        }
+        // colcnt, colid, type, length, status, offset, dflt
+        QCOMPARE(rows, (QList<QList<qint32>>{{3, 1, 0x38, 4, 0, 2, 0},
+                                             {3, 2, 0x6C, 4, 8, -1, 0},
+                                             {3, 3, 0x27, 5, 0, -2, 1}}));
+        QVERIFY2(reply.indexOf(QByteArray("\xd1\x04"
+                                          "dflt",
+                                          6),
+                               at) > at,
+                 reply.toHex().constData());
+        QCOMPARE(RawTdsClient::lastDoneStatus(reply), 0x10);
+        QVERIFY(client->sendMessage(0x07,
+                                    bulkMessage({rowImage(false, 1, numeric52(5), std::nullopt)})));
+        QCOMPARE(RawTdsClient::lastDoneStatus(client->readReply()), 0x10);
+        QCOMPARE(SqliteRows(server.databaseFile(QStringLiteral("testdb")),
+                            QStringLiteral("select i, n, v from R")),
+                 QStringList{QStringLiteral("1|0.05|dflt")});
+    }
+
+    // Newer FreeTDS asks sysobjects.sysstat2 whether a table is datarows-locked.
+    void sysstat2TellsTheLockScheme()
+    {
+        SandboxServer server;
+        QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
+        auto client = rawSession(server);
+        QVERIFY(client);
+        client->batch("create table A (i int)");
+        client->batch("create table P (i int) lock datapages");
+        client->batch("create table R (i int) lock datarows");
+        client->batch("create table L (i int) LOCK ALLPAGES");
+        QCOMPARE(SqliteRows(server.databaseFile(QStringLiteral("testdb")),
+                            QStringLiteral("select name from sqlite_master order by name")),
+                 (QStringList{QStringLiteral("A"), QStringLiteral("L"), QStringLiteral("P"),
+                              QStringLiteral("R")}));
+        const QByteArray reply =
+            client->batch("select sysstat2 from testdb..sysobjects where type='U' and name='R'\n"
+                          "select sysstat2 from sysobjects where type='U' and name='P'\n"
+                          "select sysstat2 from sysobjects where type='U' and name='A'\n"
+                          "select sysstat2 from sysobjects where type='U' and name='L'");
+        QList<qint32> values;
+        for (qsizetype at = reply.indexOf("\xd1\x04", 0); at >= 0;
+             at = reply.indexOf("\xd1\x04", at + 1))
+            values << qint32(quint8(reply[at + 2]) | quint8(reply[at + 3]) << 8);
+        QCOMPARE(values, (QList<qint32>{0x8000, 0x4000, 0x2000, 0x2000}));
+    }
+
     // --close-after counts "insert bulk" and the rows of its batch as a statement each.
     void closeAfterDropsABatchUnstored()
     {
