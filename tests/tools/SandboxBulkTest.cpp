@@ -219,6 +219,9 @@ private slots:
                 << first;
             QTest::addRow("%sNULL into NOT NULL", scheme)
                 << datarows << rowImage(datarows, 2, numeric52(1), std::nullopt) << 233 << first;
+            QTest::addRow("%sa row cut short", scheme)
+                << datarows << rowImage(datarows, 2, numeric52(1), QByteArray("abc")).chopped(3)
+                << 50002 << first;
             QTest::addRow("%sduplicate key", scheme)
                 << datarows << rowImage(datarows, 1, numeric52(1), QByteArray("d")) << 2601
                 << first;

@@ -121,6 +121,10 @@ BulkRowSlices sliceBulkRow(std::string_view row, const BulkLayout& layout)
     if (count == 0)
         return out; // every variable column NULL: no row length, no tables
     const int firstStart = layout.fixedEnd + 2;
+    if (int(row.size()) < firstStart) {
+        out.error = "a bulk row that ends before its row length";
+        return out;
+    }
     const size_t lengthAt = size_t(layout.fixedEnd);
     const int rowLength = int(byteAt(row, lengthAt) | byteAt(row, lengthAt + 1) << 8);
     if (count > layout.variableCount || rowLength != int(row.size())) {
