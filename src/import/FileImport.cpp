@@ -222,7 +222,13 @@ void FileImport::tellRefused(const RowLedger::Row& row, const QString& descripti
 // A row that was not loaded, reported on its own with its line.
 void FileImport::reportRow(qint64 line, const QString& description, const QString& text)
 {
-    g.report(Failure(rowNotLoaded(description, line, path)));
+    if (!outcome.rowBoxesDeclined) {
+        const Failure failure(rowNotLoaded(description, line, path));
+        if (o.offerQuietRows)
+            outcome.rowBoxesDeclined = g.reportOffering(failure, dontShowRowsAgain());
+        else
+            g.report(failure);
+    }
     if (o.rejected)
         o.rejected->row(path, line, description, text);
 }

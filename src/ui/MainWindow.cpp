@@ -175,7 +175,7 @@ void MainWindow::setUpImport()
                       [this] { return m_connectionWindow.connectionValues(); }, m_app.createSession,
                       &m_pointer, QString(), [this] { return m_ending || m_stopAsked; },
                       SessionOptions{}},
-        RunnerOptions{QString(), QChar(), nullptr, &m_progress, std::nullopt, {}, true});
+        RunnerOptions{QString(), QChar(), &m_gathered, &m_progress, std::nullopt, {}, true, true});
 }
 
 void MainWindow::setUpModeButtons()
