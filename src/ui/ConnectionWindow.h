@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "ConnectionFields.h"
+#include "ConnectionProbe.h"
 #include "SkinFramework.h"
 #include "WindowCursor.h"
 #include "WindowPointer.h"
@@ -45,6 +46,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Return or Enter presses "Next >", or the focused button.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();
@@ -52,6 +55,8 @@ private:
     void buildButtons();
     void setUpFocusAndPointers();
     void showMainWindow();
+    // ProbeConnection on the boxes' values, the busy pointer showing while the login runs.
+    ProbeOutcome probeWhileBusy();
     QLineEdit* box(ConnectionFields::Field field) const { return m_boxes[size_t(field)]; }
 
     AppContext& m_app;
