@@ -29,11 +29,13 @@ public:
 
     // The load sequence: skin, caption, icon and title, hand pointer, the one-in-a-hundred
     // home page, the boxes from the store, and the probe that may hand over to the main window.
-    // Shows this window when it did not hand over.
+    // Shows this window, silently, when it did not hand over.
     void load();
-    void testConnection(); // "Test Connection"
-    void showHelp();       // "Help"
-    void goToMainWindow(); // "Next >"
+    // "Test Connection": "Connection successful.", or "Could not connect." and the reason.
+    void testConnection();
+    void showHelp(); // "Help"
+    // "Next >": hands over to the main window, or says why it cannot.
+    void goToMainWindow();
 
     // The five boxes as they stand now.
     ConnectionSettings connectionValues() const;
