@@ -98,7 +98,7 @@ void FileImport::prepare()
         o.progress->loadedInEarlierFiles += o.progress->loadedInFile;
         o.progress->loadedInFile = 0;
     }
-    separator = c.options.separator();
+    separator = EffectiveSeparator(c.options.separator());
     workingCopy.setSourceFormat(o.encoding, o.quote, separator);
     vital(RunLine::CopyFile, [&] { workingCopy.copyFrom(path); });
     if (o.progress)

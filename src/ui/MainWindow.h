@@ -78,6 +78,7 @@ private:
     void connectButtons();
     void runLoadSequence();
     void buildRunControls();
+    void nameControls();
     bool quoteRefused();
     void beginRunDisplay();
     void endRunDisplay(const ImportOutcome& outcome);
