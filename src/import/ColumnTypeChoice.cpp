@@ -172,11 +172,11 @@ bool fitRow(std::vector<ColumnType>& types, const PageLimits& limits)
 QString rowTooWide(const std::vector<ColumnType>& types, const PageLimits& limits, bool datarows)
 {
     return QStringLiteral("A row of the table could take %1 bytes even with its wide columns "
-                          "as text, more than the %2 a table %3 holds on the server's "
+                          "as text, more than the %2 a row of %3 table holds on the server's "
                           "%4-byte pages; the table was not made.")
         .arg(rowWidth(types))
         .arg(limits.row)
-        .arg(datarows ? QStringLiteral("locked by rows") : QStringLiteral("locked by pages"))
+        .arg(datarows ? QStringLiteral("a datarows-locked") : QStringLiteral("an allpages-locked"))
         .arg(limits.pageSize);
 }
 } // namespace

@@ -149,7 +149,7 @@ private slots:
         QTest::newRow("text is no narrower than short values")
             << ColumnGroups{{120, QString(15, u'n')}} << 2048 << QList<int>{} << false
             << tooWide + "2040 bytes even with its wide columns as text, more than the 1948 a "
-                         "table locked by pages holds on the server's 2048-byte pages";
+                         "row of an allpages-locked table holds on the server's 2048-byte pages";
         QTest::newRow("short values fit larger pages")
             << ColumnGroups{{120, QString(15, u'n')}} << 4096 << QList<int>{} << false << QString();
         QTest::newRow("254 nullable columns")
@@ -162,7 +162,7 @@ private slots:
         QTest::newRow("too many short values for 2K rows")
             << ColumnGroups{{300, QStringLiteral("abcde")}} << 2048 << QList<int>{} << true
             << tooWide + "2100 bytes even with its wide columns as text, more than the 1958 a "
-                         "table locked by rows holds on the server's 2048-byte pages";
+                         "row of a datarows-locked table holds on the server's 2048-byte pages";
         QTest::newRow("the same on 4K pages") << ColumnGroups{{300, QStringLiteral("abcde")}}
                                               << 4096 << QList<int>{} << true << QString();
         // On 16K pages a variable-length column of a row-locked table begins by 8183 bytes.
