@@ -50,6 +50,8 @@ void MainWindow::endRunDisplay(const ImportOutcome& outcome)
 {
     m_progressTimer->stop();
     m_progressPanel->end();
+    // The cut was this run's: later logins (a table list, a connection test) go ahead.
+    ServerSockets::clearCut();
     const bool stoppedHere = m_stopAsked && !m_ending && outcome.stopped();
     m_stopAsked = false;
     if (stoppedHere)
@@ -75,11 +77,18 @@ void MainWindow::stopImporting()
 
 void MainWindow::waitOnServer(const std::function<void()>& call)
 {
+    struct WaitOver
+    {
+        RunProgressPanel& panel;
+        ~WaitOver() { panel.waiting(0); }
+    } over{*m_progressPanel};
     ServerWaitPump{m_app.interaction,
                    [this](double seconds) {
                        if (m_run->isRunning())
                            m_progressPanel->waiting(seconds);
                    },
-                   [this] { return m_ending || m_stopAsked; }}
+                   // A stop waits for an answer that comes soon, so what was sent is settled;
+                   // a wait that has gone on for a second is cut, as is any wait at the end.
+                   [this](double seconds) { return m_ending || (m_stopAsked && seconds >= 1.0); }}
         .run(call);
 }

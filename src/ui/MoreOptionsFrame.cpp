@@ -42,12 +42,14 @@ void MoreOptionsFrame::buildTypingRow()
         QStringLiteral("From the Data: each column gets the narrowest type that every value of "
                        "its file fits (numbers, dates, sized text)"));
     m_columnTypesLabel->setBuddy(m_columnTypes);
+    m_columnTypes->setAccessibleName(QStringLiteral("New table column types"));
     m_nullTextLabel =
         place(new QLabel(QStringLiteral("N&ULL Text:"), this), "Label7", 4080, 330, 975, 255);
     m_nullText = place(new QLineEdit(this), "Text4", 5040, 285, 960, 330);
     m_nullText->setToolTip(QStringLiteral("A field equal to this text is loaded as NULL; empty: "
                                           "no such text"));
     m_nullTextLabel->setBuddy(m_nullText);
+    m_nullText->setAccessibleName(QStringLiteral("NULL text"));
     connect(m_columnTypes, &QComboBox::currentIndexChanged, this, [this](int index) {
         remember(SettingKeys::ColumnTypes, index == 1 ? InferredTyping : TextTyping);
     });
@@ -72,6 +74,7 @@ void MoreOptionsFrame::buildReadingRow()
     m_encoding->setToolTip(QStringLiteral("Automatic: a byte-order mark, else UTF-8, or "
                                           "Windows-1252 for a line that is not UTF-8"));
     m_encodingLabel->setBuddy(m_encoding);
+    m_encoding->setAccessibleName(QStringLiteral("Encoding"));
     connect(m_quoted, &QCheckBox::toggled, this, [this] { rememberQuote(); });
     connect(m_quote, &QLineEdit::textChanged, this, [this] { rememberQuote(); });
     connect(m_encoding, &QComboBox::currentIndexChanged, this,

@@ -57,7 +57,20 @@ void RunProgressPanel::show(const ImportProgress& progress, qint64 notLoaded)
         m_bar->setValue(std::clamp(int(done * BarSteps), 0, BarSteps));
     }
     m_lastCounts = countsText(progress, notLoaded);
-    m_status->setText(m_lastCounts);
+    showStatus();
+}
+
+void RunProgressPanel::showStatus()
+{
+    if (m_waitSeconds < 1.0) {
+        m_status->setText(m_lastCounts);
+        return;
+    }
+    const qint64 seconds = qint64(m_waitSeconds);
+    m_status->setText(m_lastCounts.isEmpty()
+                          ? QStringLiteral("Waiting on the server for %1 s").arg(seconds)
+                          : m_lastCounts +
+                                QStringLiteral("; waiting on the server for %1 s").arg(seconds));
 }
 
 QString RunProgressPanel::countsText(const ImportProgress& progress, qint64 notLoaded) const
@@ -75,17 +88,16 @@ QString RunProgressPanel::countsText(const ImportProgress& progress, qint64 notL
 
 void RunProgressPanel::waiting(double seconds)
 {
-    if (seconds < 1.0)
-        return;
-    const QString wait = QStringLiteral("waiting on the server for %1 s").arg(qint64(seconds));
-    m_status->setText(m_lastCounts.isEmpty()
-                          ? QStringLiteral("Waiting on the server for %1 s").arg(qint64(seconds))
-                          : m_lastCounts + QStringLiteral("; ") + wait);
+    const bool shown = m_waitSeconds >= 1.0 || seconds >= 1.0;
+    m_waitSeconds = seconds;
+    if (shown)
+        showStatus();
 }
 
 void RunProgressPanel::end()
 {
     m_stop->setEnabled(false);
+    m_waitSeconds = 0;
     m_status->clear();
     m_bar->setValue(0);
 }

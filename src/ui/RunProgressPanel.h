@@ -22,7 +22,7 @@ public:
     void begin(QList<qint64> fileSizes);
     // The run's state now; notLoaded counts the rows reported or listed as not loaded.
     void show(const ImportProgress& progress, qint64 notLoaded);
-    // The run waits on the server and has for this long.
+    // The run waits on the server and has for this long; 0 once the wait is over.
     void waiting(double seconds);
     void end();
 
@@ -31,6 +31,7 @@ public:
 
 private:
     QString countsText(const ImportProgress& progress, qint64 notLoaded) const;
+    void showStatus();
 
     QProgressBar* m_bar = nullptr;
     QPushButton* m_stop = nullptr;
@@ -38,5 +39,6 @@ private:
     QList<qint64> m_sizes;
     qint64 m_total = 0;
     QString m_lastCounts;
+    double m_waitSeconds = 0;
     QElapsedTimer m_clock;
 };

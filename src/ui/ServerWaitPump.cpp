@@ -38,9 +38,10 @@ void ServerWaitPump::run(const ServerWaits::Call& call) const
                 break;
         }
         interaction.yield();
+        const double seconds = duration<double>(steady_clock::now() - began).count();
         if (waiting)
-            waiting(duration<double>(steady_clock::now() - began).count());
-        if (!cut && cutWanted && cutWanted()) {
+            waiting(seconds);
+        if (!cut && cutWanted && cutWanted(seconds)) {
             ServerSockets::cutAll();
             cut = true;
         }

@@ -14,9 +14,9 @@ struct ServerWaitPump
     Interaction& interaction;
     // Told now and then while the call waits, with the seconds it has waited so far.
     std::function<void(double seconds)> waiting;
-    // Asked after each yield: true cuts every server connection, as a second interrupt does
-    // in the runner, so the wait ends at once.
-    std::function<bool()> cutWanted;
+    // Asked after each yield with the seconds waited so far: true cuts every server
+    // connection, as a second interrupt does in the runner, so the wait ends at once.
+    std::function<bool(double seconds)> cutWanted;
 
     void run(const ServerWaits::Call& call) const;
 };
