@@ -24,6 +24,16 @@ enum class ColumnTyping
     Inferred
 };
 
+// Where rows may go to Sybase ASE by bulk copy, which fires no triggers or rules and checks no
+// constraints other than unique indexes: into the tables the run makes itself (none of those
+// to skip), also into an appended table (the user's choice), or nowhere.
+enum class BulkCopy
+{
+    NewTables,
+    AlsoAppended,
+    Never
+};
+
 inline const QString DefaultTableNamePattern = QStringLiteral("NewTable[counter]");
 inline const QString DefaultSeparator = QStringLiteral(",");
 
@@ -37,6 +47,7 @@ struct ImportOptions
     std::optional<QString> targetTable;          // none when no table is selected
     QString separator = DefaultSeparator;
     ColumnTyping columnTyping = ColumnTyping::Text;
+    BulkCopy bulkCopy = BulkCopy::NewTables;
 };
 
 // Where the import run reads its options, afresh at every point of use, so a change the user
@@ -58,6 +69,8 @@ public:
     virtual QString separator() const = 0;
     // New-table mode: how the columns are typed.
     virtual ColumnTyping columnTyping() const { return ColumnTyping::Text; }
+    // Where rows may go by bulk copy.
+    virtual BulkCopy bulkCopy() const { return BulkCopy::NewTables; }
 };
 
 // Options held as plain values, for tests and the headless runner; values() may be changed
@@ -79,6 +92,7 @@ public:
     std::optional<QString> targetTable() const override;
     QString separator() const override { return m_values.separator; }
     ColumnTyping columnTyping() const override { return m_values.columnTyping; }
+    BulkCopy bulkCopy() const override { return m_values.bulkCopy; }
 
 private:
     ImportOptions m_values;
