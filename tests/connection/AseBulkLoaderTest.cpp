@@ -1,5 +1,6 @@
 #include "ase/AseBulkLoader.h"
 
+#include "ase/AseRowBatcher.h"
 #include "ase/BulkValues.h"
 #include "ase/ServerCharset.h"
 
@@ -155,7 +156,7 @@ private slots:
         QTest::newRow("a table bulk copy does not load")
             << QStringList{"1", "2"} << "T" << -1 << QStringList{"1", "2"} << QStringList{"1", "2"}
             << QStringList();
-        const QString lostNote = QStringLiteral("gone\r\n") + AseBulkLoader::unknownBatchNote();
+        const QString lostNote = QStringLiteral("gone\r\n") + AseRowBatcher::unknownCommitNote();
         QTest::newRow("the connection lost as the second batch ends")
             << seven << QString() << 2 << QStringList{"1", "2", "3"} << QStringList()
             << QStringList{lostNote, lostNote, lostNote, "gone"};

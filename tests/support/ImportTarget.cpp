@@ -11,6 +11,8 @@ const char* targetName(ImportTarget target)
         return "batched";
     case ImportTarget::SandboxOneByOne:
         return "one-by-one";
+    case ImportTarget::SandboxBulk:
+        return "bulk";
     }
     return "?";
 }

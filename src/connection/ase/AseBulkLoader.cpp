@@ -1,16 +1,12 @@
 #include "AseBulkLoader.h"
 
+#include "AseRowBatcher.h"
+
 AseBulkLoader::AseBulkLoader(BulkChannel& channel, StatementRoad road,
                              std::function<void(RowOutcome)> outcome, Limits limits, Clock clock)
     : m_channel(channel), m_road(std::move(road)), m_outcome(std::move(outcome)), m_limits(limits),
       m_clock(clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); }))
 {
-}
-
-QString AseBulkLoader::unknownBatchNote()
-{
-    return QStringLiteral("The end of the bulk batch holding these rows got no answer: whether "
-                          "the server kept them is not known.");
 }
 
 bool AseBulkLoader::submit(const Row& row)
@@ -126,7 +122,9 @@ void AseBulkLoader::settle(const BulkEnd& end)
             outcome.loaded = true;
             m_outcome(std::move(outcome));
         } else {
-            lose(entry.ticket, m_lostDescription + QStringLiteral("\r\n") + unknownBatchNote());
+            // The end of a batch is its commit: it may have reached the server.
+            lose(entry.ticket,
+                 m_lostDescription + QStringLiteral("\r\n") + AseRowBatcher::unknownCommitNote());
         }
     }
     clearBatch();

@@ -59,8 +59,6 @@ public:
     // Ends the batch and the copy, so that the connection takes statements again.
     void flush();
     bool lost() const { return m_lost; }
-    // Added to the description of rows whose batch was ending when the connection went.
-    static QString unknownBatchNote();
 
 private:
     struct Entry
