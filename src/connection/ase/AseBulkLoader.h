@@ -59,6 +59,9 @@ public:
     // Ends the batch and the copy, so that the connection takes statements again.
     void flush();
     bool lost() const { return m_lost; }
+    // False for a table found not to suit bulk copy: its rows go by statement without ending
+    // the statements' batches.
+    bool mayTake(const QString& table) const { return !m_statementTables.contains(table); }
 
 private:
     struct Entry

@@ -18,7 +18,7 @@ std::optional<QString> AseConnection::clientRefusal(const RowValues& row) const
 void AseConnection::submitRow(const RowValues& row)
 {
     std::optional<QString> refusal = clientRefusal(row);
-    if (m_bulkAllowed && row.bulkCopy && row.columns) {
+    if (m_bulkAllowed && row.bulkCopy && row.columns && m_bulk.mayTake(row.table)) {
         // As the statement would be checked: its first character the server's set lacks.
         for (qsizetype i = 0; !refusal && m_charset && i < row.fields.size(); ++i)
             refusal = m_charset->refusal(row.fields[i]);
