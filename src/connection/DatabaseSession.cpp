@@ -2,6 +2,7 @@
 
 #include "Failure.h"
 #include "ProviderRegistry.h"
+#include "ServerWaits.h"
 
 DatabaseSession::DatabaseSession() = default;
 
@@ -18,7 +19,7 @@ void DatabaseSession::open(const ConnectionSettings& settings, const SessionOpti
 {
     if (m_provider)
         throw Failure(QStringLiteral("Operation is not allowed when the object is open."));
-    m_provider = openProvider(settings, options);
+    m_provider = ServerWaits::result([&] { return openProvider(settings, options); });
 }
 
 SessionProvider& DatabaseSession::provider()
@@ -30,12 +31,14 @@ SessionProvider& DatabaseSession::provider()
 
 void DatabaseSession::execute(const QString& statement)
 {
-    provider().execute(statement);
+    SessionProvider& p = provider();
+    ServerWaits::run([&] { p.execute(statement); });
 }
 
 std::vector<ColumnType> DatabaseSession::columnTypes(const QString& table)
 {
-    return provider().columnTypes(table);
+    SessionProvider& p = provider();
+    return ServerWaits::result([&] { return p.columnTypes(table); });
 }
 
 void DatabaseSession::submitRow(const RowValues& row)
@@ -52,7 +55,8 @@ std::vector<RowOutcome> DatabaseSession::takeOutcomes()
 
 void DatabaseSession::flushRows()
 {
-    provider().flushRows();
+    SessionProvider& p = provider();
+    ServerWaits::run([&] { p.flushRows(); });
 }
 
 void DatabaseSession::track(const std::shared_ptr<Cursor>& cursor)
@@ -70,7 +74,7 @@ void DatabaseSession::close()
     if (!m_provider)
         return;
     auto provider = std::move(m_provider);
-    provider->close();
+    ServerWaits::run([&] { provider->close(); });
 }
 
 void ResultSet::attach(std::shared_ptr<Cursor> cursor, DatabaseSession& session)
@@ -83,13 +87,15 @@ void ResultSet::attach(std::shared_ptr<Cursor> cursor, DatabaseSession& session)
 void ResultSet::open(const QString& source, DatabaseSession& session)
 {
     close();
-    attach(session.provider().query(source), session);
+    SessionProvider& provider = session.provider();
+    attach(ServerWaits::result([&] { return provider.query(source); }), session);
 }
 
 void ResultSet::openTablesSchema(DatabaseSession& session)
 {
     close();
-    attach(session.provider().tablesSchema(), session);
+    SessionProvider& provider = session.provider();
+    attach(ServerWaits::result([&] { return provider.tablesSchema(); }), session);
 }
 
 const Cursor& ResultSet::cursor() const

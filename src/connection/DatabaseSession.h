@@ -23,6 +23,11 @@ public:
     bool isOpen() const { return m_provider != nullptr; }
     // False once the session's connection is known to be lost.
     bool isAlive() const { return m_provider && m_provider->isAlive(); }
+    // How many bytes a UTF-8 value takes in the database's character set (the server's, on ASE).
+    qsizetype storedLength(QByteArrayView utf8) const
+    {
+        return m_provider ? m_provider->storedLength(utf8) : utf8.size();
+    }
     // Runs one statement text at once; a rejection is a Failure with the server's text.
     // Rows held back by submitRow() are sent and ended first.
     void execute(const QString& statement);

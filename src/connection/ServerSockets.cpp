@@ -46,3 +46,8 @@ bool ServerSockets::wereCut() noexcept
 {
     return cut.load();
 }
+
+void ServerSockets::clearCut() noexcept
+{
+    cut.store(false);
+}

@@ -12,4 +12,7 @@ void remove(int socket) noexcept;
 void cutAll() noexcept;
 // Whether cutAll() has run: a connection lost since then was cut on purpose.
 bool wereCut() noexcept;
+// Forgets a cut once its run has ended, so the next run's connections are not cut at login (the
+// window runs many times in one process).
+void clearCut() noexcept;
 } // namespace ServerSockets

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <optional>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -40,6 +41,8 @@ public:
     virtual void close() = 0;
     // False once the connection to the server is known to be lost: nothing sent can succeed.
     virtual bool isAlive() const { return true; }
+    // How many bytes a UTF-8 value takes in the database's character set.
+    virtual qsizetype storedLength(QByteArrayView utf8) const { return utf8.size(); }
 
     // Rows: a provider may hold submitted rows back (batches, transactions) and answer them
     // later. Every row gets exactly one outcome, in submission order; flushRows() sends and

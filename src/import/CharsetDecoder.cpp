@@ -99,6 +99,21 @@ bool CharsetDecoder::open(const QString& name)
     return U_SUCCESS(error);
 }
 
+QStringList CharsetDecoder::availableNames()
+{
+    QStringList names;
+    const int32_t count = ucnv_countAvailable();
+    for (int32_t i = 0; i < count; ++i) {
+        const char* name = ucnv_getAvailableName(i);
+        UErrorCode error = U_ZERO_ERROR;
+        const char* iana = ucnv_getStandardName(name, "IANA", &error);
+        names << QString::fromLatin1(U_SUCCESS(error) && iana ? iana : name);
+    }
+    names.sort(Qt::CaseInsensitive);
+    names.removeDuplicates();
+    return names;
+}
+
 bool CharsetDecoder::isKnown(const QString& name)
 {
     CharsetDecoder decoder;

@@ -3,6 +3,7 @@
 #include <deque>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 struct UConverter;
 
@@ -22,6 +23,8 @@ public:
     // "IBM850", "Shift_JIS"), and "Locale" for the system's encoding.
     bool open(const QString& name);
     static bool isKnown(const QString& name);
+    // The system's converters by their IANA names (their own where they have none), sorted.
+    static QStringList availableNames();
 
     // Replaces text with the text of bytes, which follow those given before. The last call,
     // at the end of the file, gives no bytes and last true: a character the file ends inside

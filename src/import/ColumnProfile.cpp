@@ -17,16 +17,6 @@ bool within(QByteArrayView digits, QByteArrayView limit)
            digits == limit;
 }
 
-// The digits of a plain whole number (-?(0|[1-9][0-9]*)), or an empty view when it is not one.
-QByteArrayView plainDigits(QByteArrayView text)
-{
-    if (text.isEmpty() || !std::all_of(text.begin(), text.end(), isDigit))
-        return {};
-    if (text.size() > 1 && text.front() == '0')
-        return {}; // "007" is a code, not a number
-    return text;
-}
-
 int number(QByteArrayView text, qsizetype from, qsizetype size)
 {
     int n = 0;
@@ -64,14 +54,24 @@ void ColumnProfile::add(QByteArrayView value, qint64 bytes)
 
 void ColumnProfile::addNumber(QByteArrayView value)
 {
-    const bool negative = value.front() == '-';
-    const QByteArrayView unsigned_ = negative ? value.sliced(1) : value;
-    const qsizetype point = unsigned_.indexOf('.');
-    const QByteArrayView whole = plainDigits(point < 0 ? unsigned_ : unsigned_.first(point));
-    const QByteArrayView fraction = point < 0 ? QByteArrayView() : unsigned_.sliced(point + 1);
-    const bool fractionOk = point < 0 || (!fraction.isEmpty() &&
-                                          std::all_of(fraction.begin(), fraction.end(), isDigit));
-    if (whole.isEmpty() || !fractionOk) {
+    // One walk over the bytes: a sign, digits, and a point with digits after it.
+    const char* p = value.data();
+    const char* const end = p + value.size();
+    const bool negative = *p == '-';
+    p += negative;
+    const char* const wholeFrom = p;
+    while (p < end && isDigit(*p))
+        ++p;
+    const QByteArrayView whole(wholeFrom, p - wholeFrom);
+    const bool hasPoint = p < end && *p == '.';
+    p += hasPoint;
+    const char* const fractionFrom = p;
+    while (p < end && isDigit(*p))
+        ++p;
+    const QByteArrayView fraction(fractionFrom, p - fractionFrom);
+    // "007" is a code, not a number; so are "1." and anything after the digits.
+    if (p != end || whole.isEmpty() || (whole.size() > 1 && whole.front() == '0') ||
+        (hasPoint && fraction.isEmpty())) {
         m_numbers = m_integers = false;
         return;
     }
@@ -84,7 +84,7 @@ void ColumnProfile::addNumber(QByteArrayView value)
         while (leading < fraction.size() && fraction[leading] == '0')
             ++leading;
     m_significant = std::max(m_significant, int(wholeDigits + fraction.size() - leading));
-    if (point >= 0) {
+    if (hasPoint) {
         m_integers = false;
         return;
     }

@@ -4,6 +4,7 @@
 #include "RunMessages.h"
 
 #include <limits>
+#include <QFileInfo>
 
 using namespace RunMessages;
 
@@ -93,10 +94,15 @@ void FileImport::prepare()
         o.progress->path = path;
         o.progress->rows = 0;
         o.progress->position = position;
+        o.progress->bytes = o.progress->bytesRead = 0;
+        o.progress->loadedInEarlierFiles += o.progress->loadedInFile;
+        o.progress->loadedInFile = 0;
     }
     separator = c.options.separator();
     workingCopy.setSourceFormat(o.encoding, o.quote, separator);
     vital(RunLine::CopyFile, [&] { workingCopy.copyFrom(path); });
+    if (o.progress)
+        o.progress->bytes = QFileInfo(workingCopy.path()).size();
     vital(RunLine::KeepLines, [&] {
         prepared = workingCopy.keepLines(
             [&] { return SkipsFirstLine(c.options); }, [&] { yield(); },

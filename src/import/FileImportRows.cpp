@@ -186,8 +186,10 @@ void FileImport::sendRow(const Record& record, qint64 fileLine, int line)
     row.table = table;
     row.fields = record.fields;
     session->submitRow(row);
-    if (o.progress)
+    if (o.progress) {
         ++o.progress->rows;
+        o.progress->bytesRead = source->lines().bytesRead();
+    }
     settle(line);
 }
 
@@ -198,6 +200,8 @@ void FileImport::settle(int line)
     g.setLine(line);
     const std::optional<RowLedger::Loss> loss =
         ledger.absorb(session->takeOutcomes(), RowLedger::Telling::Report);
+    if (o.progress)
+        o.progress->loadedInFile = ledger.loaded();
     if (!loss)
         return;
     if (loss->storage)

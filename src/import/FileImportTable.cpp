@@ -92,6 +92,8 @@ void FileImport::createTable(const QStringList& columns, bool skipHeader, int te
     vital(createLine, [&] { session->execute(statement); });
     if (!inferred && o.nullText)
         useTextColumns(columns);
+    if (inferred)
+        outcome.typedTables << RunMessages::typedTable(table, columns, declarations);
     if (o.tableMade)
         o.tableMade(statement);
 }

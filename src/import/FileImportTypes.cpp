@@ -1,5 +1,6 @@
 // A new table's column types chosen from its file: the working copy is read once before the
 // CREATE TABLE, so that the table fits every value and no row can fail for its type.
+#include "ColumnScan.h"
 #include "ColumnTypeChoice.h"
 #include "FileImport.h"
 
@@ -52,24 +53,32 @@ void FileImport::useTextColumns(const QStringList& columns)
 QStringList FileImport::inferColumnTypes(const QStringList& columns, bool skipHeader)
 {
     std::vector<ColumnProfile> profiles(size_t(columns.size()));
-    const std::optional<QByteArray> nullBytes =
-        o.nullText ? std::optional(o.nullText->toUtf8()) : std::nullopt;
+    ColumnScan scan;
+    scan.nullText = o.nullText ? std::optional(o.nullText->toUtf8()) : std::nullopt;
+    scan.headerLine = skipHeader ? prepared.firstLineAt : 0;
+    scan.yield = [&] { yield(); };
+    if (toAse())
+        scan.storedLength = [&](QByteArrayView utf8) { return session->storedLength(utf8); };
+    // Records of one line each, the common case, are cut from the lines without a record
+    // built; a separator UTF-8 cannot hold matches nowhere, which the records handle.
+    scan.separator = separator.toUtf8();
+    const bool plainSeparator = QString::fromUtf8(scan.separator) == separator;
+    scan.quote =
+        o.quote.isNull() || o.quote.isSurrogate() ? QByteArray() : QString(o.quote).toUtf8();
     LineReader reader;
-    RecordReader records(reader, separator, o.quote);
     reader.openUtf8(workingCopy.path());
-    while (records.next()) {
-        yield();
-        const Record& record = records.record();
-        // The header names the columns; a quote left open fails its row whatever the type.
-        if ((skipHeader && record.firstLine == prepared.firstLineAt) || record.unterminated)
-            continue;
-        const qsizetype count = std::min(record.fields.size(), columns.size());
-        // UTF-8 lengths: no server set takes more bytes for these characters. The --null text
-        // stands for no value, as an empty field does.
-        for (qsizetype i = 0; i < count; ++i) {
-            const QByteArrayView field = record.fields[i];
-            const bool none = nullBytes && field == QByteArrayView(*nullBytes);
-            profiles[size_t(i)].add(none ? QByteArrayView() : field, none ? 0 : field.size());
+    const bool profiled =
+        plainSeparator && !o.quote.isSurrogate() && scan.profileLines(reader, profiles);
+    if (!profiled) {
+        profiles.assign(size_t(columns.size()), ColumnProfile());
+        reader.openUtf8(workingCopy.path());
+        RecordReader records(reader, separator, o.quote);
+        while (records.next()) {
+            yield();
+            const Record& record = records.record();
+            // The header names the columns; a quote left open fails its row whatever the type.
+            if (record.firstLine != scan.headerLine && !record.unterminated)
+                scan.profileFields(record.fields, profiles);
         }
     }
     reader.close();

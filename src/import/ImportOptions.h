@@ -71,6 +71,12 @@ public:
     virtual ColumnTyping columnTyping() const { return ColumnTyping::Text; }
     // Where rows may go by bulk copy.
     virtual BulkCopy bulkCopy() const { return BulkCopy::NewTables; }
+    // A field equal to this text is loaded as NULL; read once at the start of a run. None: the
+    // run's own setting holds.
+    virtual std::optional<QString> nullText() const { return std::nullopt; }
+    // How files are read, read once at the start of a run; none: the run's own settings hold.
+    virtual std::optional<QString> encoding() const { return std::nullopt; }
+    virtual std::optional<QChar> quote() const { return std::nullopt; }
 };
 
 // Options held as plain values, for tests and the headless runner; values() may be changed

@@ -15,12 +15,25 @@ using namespace RunMessages;
 struct ImportRun::Run
 {
     Run(ImportContext context, const RunnerOptions& runner)
-        : c(std::move(context)), o(runner), claim(workingCopyFolder(c)),
+        : c(std::move(context)), o(withChoicesOf(c.options, runner)), claim(workingCopyFolder(c)),
           g(c.interaction, Locations::StartImporting),
           yield(c.interaction, YieldIntervalMs, c.stopRequested)
     {
         // Held until the run ends: another run at the same time takes a name of its own.
         c.workingCopyPath = claim.path();
+    }
+
+    static RunnerOptions withChoicesOf(const ImportOptionsSource& options,
+                                       const RunnerOptions& runner)
+    {
+        RunnerOptions chosen = runner;
+        if (std::optional<QString> nullText = options.nullText())
+            chosen.nullText = std::move(nullText);
+        if (std::optional<QString> encoding = options.encoding())
+            chosen.encoding = *encoding;
+        if (std::optional<QChar> quote = options.quote())
+            chosen.quote = *quote;
+        return chosen;
     }
 
     // Where the working copy goes is decided afresh for every run.
@@ -38,7 +51,7 @@ struct ImportRun::Run
     bool stopAsked() const { return c.stopRequested && c.stopRequested(); }
 
     ImportContext c;
-    const RunnerOptions& o;
+    const RunnerOptions o;
     WorkingCopyClaim claim;
     Guard g;
     PacedYield yield;
@@ -89,7 +102,8 @@ ImportOutcome ImportRun::Run::start()
     const bool allCreated = skippedTables.isEmpty();
     outcome.ending = allCreated ? ImportEnding::Done : ImportEnding::TablesExisted;
     say(allCreated ? RunLine::SayDone : RunLine::SayTablesExist,
-        allCreated ? done() : tablesThatExist(skippedTables));
+        withTypedTables(allCreated ? done() : tablesThatExist(skippedTables),
+                        o.closingNamesTypedTables ? outcome.typedTables : QStringList()));
     return outcome;
 }
 

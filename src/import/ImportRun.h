@@ -16,9 +16,13 @@
 // Where a run stands, for a progress display that looks at it when the run yields.
 struct ImportProgress
 {
-    QString path;     // the file being loaded
-    qint64 rows = 0;  // rows of it handed to the database so far
-    int position = 0; // its position in the file list, from 1
+    QString path;         // the file being loaded
+    qint64 rows = 0;      // rows of it handed to the database so far
+    int position = 0;     // its position in the file list, from 1
+    qint64 bytes = 0;     // the size of its working copy
+    qint64 bytesRead = 0; // how much of that copy the rows sent so far were read from
+    qint64 loadedInEarlierFiles = 0;
+    qint64 loadedInFile = 0; // rows of it loaded (committed) so far
 };
 
 // What an import run reads and writes; every value is read at the moment of use, so a change
@@ -53,6 +57,9 @@ struct RunnerOptions
     std::optional<QString> nullText;
     // Told of every table the run made, with the statement that made it.
     std::function<void(const QString& statement)> tableMade;
+    // The closing message names the tables typed from their data (the runner prints their
+    // CREATE TABLE instead, with --verbose).
+    bool closingNamesTypedTables = true;
 };
 
 // How a run ended, for callers that need more than the messages it showed.
@@ -73,6 +80,9 @@ struct ImportOutcome
     int failuresReported = 0; // error reports shown
     int filesMismatched = 0;  // append mode: files skipped for their column count
     QString stopReport;       // when stopped: what of the file in hand was loaded
+    // The new tables whose column types were chosen from the data, with their columns:
+    // "T (id int NOT NULL, name varchar(3) NULL)".
+    QStringList typedTables;
 
     bool ran() const { return ending != ImportEnding::NotStarted; }
     bool stopped() const { return ending == ImportEnding::Stopped; }

@@ -55,6 +55,8 @@ public:
     QString lastFault() const { return m_fault; }
     // The number of the last line read; the first line is 1.
     qint64 lineNumber() const { return m_lineNumber; }
+    // The bytes of the file taken so far (read into lines, or held for the line being read).
+    qint64 bytesRead() const { return m_bufferOffset + m_start; }
 
     static constexpr qsizetype BufferSize = 1 << 18;
     // A line longer than this is decoded as it is read, so that its bytes and its text are

@@ -34,6 +34,7 @@ public:
     // decoded and split as their UTF-8.
     bool next();
     const Record& record() const { return m_record; } // valid until the next call
+    const LineReader& lines() const { return m_lines; }
     // The next record as text, for lines that are decoded: record() then tells its lines, its
     // fault and whether it ended unterminated, but holds no fields.
     bool nextText(QString& text);

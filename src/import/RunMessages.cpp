@@ -42,6 +42,38 @@ QString tablesThatExist(const QStringList& tables)
     return text;
 }
 
+QString typedTable(const QString& table, const QStringList& columns,
+                   const QStringList& declarations)
+{
+    QStringList typed;
+    for (qsizetype i = 0; i < columns.size() && i < declarations.size(); ++i)
+        typed << columns[i] + u' ' + declarations[i];
+    return table + QStringLiteral(" (") + typed.join(QStringLiteral(", ")) + u')';
+}
+
+QString withTypedTables(const QString& message, const QStringList& tables)
+{
+    constexpr qsizetype Named = 20;
+    if (tables.isEmpty())
+        return message;
+    QString text = message + QStringLiteral("\r\n\r\nColumn types chosen from the data:\r\n") +
+                   tables.mid(0, Named).join(QStringLiteral("\r\n"));
+    if (tables.size() > Named)
+        text += QStringLiteral("\r\nand %1 more").arg(grouped(tables.size() - Named));
+    return text;
+}
+
+QString runStopped(const QString& report)
+{
+    const QString stopped = QStringLiteral("The run was stopped.");
+    return report.isEmpty() ? stopped : stopped + QStringLiteral("\r\n\r\n") + report;
+}
+
+QString quoteInSeparator()
+{
+    return QStringLiteral("The quote character cannot be part of the separator.");
+}
+
 QString everyFileEndedBeforeStop()
 {
     return QStringLiteral("Every file had been ended before the stop; what was not loaded was "

@@ -15,10 +15,19 @@ QString tableNameExists();
 QString done();
 // "Table(s) already exist." and the tables whose files were skipped.
 QString tablesThatExist(const QStringList& tables);
+// A table typed from its data: "T (id int NOT NULL, name varchar(3) NULL)".
+QString typedTable(const QString& table, const QStringList& columns,
+                   const QStringList& declarations);
+// The closing message followed by the tables typed from their data.
+QString withTypedTables(const QString& message, const QStringList& tables);
 QString everyFileEndedBeforeStop();
 QString stoppedBeforeFile();
 QString stoppedBeforeThisFile();
 QString stoppedBeforeRow();
+// The closing message of a run stopped from the window, with what of the file in hand was
+// loaded.
+QString runStopped(const QString& report);
+QString quoteInSeparator();
 
 QString noSession();
 // A failure that dooms a whole file, naming it.

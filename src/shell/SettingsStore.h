@@ -37,4 +37,9 @@ inline const QString Password = QStringLiteral("Password");
 inline const QString Database = QStringLiteral("Database");
 inline const QString Extension = QStringLiteral("Extension");
 inline const QString LastFolder = QStringLiteral("LastFolder");
+// The main window's choices beyond the file list and the table.
+inline const QString ColumnTypes = QStringLiteral("ColumnTypes");
+inline const QString NullText = QStringLiteral("NullText");
+inline const QString Quote = QStringLiteral("Quote");       // empty: fields are not quoted
+inline const QString Encoding = QStringLiteral("Encoding"); // empty: automatic
 } // namespace SettingKeys

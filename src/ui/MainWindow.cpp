@@ -12,9 +12,13 @@
 #include "HelpTexts.h"
 #include "HoverRules.h"
 #include "ModeEnablingWidgets.h"
+#include "MoreOptionsFrame.h"
 #include "PathTests.h"
 #include "ProgramFiles.h"
 #include "ProgramIcon.h"
+#include "RunProgressPanel.h"
+#include "ServerSockets.h"
+#include "ServerWaitPump.h"
 #include "SybaseASE.h"
 #include "TwipsLayout.h"
 
@@ -29,6 +33,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 template <typename Control, typename... Args>
@@ -56,25 +61,42 @@ MainWindow::MainWindow(AppContext& app, ConnectionWindow& connectionWindow)
 {
     setObjectName(QStringLiteral("Form2"));
     buildControls();
+    ServerWaits::setRunner([this](const ServerWaits::Call& call) { waitOnServer(call); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    ServerWaits::setRunner({});
+}
 
 void MainWindow::buildControls()
 {
     setFont(DesignFont(9));
-    FixClientAreaInTwips(*this, 6360, 8700);
+    FixClientAreaInTwips(*this, 6360, 10500);
     buildFilesFrame();
     buildTableOptionsFrame();
     m_startButton =
         makeButton("PushButton1", this, 120, 7680, 6135, 405, QStringLiteral("Start Importing"));
     m_setupButton =
         makeButton("PushButton5", this, 120, 8190, 6120, 405, QStringLiteral("Setup Connection"));
+    buildRunControls();
     setUpImport();
     setUpModeButtons();
     connectButtons();
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void MainWindow::buildRunControls()
+{
+    m_moreOptions = new MoreOptionsFrame(m_app.store, this);
+    m_moreOptions->setObjectName(QStringLiteral("Frame5"));
+    PlaceInTwips(*m_moreOptions, 120, 8640, 6120, 1080);
+    m_progressPanel = new RunProgressPanel(this);
+    PlaceInTwips(*m_progressPanel, 120, 9780, 6120, 660);
+    m_progressTimer = new QTimer(this);
+    m_progressTimer->setInterval(250);
+    connect(m_progressTimer, &QTimer::timeout, this, &MainWindow::showProgress);
 }
 
 void MainWindow::buildFilesFrame()
@@ -151,7 +173,9 @@ void MainWindow::setUpImport()
         ImportContext{m_app.interaction, *this, *m_tables, [this] { return m_files.count(); },
                       [this](int i) { return m_files.path(i); },
                       [this] { return m_connectionWindow.connectionValues(); }, m_app.createSession,
-                      &m_pointer, QString(), [this] { return m_ending; }, SessionOptions{}});
+                      &m_pointer, QString(), [this] { return m_ending || m_stopAsked; },
+                      SessionOptions{}},
+        RunnerOptions{QString(), QChar(), nullptr, &m_progress, std::nullopt, {}, true});
 }
 
 void MainWindow::setUpModeButtons()
@@ -174,6 +198,8 @@ void MainWindow::setUpModeButtons()
     ModeEnablingWidgets switches(modeWidgets);
     ApplyModeEnabling(ImportMode::NewTable, true, switches);
     ConnectModeEnabling(modeWidgets);
+    connect(m_newTableOption, &QRadioButton::toggled, m_moreOptions,
+            [this](bool on) { m_moreOptions->setNewTableMode(on); });
 }
 
 void MainWindow::connectButtons()
@@ -183,12 +209,14 @@ void MainWindow::connectButtons()
     connect(m_addFolderButton, &QPushButton::clicked, this, &MainWindow::addAllFilesInFolder);
     connect(m_setupButton, &QPushButton::clicked, this, &MainWindow::setupConnection);
     connect(m_formatHelpButton, &QPushButton::clicked, this, &MainWindow::showFileFormatHelp);
+    connect(m_progressPanel->stopButton(), &QPushButton::clicked, this, &MainWindow::stopImporting);
 
     InstallHandRule(m_pointer, {m_startButton, m_addFilesButton, m_addFolderButton, m_setupButton,
                                 m_formatHelpButton});
     // The list control applies the arrow rule itself before its drag handling.
-    InstallArrowRule(m_pointer, {this, m_filesFrame, m_tableOptionsFrame, m_newTableFrame,
-                                 m_appendFrame, m_separatorLabel, m_existingTables, m_separator});
+    InstallArrowRule(m_pointer,
+                     {this, m_filesFrame, m_tableOptionsFrame, m_newTableFrame, m_moreOptions,
+                      m_appendFrame, m_separatorLabel, m_existingTables, m_separator});
 }
 
 void MainWindow::load()
@@ -218,6 +246,7 @@ void MainWindow::runLoadSequence()
     g.line(102, [&] { setWindowIcon(ProgramIcon()); });
     g.line(104, [&] { m_tableName->setText(DefaultTableNamePattern); });
     g.line(106, [&] { m_separator->setText(DefaultSeparator); });
+    g.line(108, [&] { m_moreOptions->restore(); });
     bool handFile = false;
     g.line(110, [&] { handFile = PathExists(HandCursorPath(m_app.programFolder)); });
     if (handFile)
@@ -236,9 +265,11 @@ void MainWindow::runLoadSequence()
 void MainWindow::startImporting()
 {
     // A start while the table list is being refilled would check names against half a list.
-    if (m_loading)
+    if (m_loading || m_run->isRunning() || quoteRefused())
         return;
-    m_run->start();
+    beginRunDisplay();
+    const ImportOutcome outcome = m_run->start();
+    endRunDisplay(outcome);
     if (m_loadPending && !m_run->isRunning()) {
         m_loadPending = false;
         runLoadSequence();
@@ -311,4 +342,14 @@ std::optional<QString> MainWindow::targetTable() const
 QString MainWindow::separator() const
 {
     return m_separator->text();
+}
+
+ColumnTyping MainWindow::columnTyping() const
+{
+    return m_moreOptions->columnTyping();
+}
+
+std::optional<QString> MainWindow::nullText() const
+{
+    return m_moreOptions->nullText();
 }

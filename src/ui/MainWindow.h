@@ -13,6 +13,9 @@
 
 class FileListView;
 class ConnectionWindow;
+class MoreOptionsFrame;
+class RunProgressPanel;
+class QTimer;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -45,6 +48,10 @@ public:
     FileListView& listView() { return *m_listView; }
     TableList& tableList() { return *m_tables; }
     WindowPointer& pointer() { return m_pointer; }
+    RunProgressPanel& progressPanel() { return *m_progressPanel; }
+    // Shows where the run stands now (a timer does it every quarter second during a run).
+    void showProgress();
+    void stopImporting(); // "Stop"
     const WindowCursor& windowCursor() const { return m_cursor; }
     const ImportOptionsSource& importOptions() const { return *this; }
     bool isImporting() const { return m_run->isRunning(); }
@@ -66,6 +73,11 @@ private:
     void setUpModeButtons();
     void connectButtons();
     void runLoadSequence();
+    void buildRunControls();
+    bool quoteRefused();
+    void beginRunDisplay();
+    void endRunDisplay(const ImportOutcome& outcome);
+    void waitOnServer(const std::function<void()>& call);
 
     // ImportOptionsSource, read from the controls.
     ImportMode mode() const override;
@@ -74,6 +86,10 @@ private:
     QString tableName() const override;
     std::optional<QString> targetTable() const override;
     QString separator() const override;
+    ColumnTyping columnTyping() const override;
+    std::optional<QString> nullText() const override;
+    std::optional<QString> encoding() const override;
+    std::optional<QChar> quote() const override;
 
     AppContext& m_app;
     ConnectionWindow& m_connectionWindow;
@@ -102,6 +118,11 @@ private:
     QListWidget* m_existingTables = nullptr;
     QPushButton* m_startButton = nullptr;
     QPushButton* m_setupButton = nullptr;
+    MoreOptionsFrame* m_moreOptions = nullptr;
+    RunProgressPanel* m_progressPanel = nullptr;
+    QTimer* m_progressTimer = nullptr;
+    ImportProgress m_progress;
+    bool m_stopAsked = false;
 
     std::unique_ptr<ListWidgetTableList> m_tables;
     std::unique_ptr<ImportRun> m_run;

@@ -13,31 +13,72 @@ private slots:
     void everyRowFitsTheTypesChosen_data()
     {
         QTest::addColumn<ImportTarget>("target");
+        QTest::addColumn<QString>("charset"); // the sandbox's; empty: its default, utf8
+        QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("schema");
-        QTest::newRow("embedded") << ImportTarget::Embedded
+        QTest::addColumn<QString>("select");
+        QTest::addColumn<QStringList>("rows");
+        const QByteArray mixed = "id,name,amount,day,code,note\n"
+                                 "1,Ann,12.50,2021-03-04,007,x\n"
+                                 "2,Bob,-3,2021-03-05,012,\n"
+                                 "3,Cy,,2024-02-29,100,hello\n";
+        const QString mixedSelect = "quote(id), quote(code), quote(note), amount IS NULL";
+        const QStringList mixedRows{"1|'007'|'x'|0", "2|'012'|NULL|0", "3|'100'|'hello'|1"};
+        const QString aseMixed = "[id] int NOT NULL, [name] varchar(3) NOT NULL, [amount] "
+                                 "numeric(4,2) NULL, [day] date NOT NULL, [code] varchar(3) NOT "
+                                 "NULL, [note] varchar(5) NULL";
+        QTest::newRow("embedded") << ImportTarget::Embedded << QString() << mixed
                                   << "[id] INTEGER, [name] TEXT, [amount] REAL, [day] TEXT, "
-                                     "[code] TEXT, [note] TEXT";
-        QTest::newRow("batched") << ImportTarget::SandboxBatched
-                                 << "[id] int NOT NULL, [name] varchar(3) NOT NULL, [amount] "
-                                    "numeric(4,2) NULL, [day] date NOT NULL, [code] varchar(3) "
-                                    "NOT NULL, [note] varchar(5) NULL";
-        QTest::newRow("one-by-one") << ImportTarget::SandboxOneByOne
-                                    << "[id] int NOT NULL, [name] varchar(3) NOT NULL, [amount] "
-                                       "numeric(4,2) NULL, [day] date NOT NULL, [code] "
-                                       "varchar(3) NOT NULL, [note] varchar(5) NULL";
+                                     "[code] TEXT, [note] TEXT"
+                                  << mixedSelect << mixedRows;
+        QTest::newRow("batched") << ImportTarget::SandboxBatched << QString() << mixed << aseMixed
+                                 << mixedSelect << mixedRows;
+        QTest::newRow("one-by-one") << ImportTarget::SandboxOneByOne << QString() << mixed
+                                    << aseMixed << mixedSelect << mixedRows;
+        // Widths count bytes in the server's set: one a letter on iso_1, two for ë on utf8.
+        const QByteArray accents = "a,b\nZoë,Ærø\nAl,Bo\n";
+        const QStringList accentRows{"Zoë|Ærø", "Al|Bo"};
+        QTest::newRow("iso_1 widths")
+            << ImportTarget::SandboxBatched << "iso_1" << accents
+            << "[a] varchar(3) NOT NULL, [b] varchar(3) NOT NULL"
+            << "hex(a), hex(b)" << QStringList{"5A6FEB|C672F8", "416C|426F"}; // as stored
+        QTest::newRow("utf8 widths") << ImportTarget::SandboxOneByOne << "utf8" << accents
+                                     << "[a] varchar(4) NOT NULL, [b] varchar(5) NOT NULL"
+                                     << "a, b" << accentRows;
+        // Twenty digits pass 64 bits: SQLite's INTEGER would drop one. Whole seconds fit
+        // datetime; a finer fraction than its 1/300 s needs bigdatetime.
+        const QByteArray wide = "n,at,exact\n"
+                                "12345678901234567890,2021-03-04 10:11:12,2021-03-04 10:11:12.123\n"
+                                "-5,2021-03-04 23:59:59.000,2021-03-04 10:11:12.000001\n";
+        QTest::newRow("embedded wide")
+            << ImportTarget::Embedded << QString() << wide << "[n] TEXT, [at] TEXT, [exact] TEXT"
+            << "quote(n), at, exact"
+            << QStringList{"'12345678901234567890'|2021-03-04 "
+                           "10:11:12|2021-03-04 10:11:12.123",
+                           "'-5'|2021-03-04 23:59:59.000|2021-03-04 "
+                           "10:11:12.000001"};
+        QTest::newRow("batched wide")
+            << ImportTarget::SandboxBatched << QString() << wide
+            << "[n] numeric(20,0) NOT NULL, [at] datetime NOT NULL, [exact] bigdatetime NOT NULL"
+            << "at, exact"
+            << QStringList{"2021-03-04 10:11:12|2021-03-04 10:11:12.123",
+                           "2021-03-04 23:59:59.000|2021-03-04 10:11:12.000001"};
     }
     void everyRowFitsTheTypesChosen()
     {
         QFETCH(ImportTarget, target);
+        QFETCH(QString, charset);
+        QFETCH(QByteArray, file);
         QFETCH(QString, schema);
-        ImportFixture f(target);
+        QFETCH(QString, select);
+        QFETCH(QStringList, rows);
+        SandboxServer::Settings server;
+        server.charset = charset;
+        ImportFixture f(target, server);
         QVERIFY2(f.startError().isEmpty(), qPrintable(f.startError()));
         f.options.values().tableName = QStringLiteral("T");
         f.options.values().columnTyping = ColumnTyping::Inferred;
-        f.addFile(QStringLiteral("a.csv"), "id,name,amount,day,code,note\n"
-                                           "1,Ann,12.50,2021-03-04,007,x\n"
-                                           "2,Bob,-3,2021-03-05,012,\n"
-                                           "3,Cy,,2024-02-29,100,hello\n");
+        f.addFile(QStringLiteral("a.csv"), file);
         const ImportOutcome outcome = f.run();
         f.settle();
         QCOMPARE(outcome.ending, ImportEnding::Done);
@@ -45,14 +86,11 @@ private slots:
         const QStringList made = SqliteRows(
             f.storeFile(), QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'T'"));
         QCOMPARE(made, QStringList{QStringLiteral("CREATE TABLE [T](") + schema + u')'});
-        QCOMPARE(f.rows(QStringLiteral("T"), QStringLiteral("quote(id), quote(code), quote(note)")),
-                 (QStringList{"1|'007'|'x'", "2|'012'|NULL", "3|'100'|'hello'"}));
-        QCOMPARE(f.rows(QStringLiteral("T"), QStringLiteral("amount IS NULL")),
-                 (QStringList{"0", "0", "1"}));
+        QCOMPARE(f.rows(QStringLiteral("T"), select), rows);
     }
 
-    // On a server of 2K pages a row of a 900-byte and an 1,100-byte value does not fit: the wider column
-    // becomes text and every row still loads.
+    // On a server of 2K pages a row of a 900-byte and an 1,100-byte value does not fit: the wider
+    // column becomes text and every row still loads.
     void columnsTooWideForThePageBecomeText()
     {
         ImportFixture f(ImportTarget::SandboxBatched);

@@ -5,7 +5,9 @@
 #include "WindowsFixture.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QMimeData>
+#include <QRadioButton>
 #include <QtTest>
 
 class MainWindowRunsTest : public QObject
@@ -60,6 +62,49 @@ private slots:
         // A second session sees the table the run created.
         f.clickOnConnectionWindow("PushButton3");
         QCOMPARE(f.existingTables(), QStringList({"NewTable1"}));
+    }
+
+    // The more-options choices: types from the data, a NULL text; both remembered, and the
+    // closing message names the columns' types. In append mode the typing does not apply.
+    void moreOptionsTypeTheTableAndAreRemembered()
+    {
+        WindowsFixture f;
+        f.storeWorkingSettings(f.database());
+        f.start();
+        auto* typing = f.mainControl<QComboBox>("Combo1");
+        auto* nullText = f.mainControl<QLineEdit>("Text4");
+        QCOMPARE(typing->currentText(), QStringLiteral("All Text"));
+        QCOMPARE(nullText->text(), QString());
+        typing->setCurrentIndex(1);
+        nullText->setText(QStringLiteral("NA"));
+        QCOMPARE(f.store.GetSetting(SettingKeys::ColumnTypes), QStringLiteral("infer"));
+        QCOMPARE(f.store.GetSetting(SettingKeys::NullText), QStringLiteral("NA"));
+        f.mainWindow().fileList().AppendPath(
+            f.env.writeFile(QStringLiteral("o.csv"), "Id,Name,Code\n1,NA,007\n22,Zo\xc3\xab,NA\n"));
+        qputenv("TEMP", f.env.tempFolder().toLocal8Bit());
+        f.clickOnMainWindow("PushButton1");
+        qunsetenv("TEMP");
+        QCOMPARE(f.ui.messageTexts().last(),
+                 QStringLiteral("Done.\r\n\r\nColumn types chosen from the data:\r\n"
+                                "NewTable1 (Id INTEGER, Name TEXT, Code TEXT)"));
+        QCOMPARE(f.rows(f.database(), QStringLiteral("SELECT quote(Id), quote(Name), quote(Code) "
+                                                     "FROM NewTable1 ORDER BY rowid")),
+                 QStringList({"1|NULL|'007'", "22|'Zoë'|NULL"}));
+
+        f.mainControl<QRadioButton>("Option2")->click();
+        QVERIFY(!typing->isEnabled());
+        f.mainControl<QRadioButton>("Option1")->click();
+        QVERIFY(typing->isEnabled());
+
+        // A second start of the program brings both back.
+        WindowsFixture again;
+        again.storeWorkingSettings(again.database());
+        again.store.SaveSetting(SettingKeys::ColumnTypes, QStringLiteral("infer"));
+        again.store.SaveSetting(SettingKeys::NullText, QStringLiteral("-"));
+        again.start();
+        QCOMPARE(again.mainControl<QComboBox>("Combo1")->currentText(),
+                 QStringLiteral("From the Data"));
+        QCOMPARE(again.mainControl<QLineEdit>("Text4")->text(), QStringLiteral("-"));
     }
 
     void theThreeWaysOfAddingFilesReachTheList()

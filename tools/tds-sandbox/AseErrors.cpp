@@ -127,6 +127,16 @@ ServerMessage rejectedStatement(std::string_view needle)
                 "The sandbox rejects statements containing '" + std::string(needle) + "'.");
 }
 
+ServerMessage duplicateKey(std::string_view object, std::string_view index)
+{
+    std::string text = "Attempt to insert duplicate key row in object '";
+    text += object;
+    text += "' with unique index '";
+    text += index;
+    text += "'";
+    return make(2601, 14, std::move(text));
+}
+
 ServerMessage unsupported(std::string_view what)
 {
     return make(50002, 16, "The sandbox does not support " + std::string(what) + ".");

@@ -17,6 +17,7 @@ ServerMessage noSuchDatabase(std::string_view name);      // 911
 ServerMessage databaseExists(std::string_view name);      // 1801
 ServerMessage rejectedStatement(std::string_view needle); // the --reject-containing switch
 ServerMessage unsupported(std::string_view what);
+ServerMessage duplicateKey(std::string_view object, std::string_view index); // 2601
 
 // Transactions and limits.
 ServerMessage notAllowedInTransactionHere(std::string_view command,

@@ -2,6 +2,7 @@
 
 #include "AseErrors.h"
 #include "Catalogue.h"
+#include "LockScheme.h"
 #include "SqlLexer.h"
 
 #include <algorithm>
@@ -18,7 +19,9 @@ constexpr const char* SysobjectsView = "create temp view sysobjects as select ro
                                        "client_name(name) as name, "
                                        "cast(case when name like 'sqlite\\_%' escape '\\' then 'S "
                                        "' when type = 'table' then 'U ' else 'V ' end "
-                                       "as char(2)) collate rtrim as type, 1 as uid from "
+                                       "as char(2)) collate rtrim as type, 1 as uid, "
+                                       "case when type = 'table' then lock_sysstat2(sql) else 0 "
+                                       "end as sysstat2 from "
                                        "main.sqlite_master where type in ('table', 'view')";
 
 // The names listed come back as the client gave them.
@@ -31,6 +34,13 @@ void clientNameFunction(sqlite3_context* context, int, sqlite3_value** argv)
     }
     const std::string name = clientName(text);
     sqlite3_result_text(context, name.c_str(), int(name.size()), SQLITE_TRANSIENT);
+}
+
+// lock_sysstat2(table sql): the lock scheme bits ASE keeps in sysobjects.sysstat2.
+void lockSysstat2Function(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    const auto* sql = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    sqlite3_result_int(context, sysstat2Of(sql ? sql : ""));
 }
 
 // Each row's first column, as text.
@@ -141,6 +151,8 @@ bool Database::open(const std::string& path, bool create, std::string* error)
     sqlite3_exec(db, "pragma synchronous = normal", nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "client_name", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                clientNameFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "lock_sysstat2", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               lockSysstat2Function, nullptr, nullptr, nullptr);
     if (sqlite3_exec(db, SysobjectsView, nullptr, nullptr, nullptr) != SQLITE_OK ||
         !installCatalogue(db, std::filesystem::path(path).stem().string(), error)) {
         if (error && error->empty())

@@ -79,6 +79,8 @@ public:
     const std::vector<TypedColumn>* typedColumns(const std::string& table);
 
     static bool isValidName(const std::string& name);
+    // The SQLite connection, for bulk copy's prepared INSERT.
+    sqlite3* handle() const { return m_db; }
 
 private:
     int64_t schemaVersion();

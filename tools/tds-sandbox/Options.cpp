@@ -83,7 +83,11 @@ const char* usage()
            "--delay-ms delays every reply, the login's too.\n"
            "--reject-containing fails each statement whose text contains TEXT (ASE's runtime\n"
            "  error: the batch goes on); --abort-tran-containing fails it as a deadlock victim\n"
-           "  (1205): the open transaction is rolled back and the rest of the batch is not run.\n";
+           "  (1205): the open transaction is rolled back and the rest of the batch is not run.\n"
+           "Bulk copy: its column query (SET FMTONLY ON select * from T SET FMTONLY OFF), each\n"
+           "  \"insert bulk\" and each batch of rows count as one statement each for the\n"
+           "  switches above; --reject-containing and --abort-tran-containing look into the\n"
+           "  batch's rows and roll the whole batch back; --delay-ms delays its answer too.\n";
 }
 
 std::optional<Options> parseOptions(int argc, char** argv, std::string* error)

@@ -14,6 +14,7 @@ constexpr uint8_t Language = 0x0F; // TDS 5.0 tokens: language, logout, RPC ...
 constexpr uint8_t Login = 0x02;
 constexpr uint8_t Reply = 0x04;
 constexpr uint8_t Attention = 0x06;
+constexpr uint8_t Bulk = 0x07; // the rows of a bulk copy batch
 constexpr uint8_t Prelogin = 0x12;
 constexpr size_t HeaderSize = 8;
 constexpr size_t BlockSize = 512;

@@ -18,6 +18,19 @@ constexpr uint8_t Rpc = 0xE6;
 constexpr uint8_t Dynamic = 0xE7;
 } // namespace token
 
+// The DOL_BULK request (capability 53): the client sends rows of datarows-locked tables in
+// their own format. Request bits are numbered from the last byte of the request block.
+bool requestsDatarowsBulk(const std::vector<uint8_t>& capabilities)
+{
+    constexpr size_t Bit = 53;
+    if (capabilities.size() < 2 || capabilities[0] != 1)
+        return false;
+    const size_t length = capabilities[1];
+    if (capabilities.size() < 2 + length || length <= Bit / 8)
+        return false;
+    return (capabilities[2 + length - 1 - Bit / 8] >> (Bit % 8) & 1) != 0;
+}
+
 uint32_t le32(const std::vector<uint8_t>& p, size_t at)
 {
     return uint32_t(p[at]) | uint32_t(p[at + 1]) << 8 | uint32_t(p[at + 2]) << 16 |
@@ -122,6 +135,7 @@ bool Session::login()
     out.loginAck(true);
     if (!record->capabilities.empty())
         out.capability(record->capabilities);
+    m_datarowsBulk = requestsDatarowsBulk(record->capabilities);
     out.done(0);
     reply(out);
     return !m_channel.broken();
@@ -136,6 +150,8 @@ bool Session::serveMessage(const Message& message)
         reply(out);
         return !m_channel.broken();
     }
+    if (message.type == packet::Bulk)
+        return serveBulkRows(message);
     const std::vector<uint8_t>& p = message.payload;
     if (message.type != packet::Language || p.empty()) {
         replyError(unsupported("this kind of packet"));
@@ -177,18 +193,80 @@ bool Session::serveMessage(const Message& message)
     }
 }
 
+bool Session::cancelledWhileDelayed()
+{
+    return m_options.delayMs > 0 && m_channel.waitUnlessCancelled(m_options.delayMs);
+}
+
 bool Session::serveBatch(std::string_view batch)
 {
-    if (m_options.delayMs > 0 && m_channel.waitUnlessCancelled(m_options.delayMs)) {
+    if (cancelledWhileDelayed()) {
         m_channel.read(); // consume the attention; the DONE below acknowledges it
         TokenWriter out;
         out.done(done::Attention);
         reply(out);
         return !m_channel.broken();
     }
+    m_bulk.abandon(); // rows are taken only right after their "insert bulk"
     TokenWriter out;
-    const BatchEnd end =
-        runBatch(batch, m_state, m_options, out, [this] { return m_channel.attentionArrived(); });
+    BatchEnd end;
+    if (const auto table = insertBulkTarget(batch))
+        end = countedStep([&] { m_bulk.start(*table, m_state, m_datarowsBulk, out); });
+    else if (const auto described = formatOnlyTarget(batch))
+        end = countedStep([&] { BulkCopy::describe(*described, m_state, out); });
+    else
+        end = runBatch(batch, m_state, m_options, out,
+                       [this] { return m_channel.attentionArrived(); });
+    return finishReply(end, out);
+}
+
+bool Session::serveBulkRows(const Message& message)
+{
+    if (!m_bulk.active()) {
+        replyError(unsupported("bulk rows without an \"insert bulk\" command before them"));
+        return !m_channel.broken();
+    }
+    const std::string_view rows(reinterpret_cast<const char*>(message.payload.data()),
+                                message.payload.size());
+    if (cancelledWhileDelayed()) {
+        m_bulk.abandon(); // cancelled before it ran: nothing of the batch is stored
+        m_channel.read();
+        TokenWriter out;
+        out.done(done::Attention);
+        reply(out);
+        return !m_channel.broken();
+    }
+    // The statement fault switches see the batch's values as a statement's text.
+    std::optional<ServerMessage> injected;
+    if (!m_options.abortTranContaining.empty() &&
+        rows.find(m_options.abortTranContaining) != std::string_view::npos)
+        injected = deadlockVictim(m_state.globals.spid);
+    else if (!m_options.rejectContaining.empty() &&
+             rows.find(m_options.rejectContaining) != std::string_view::npos)
+        injected = rejectedStatement(m_options.rejectContaining);
+    TokenWriter out;
+    const BatchEnd end = countedStep(
+        [&] { m_bulk.load(rows, m_state, m_options.charset == "utf8", injected, out); });
+    m_bulk.abandon();
+    return finishReply(end, out);
+}
+
+BatchEnd Session::countedStep(const std::function<void()>& step)
+{
+    int& run = m_state.statementsRun;
+    if (m_options.closeAfter >= 0 && run >= m_options.closeAfter)
+        return BatchEnd::Drop;
+    if (m_options.silentAfter >= 0 && run >= m_options.silentAfter)
+        return BatchEnd::Silent;
+    ++run;
+    step();
+    if (m_options.answerLostAfter >= 0 && run >= m_options.answerLostAfter)
+        return BatchEnd::Drop;
+    return BatchEnd::Answered;
+}
+
+bool Session::finishReply(BatchEnd end, TokenWriter& out)
+{
     if (end == BatchEnd::Drop)
         return false; // the fault switch: drop the connection with this batch unanswered
     if (end == BatchEnd::Silent) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BatchRunner.h"
+#include "BulkCopy.h"
 #include "Login.h"
 #include "Options.h"
 #include "PacketIo.h"
@@ -30,6 +31,14 @@ private:
     // false when the connection is to end.
     bool serveMessage(const Message& message);
     bool serveBatch(std::string_view batch);
+    // The rows of a bulk copy batch (a bulk message after "insert bulk").
+    bool serveBulkRows(const Message& message);
+    // Runs one step of a bulk copy (its column query, "insert bulk", its rows) under the fault
+    // switches that count statements: each step counts as one.
+    BatchEnd countedStep(const std::function<void()>& step);
+    // Sends what a batch or bulk step answered, or drops or silences the connection.
+    bool finishReply(BatchEnd end, TokenWriter& out);
+    bool cancelledWhileDelayed();
     void reply(TokenWriter& out);
     void replyError(const ServerMessage& message);
     // Reads and ignores everything, cancels too, until the client goes away.
@@ -40,6 +49,9 @@ private:
     PacketChannel m_channel;
     SessionState m_state;
     bool m_silent = false;
+    BulkCopy m_bulk;
+    // The client asked at login for rows of datarows-locked tables in their own format.
+    bool m_datarowsBulk = false;
 };
 
 } // namespace sandbox

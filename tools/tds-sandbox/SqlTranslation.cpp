@@ -1,6 +1,7 @@
 #include "SqlTranslation.h"
 
 #include "CreateTableItems.h"
+#include "LockScheme.h"
 #include "SqlLexer.h"
 
 #include <map>
@@ -315,6 +316,8 @@ Translation translate(std::string_view statement, const SessionGlobals& globals,
         return result;
     const std::vector<SqlToken> tokens = lexSql(statement);
     result.sql = Rewriter(tokens, globals, names).rewrite(statement.size() + 16);
+    if (result.createdColumns > 0)
+        result.sql = keepLockScheme(std::move(result.sql));
     return result;
 }
 
@@ -324,6 +327,8 @@ Translation translate(std::string_view statement, const std::vector<SqlToken>& t
     Translation result = classify(statement);
     if (result.kind == Translation::Sql)
         result.sql = Rewriter(tokens, globals, names).rewrite(statement.size() + 16);
+    if (result.createdColumns > 0)
+        result.sql = keepLockScheme(std::move(result.sql));
     return result;
 }
 

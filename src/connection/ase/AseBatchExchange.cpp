@@ -4,6 +4,7 @@
 #include "ColumnValues.h"
 #include "Failure.h"
 #include "InsertText.h"
+#include "ServerWaits.h"
 
 #include <ctpublic.h>
 #include <QLocale>
@@ -49,7 +50,13 @@ std::optional<QString> AseConnection::fieldRefusal(const RowValues& row) const
     return std::nullopt;
 }
 
+// A batch of rows is the wait a row may meet: a window keeps repainting meanwhile.
 BatchAnswer AseConnection::exchange(const QByteArrayList& statements)
+{
+    return ServerWaits::result([&] { return exchangeHere(statements); });
+}
+
+BatchAnswer AseConnection::exchangeHere(const QByteArrayList& statements)
 {
     BatchAnswer batch;
     CS_COMMAND* cmd = nullptr;

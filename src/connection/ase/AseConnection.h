@@ -36,6 +36,11 @@ public:
     std::vector<ColumnType> columnTypes(const QString& table) override;
     void close() override;
     bool isAlive() const override;
+    // In the set the server announced at login.
+    qsizetype storedLength(QByteArrayView utf8) const override
+    {
+        return m_charset->encodedLength(utf8, 0);
+    }
     void submitRow(const RowValues& row) override;
     std::vector<RowOutcome> takeOutcomes() override;
     void flushRows() override;
@@ -71,6 +76,7 @@ private:
     void finishPending();
     void dropCommand(_cs_command* cmd);
     BatchAnswer exchange(const QByteArrayList& statements) override;
+    BatchAnswer exchangeHere(const QByteArrayList& statements);
     // Why a row cannot go to this server at all: a value too long for a statement.
     std::optional<QString> fieldRefusal(const RowValues& row) const;
     // The most bytes of a value a statement may carry: ASE keeps no more of a literal (a

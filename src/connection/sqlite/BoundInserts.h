@@ -28,11 +28,12 @@ public:
     // the row cannot be bound with the same outcome as its text (a table name holding "]", a
     // value holding U+0000) or the INSERT cannot be prepared: the caller then runs the text,
     // which gives SQLite's own description. The fields must outlive the step.
-    // With columns, an empty value that InsertText sends as NULL is bound as NULL; numbers
-    // are bound as text all the same, which the column's affinity turns into what the bare
-    // literal would store.
+    // With columns, an empty value that InsertText sends as NULL is bound as NULL (boundNull
+    // then says so); a whole number for an INTEGER column is bound as the integer its
+    // affinity would make of the text, other numbers as text, which the column's affinity
+    // turns into what the bare literal would store.
     sqlite3_stmt* bind(const QString& table, const QList<QByteArrayView>& fields,
-                       const std::vector<ColumnType>* columns = nullptr);
+                       const std::vector<ColumnType>* columns = nullptr, bool* boundNull = nullptr);
     // The same for values packed one after the other: ends[i] is where value i ends, counted
     // from bytes.
     sqlite3_stmt* bindEncoded(const QString& table, const char* bytes, const std::uint32_t* ends,
@@ -42,6 +43,8 @@ public:
     void clear();
 
 private:
+    // Binds value i as its column takes it; true when that is NULL.
+    bool bindTyped(int i, const ColumnType& column, QByteArrayView field);
     sqlite3_stmt* prepared(const QString& table, qsizetype valueCount);
     sqlite3_stmt* statementFor(const QString& table, int valueCount);
 

@@ -73,7 +73,6 @@ private:
     // The row's INSERT text, its values in their columns' forms when it has column types.
     static QByteArray typedText(const RowValues& row);
     // True when a value of the row goes as NULL (see FormOf).
-    static bool bindsNull(const RowValues& row);
     // Holds a row that succeeded as its text, to be run again as that.
     void keepAsText(const RowValues& row, const QByteArray& text);
     // Runs the held rows again in a new transaction after SQLite rolled theirs back.

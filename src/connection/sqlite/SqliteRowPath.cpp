@@ -85,27 +85,17 @@ int SqliteProvider::stepBound(sqlite3_stmt* statement, QString& error)
 
 int SqliteProvider::runRow(const RowValues& row, QString& error)
 {
-    if (sqlite3_stmt* st = m_inserts.bind(row.table, row.fields, row.columns)) {
+    bool boundNull = false;
+    if (sqlite3_stmt* st = m_inserts.bind(row.table, row.fields, row.columns, &boundNull)) {
         const int rc = stepBound(st, error);
         // A run again binds text only: a row that bound NULL is kept as its text instead.
-        if (rc == SQLITE_OK && !bindsNull(row))
+        if (rc == SQLITE_OK && !boundNull)
             m_pending.succeeded(row.ticket, row.table, row.fields);
         else if (rc == SQLITE_OK)
             keepAsText(row, typedText(row));
         return rc;
     }
     return runRowText(row, typedText(row), error);
-}
-
-bool SqliteProvider::bindsNull(const RowValues& row)
-{
-    if (!row.columns)
-        return false;
-    const qsizetype count = std::min(row.fields.size(), qsizetype(row.columns->size()));
-    for (qsizetype i = 0; i < count; ++i)
-        if (FormOf(&(*row.columns)[size_t(i)], row.fields[i]) == ValueForm::Null)
-            return true;
-    return false;
 }
 
 QByteArray SqliteProvider::typedText(const RowValues& row)

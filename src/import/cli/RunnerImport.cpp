@@ -45,7 +45,7 @@ std::optional<ImportOutcome> RunImport(const RunnerRequest& request, ConsoleInte
                                 createSession, nullptr, QString(), StopRequested,
                                 SessionOptions{request.rowsPerBatch, std::nullopt}},
                   RunnerOptions{request.encoding, request.quote, rejected, &progress,
-                                request.nullText, printTableMade(request.verbose)});
+                                request.nullText, printTableMade(request.verbose), false});
     const ImportOutcome outcome = run.start();
     console.endProgress();
     reportStop(outcome);

@@ -1,0 +1,78 @@
+// The main window while a run goes: its progress, "Stop", and the waits on the server.
+#include "ApplicationTitle.h"
+#include "MainWindow.h"
+#include "MoreOptionsFrame.h"
+#include "RunMessages.h"
+#include "RunProgressPanel.h"
+#include "ServerSockets.h"
+#include "ServerWaitPump.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+std::optional<QString> MainWindow::encoding() const
+{
+    return m_moreOptions->encoding();
+}
+
+std::optional<QChar> MainWindow::quote() const
+{
+    return m_moreOptions->quote();
+}
+
+// A quote character inside the separator would make every record ambiguous.
+bool MainWindow::quoteRefused()
+{
+    const QChar quote = m_moreOptions->quote();
+    if (quote.isNull() || !separator().contains(quote))
+        return false;
+    m_app.interaction.messageBox(RunMessages::quoteInSeparator(), MessageStyle::Exclamation,
+                                 ApplicationTitle());
+    return true;
+}
+
+void MainWindow::beginRunDisplay()
+{
+    // A cut asked for in an earlier run must not cut this run's logins.
+    ServerSockets::clearCut();
+    m_stopAsked = false;
+    m_progress = ImportProgress{};
+    QList<qint64> sizes;
+    for (int i = 0; i < m_files.count(); ++i)
+        sizes << QFileInfo(m_files.path(i)).size();
+    m_progressPanel->begin(sizes);
+    m_progressTimer->start();
+}
+
+void MainWindow::endRunDisplay(const ImportOutcome& outcome)
+{
+    m_progressTimer->stop();
+    m_progressPanel->end();
+    const bool stoppedHere = m_stopAsked && !m_ending && outcome.stopped();
+    m_stopAsked = false;
+    if (stoppedHere)
+        m_app.interaction.messageBox(RunMessages::runStopped(outcome.stopReport),
+                                     MessageStyle::Plain, ApplicationTitle());
+}
+
+void MainWindow::showProgress()
+{
+    m_progressPanel->show(m_progress, 0);
+}
+
+void MainWindow::stopImporting()
+{
+    if (m_run->isRunning())
+        m_stopAsked = true;
+}
+
+void MainWindow::waitOnServer(const std::function<void()>& call)
+{
+    ServerWaitPump{m_app.interaction,
+                   [this](double seconds) {
+                       if (m_run->isRunning())
+                           m_progressPanel->waiting(seconds);
+                   },
+                   [this] { return m_ending || m_stopAsked; }}
+        .run(call);
+}
