@@ -27,9 +27,18 @@ void AseBulkCopy::release()
     m_table.clear();
 }
 
+QString AseBulkCopy::takeDescription()
+{
+    QStringList messages = m_link.takeMessages();
+    // The bulk layer's own words ("blk_done: ... Failed when processing results") add nothing
+    // to the server's or the connection's, which a statement would get alone.
+    messages.removeIf([](const QString& m) { return m.startsWith(QStringLiteral("blk_")); });
+    return messages.join(QStringLiteral("\r\n"));
+}
+
 BulkStart AseBulkCopy::lost(const QString& fallback)
 {
-    const QString messages = m_link.takeMessages();
+    const QString messages = takeDescription();
     m_lostDescription = messages.isEmpty() ? fallback : messages;
     m_link.broken();
     release();
@@ -151,7 +160,7 @@ BulkEnd AseBulkCopy::end()
     CS_INT rows = 0;
     end.committed = blk_done(m_blk, CS_BLK_ALL, &rows) == CS_SUCCEED;
     if (!end.committed) {
-        end.description = m_link.takeMessages();
+        end.description = takeDescription();
         if (!m_link.alive()) {
             end.connectionLost = true;
             m_lostDescription = end.description.isEmpty()

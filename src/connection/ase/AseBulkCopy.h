@@ -6,6 +6,7 @@
 #include <functional>
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 struct _cs_connection;
@@ -22,8 +23,8 @@ public:
     struct Link
     {
         std::function<_cs_connection*()> connection;
-        // The messages the callbacks collected since the last call, joined; empty when none.
-        std::function<QString()> takeMessages;
+        // The messages the callbacks collected since the last call.
+        std::function<QStringList()> takeMessages;
         std::function<bool()> alive;
         // Nothing more is sent on the connection: it was lost during a copy.
         std::function<void()> broken;
@@ -49,6 +50,8 @@ private:
     bool suits(const QString& table, const std::vector<ColumnType>& columns);
     bool describedAsKnown();
     BulkStart lost(const QString& fallback);
+    // The messages collected since the last call, as a description.
+    QString takeDescription();
 
     Link m_link;
     _cs_blkdesc* m_blk = nullptr;

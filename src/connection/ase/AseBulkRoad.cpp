@@ -77,11 +77,7 @@ AseBulkCopy::Link AseConnection::bulkLink()
 {
     AseBulkCopy::Link link;
     link.connection = [this] { return m_connection; };
-    link.takeMessages = [this] {
-        const QString text = m_messages.join(QStringLiteral("\r\n"));
-        m_messages.clear();
-        return text;
-    };
+    link.takeMessages = [this] { return std::exchange(m_messages, {}); };
     link.alive = [this] { return isAlive(); };
     link.broken = [this] { m_broken = true; };
     link.charset = [this]() -> const ServerCharset& { return *m_charset; };

@@ -71,6 +71,17 @@ bool isPortNumber(const QString& port)
 }
 } // namespace
 
+namespace {
+// A bulk batch holds the rows of many statement batches: one round trip carries them all.
+AseBulkLoader::Limits bulkLimits(const SessionOptions& options)
+{
+    AseBulkLoader::Limits limits;
+    if (options.rowsPerBatch > 1)
+        limits.rows = options.rowsPerBatch;
+    return limits;
+}
+} // namespace
+
 AseConnection::AseConnection(const SessionOptions& options)
     : m_commandTimeoutWanted(options.commandTimeoutSeconds),
       m_rows(*this, AseRowBatcher::Limits{options.rowsPerBatch > 0 ? options.rowsPerBatch
@@ -84,7 +95,7 @@ AseConnection::AseConnection(const SessionOptions& options)
               },
               [this] { endStatements(); }},
           [this](RowOutcome outcome) { m_ready.push_back(std::move(outcome)); },
-          AseBulkLoader::Limits{})
+          bulkLimits(options))
 {
 }
 
