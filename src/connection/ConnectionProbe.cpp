@@ -2,13 +2,13 @@
 
 #include "Failure.h"
 
-bool ProbeConnection(const SessionFactory& createSession, const ConnectionSettings& values)
+ProbeOutcome ProbeConnection(const SessionFactory& createSession, const ConnectionSettings& values)
 {
     std::unique_ptr<DatabaseSession> session = createSession();
     try {
         session->open(values);
-    } catch (const Failure&) {
-        return false;
+    } catch (const Failure& failure) {
+        return {false, failure.description()};
     }
-    return true;
+    return {true, {}};
 }

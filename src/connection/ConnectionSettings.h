@@ -15,14 +15,9 @@ struct ConnectionSettings
 };
 
 // The path of the embedded SQLite database a server value names ("file:" and the path), or none
-// for a server reached over TDS: the one rule that picks the provider.
-inline std::optional<QString> EmbeddedDatabasePath(const QString& server)
-{
-    static const QString prefix = QStringLiteral("file:");
-    if (!server.startsWith(prefix))
-        return std::nullopt;
-    return server.mid(prefix.size());
-}
+// for a server reached over TDS: the one rule that picks the provider. A path beginning with
+// "~/" starts in the home folder, as in a shell; "~user" is left as typed.
+std::optional<QString> EmbeddedDatabasePath(const QString& server);
 
 // How a session sends rows and waits, beyond where it connects.
 struct SessionOptions

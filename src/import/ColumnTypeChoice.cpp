@@ -8,22 +8,33 @@ constexpr int MaxNumericPrecision = 38;
 // A binary double keeps 15 significant decimal digits exactly.
 constexpr int DoubleDigits = 15;
 
+// The most columns an ASE table has, and the most variable-length ones (varchar, text and any
+// column that allows NULL) an allpages-locked table has.
+constexpr size_t MaxColumns = 1024;
+constexpr size_t MaxAllpagesVariableColumns = 254;
+
 struct PageLimits
 {
     int pageSize;
-    qint64 column; // the widest column
-    qint64 row;    // where the variable-length columns of a row must end
+    qint64 column; // the widest character value a row holds
+    qint64 row;    // where a row's columns, with what variable-length ones add, must end
+    // Data-only-locked tables on 16K pages: where the last variable-length column may begin
+    // at most; 0 when anywhere.
+    qint64 lastVariableStart = 0;
 };
-// ASE's limits for allpages-locked tables, the strictest kind, by page size.
-constexpr PageLimits Limits[] = {
+// ASE's limits by page size: allpages-locked tables, ASE's default, then data-only-locked ones.
+constexpr PageLimits AllpagesLimits[] = {
     {2048, 1960, 1948}, {4096, 4008, 3988}, {8192, 8104, 8068}, {16384, 16296, 16228}};
+constexpr PageLimits DatarowsLimits[] = {
+    {2048, 1954, 1958}, {4096, 4002, 4006}, {8192, 8098, 8102}, {16384, 16290, 16294, 8183}};
 
-PageLimits limitsFor(int pageSize)
+PageLimits limitsFor(int pageSize, bool datarows)
 {
-    for (const PageLimits& limits : Limits)
+    const auto& table = datarows ? DatarowsLimits : AllpagesLimits;
+    for (const PageLimits& limits : table)
         if (limits.pageSize == pageSize)
             return limits;
-    return Limits[0];
+    return table[0];
 }
 
 ColumnType typed(ColumnType::Kind kind, const char* name)
@@ -80,23 +91,54 @@ ColumnType chooseForAse(const ColumnProfile& column)
     return type;
 }
 
-// The bytes a column takes in a row at most, with what a variable-length one adds.
+bool isVariableLength(const ColumnType& type)
+{
+    return type.nullable || type.kind == ColumnType::Kind::Character ||
+           type.kind == ColumnType::Kind::Text;
+}
+
+// The bytes a column takes in a row at most, with the offset a variable-length one adds.
 qint64 width(const ColumnType& type)
 {
+    qint64 bytes = 16; // a text pointer
     switch (type.kind) {
     case ColumnType::Kind::Integer:
-        return type.name == QStringLiteral("int") ? 4 : 8;
+        bytes = type.name == QStringLiteral("int") ? 4 : 8;
+        break;
     case ColumnType::Kind::Decimal:
-        return std::min(2 + type.precision / 2, 17);
+        bytes = std::min(2 + type.precision / 2, 17);
+        break;
     case ColumnType::Kind::Date:
-        return 4;
+        bytes = 4;
+        break;
     case ColumnType::Kind::DateTime:
-        return 8;
+        bytes = 8;
+        break;
     case ColumnType::Kind::Character:
-        return type.length + 2;
+        bytes = type.length;
+        break;
     default:
-        return 16 + 2; // a text pointer
+        break;
     }
+    return bytes + (isVariableLength(type) ? 2 : 0);
+}
+
+qint64 rowWidth(const std::vector<ColumnType>& types)
+{
+    qint64 row = 0;
+    for (const ColumnType& type : types)
+        row += width(type);
+    return row;
+}
+
+bool fits(const std::vector<ColumnType>& types, const PageLimits& limits)
+{
+    const qint64 row = rowWidth(types);
+    // Fixed-length columns come first in a row, then the variable-length ones in order.
+    const auto last = std::find_if(types.rbegin(), types.rend(), isVariableLength);
+    const qint64 lastStart = last == types.rend() ? 0 : row - width(*last);
+    return row <= limits.row &&
+           (!limits.lastVariableStart || lastStart <= limits.lastVariableStart);
 }
 
 ColumnType asText(bool nullable)
@@ -106,36 +148,64 @@ ColumnType asText(bool nullable)
     return type;
 }
 
-// Turns the widest character columns into text until the row fits the page.
-void fitRow(std::vector<ColumnType>& types, const PageLimits& limits)
+// Turns character columns into text, the widest first, until the row fits; only where text,
+// a pointer in the row, takes less of it than the column did. False when the row cannot fit.
+bool fitRow(std::vector<ColumnType>& types, const PageLimits& limits)
 {
     for (ColumnType& type : types)
         if (type.kind == ColumnType::Kind::Character && type.length > limits.column)
             type = asText(type.nullable);
-    for (;;) {
-        qint64 row = 0;
-        for (const ColumnType& type : types)
-            row += width(type);
-        const auto widest =
-            std::max_element(types.begin(), types.end(), [](const auto& a, const auto& b) {
-                return (a.kind == ColumnType::Kind::Character ? a.length : -1) <
-                       (b.kind == ColumnType::Kind::Character ? b.length : -1);
-            });
-        if (row <= limits.row || widest == types.end() ||
-            widest->kind != ColumnType::Kind::Character)
-            return;
+    const qint64 textWidth = width(asText(true));
+    while (!fits(types, limits)) {
+        auto widest = types.end();
+        for (auto it = types.begin(); it != types.end(); ++it)
+            if (it->kind == ColumnType::Kind::Character && width(*it) > textWidth &&
+                (widest == types.end() || it->length > widest->length))
+                widest = it;
+        if (widest == types.end())
+            return false;
         *widest = asText(widest->nullable);
     }
+    return true;
+}
+
+QString rowTooWide(const std::vector<ColumnType>& types, const PageLimits& limits, bool datarows)
+{
+    return QStringLiteral("A row of the table could take %1 bytes even with its wide columns "
+                          "as text, more than the %2 a row of %3 table holds on the server's "
+                          "%4-byte pages; the table was not made.")
+        .arg(rowWidth(types))
+        .arg(limits.row)
+        .arg(datarows ? QStringLiteral("a datarows-locked") : QStringLiteral("an allpages-locked"))
+        .arg(limits.pageSize);
 }
 } // namespace
 
-std::vector<ColumnType> forAse(const std::vector<ColumnProfile>& columns, int pageSize)
+AseTable forAse(const std::vector<ColumnProfile>& columns, int pageSize)
 {
-    std::vector<ColumnType> types;
+    AseTable table;
     for (const ColumnProfile& column : columns)
-        types.push_back(chooseForAse(column));
-    fitRow(types, limitsFor(pageSize));
-    return types;
+        table.columns.push_back(chooseForAse(column));
+    if (table.columns.size() > MaxColumns) {
+        table.refusal = QStringLiteral("The file has %1 columns, more than the %2 an ASE table "
+                                       "holds; the table was not made.")
+                            .arg(table.columns.size())
+                            .arg(MaxColumns);
+        return table;
+    }
+    // Turning a column into text keeps it variable-length: the count holds whatever fits.
+    const auto variable =
+        std::count_if(table.columns.begin(), table.columns.end(), isVariableLength);
+    table.lockDatarows = size_t(variable) > MaxAllpagesVariableColumns;
+    const PageLimits limits = limitsFor(pageSize, table.lockDatarows);
+    if (!fitRow(table.columns, limits))
+        table.refusal = rowTooWide(table.columns, limits, table.lockDatarows);
+    return table;
+}
+
+QString lockClause(const AseTable& table)
+{
+    return table.lockDatarows ? QStringLiteral(" lock datarows") : QString();
 }
 
 std::vector<ColumnType> forSqlite(const std::vector<ColumnProfile>& columns)

@@ -98,7 +98,7 @@ void FileImport::prepare()
         o.progress->loadedInEarlierFiles += o.progress->loadedInFile;
         o.progress->loadedInFile = 0;
     }
-    separator = c.options.separator();
+    separator = EffectiveSeparator(c.options.separator());
     workingCopy.setSourceFormat(o.encoding, o.quote, separator);
     vital(RunLine::CopyFile, [&] { workingCopy.copyFrom(path); });
     if (o.progress)
@@ -222,7 +222,13 @@ void FileImport::tellRefused(const RowLedger::Row& row, const QString& descripti
 // A row that was not loaded, reported on its own with its line.
 void FileImport::reportRow(qint64 line, const QString& description, const QString& text)
 {
-    g.report(Failure(rowNotLoaded(description, line, path)));
+    if (!outcome.rowBoxesDeclined) {
+        const Failure failure(rowNotLoaded(description, line, path));
+        if (o.offerQuietRows)
+            outcome.rowBoxesDeclined = g.reportOffering(failure, dontShowRowsAgain());
+        else
+            g.report(failure);
+    }
     if (o.rejected)
         o.rejected->row(path, line, description, text);
 }

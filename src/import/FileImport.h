@@ -91,6 +91,7 @@ private:
     RowValues row;
     QString typedTable;                  // the table columnTypes belong to
     std::vector<ColumnType> columnTypes; // row.columns points here when the values are typed
+    QString tableLockClause;             // after a new table's column list, as its types need
     bool appending = false;
     bool rowsBegun = false;
     bool stopHandled = false;

@@ -85,9 +85,10 @@ void FileImport::createTable(const QStringList& columns, bool skipHeader, int te
     else if (o.nullText && toAse())
         // ASE columns refuse NULL unless declared otherwise, and --null loads NULL into them.
         declarations = QStringList(columns.size(), QStringLiteral("TEXT NULL"));
-    const QString statement = declarations.isEmpty()
-                                  ? StatementText::createTable(table, columns)
-                                  : StatementText::createTable(table, columns, declarations);
+    const QString statement =
+        declarations.isEmpty()
+            ? StatementText::createTable(table, columns)
+            : StatementText::createTable(table, columns, declarations, tableLockClause);
     g.setLine(builtLine);
     vital(createLine, [&] { session->execute(statement); });
     if (!inferred && o.nullText)

@@ -83,9 +83,18 @@ QStringList FileImport::inferColumnTypes(const QStringList& columns, bool skipHe
     }
     reader.close();
     const bool ase = toAse();
-    const std::vector<ColumnType> chosen =
-        ase ? ColumnTypeChoice::forAse(profiles, serverPageSize())
-            : ColumnTypeChoice::forSqlite(profiles);
+    std::vector<ColumnType> chosen;
+    tableLockClause.clear();
+    if (ase) {
+        ColumnTypeChoice::AseTable made = ColumnTypeChoice::forAse(profiles, serverPageSize());
+        // Said before CREATE TABLE, so that no row is sent into a table that cannot hold it.
+        if (!made.refusal.isEmpty())
+            throw Failure(made.refusal);
+        tableLockClause = ColumnTypeChoice::lockClause(made);
+        chosen = std::move(made.columns);
+    } else {
+        chosen = ColumnTypeChoice::forSqlite(profiles);
+    }
     QStringList declarations;
     columnTypes.clear();
     for (qsizetype i = 0; i < columns.size(); ++i) {

@@ -37,6 +37,13 @@ enum class BulkCopy
 inline const QString DefaultTableNamePattern = QStringLiteral("NewTable[counter]");
 inline const QString DefaultSeparator = QStringLiteral(",");
 
+// The separator a run splits with: "\t" as typed stands for a tab, which a box cannot take
+// (Tab moves the focus) and a command line hardly can.
+inline QString EffectiveSeparator(QString typed)
+{
+    return typed.replace(QStringLiteral("\\t"), QStringLiteral("\t"));
+}
+
 // The options of an import as the main window shows them when it loads.
 struct ImportOptions
 {

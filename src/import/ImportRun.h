@@ -60,6 +60,9 @@ struct RunnerOptions
     // The closing message names the tables typed from their data (the runner prints their
     // CREATE TABLE instead, with --verbose).
     bool closingNamesTypedTables = true;
+    // Each row-not-loaded box offers to show no more of them during the run; once taken, rows
+    // not loaded are only told to rejected.
+    bool offerQuietRows = false;
 };
 
 // How a run ended, for callers that need more than the messages it showed.
@@ -83,6 +86,7 @@ struct ImportOutcome
     // The new tables whose column types were chosen from the data, with their columns:
     // "T (id int NOT NULL, name varchar(3) NULL)".
     QStringList typedTables;
+    bool rowBoxesDeclined = false; // the user asked for no more row-not-loaded boxes
 
     bool ran() const { return ending != ImportEnding::NotStarted; }
     bool stopped() const { return ending == ImportEnding::Stopped; }

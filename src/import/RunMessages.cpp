@@ -69,6 +69,11 @@ QString runStopped(const QString& report)
     return report.isEmpty() ? stopped : stopped + QStringLiteral("\r\n\r\n") + report;
 }
 
+QString dontShowRowsAgain()
+{
+    return QStringLiteral("Don't show this again during this run");
+}
+
 QString quoteInSeparator()
 {
     return QStringLiteral("The quote character cannot be part of the separator.");

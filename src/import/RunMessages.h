@@ -27,6 +27,7 @@ QString stoppedBeforeRow();
 // The closing message of a run stopped from the window, with what of the file in hand was
 // loaded.
 QString runStopped(const QString& report);
+QString dontShowRowsAgain();
 QString quoteInSeparator();
 
 QString noSession();

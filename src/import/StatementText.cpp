@@ -16,14 +16,16 @@ QString createTable(const QString& table, const QStringList& columns)
 }
 
 QString createTable(const QString& table, const QStringList& columns,
-                    const QStringList& declarations)
+                    const QStringList& declarations, const QString& afterColumns)
 {
     QString s = QStringLiteral("CREATE TABLE [") + table + QStringLiteral("](");
     for (qsizetype i = 0; i < columns.size(); ++i)
         s += QLatin1Char('[') + columns[i] + QStringLiteral("] ") + declarations.value(i) +
              QStringLiteral(", ");
     s.chop(2);
-    s += QStringLiteral(");");
+    s += u')';
+    s += afterColumns;
+    s += u';';
     return s;
 }
 } // namespace StatementText

@@ -12,7 +12,7 @@ QString columnName(QStringView text, int position);
 // "CREATE TABLE [table]([a] TEXT, [b] TEXT);"
 QString createTable(const QString& table, const QStringList& columns);
 // "CREATE TABLE [table]([a] int NOT NULL, [b] varchar(12) NULL);": each column with its
-// declaration.
+// declaration, and `afterColumns` (" lock datarows") after the list.
 QString createTable(const QString& table, const QStringList& columns,
-                    const QStringList& declarations);
+                    const QStringList& declarations, const QString& afterColumns = QString());
 } // namespace StatementText

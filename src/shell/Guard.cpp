@@ -13,6 +13,14 @@ QString Guard::composeReport(const QString& description, const QString& location
            QStringLiteral("Please email screenshot of this message to ") + SupportAddress;
 }
 
+bool Guard::reportOffering(const Failure& failure, const QString& checkCaption)
+{
+    ++m_failures;
+    return m_interaction.messageBoxWithCheck(
+        composeReport(failure.description(), m_location, m_currentLine), MessageStyle::Exclamation,
+        ApplicationErrorTitle, checkCaption);
+}
+
 void Guard::report(const Failure& failure)
 {
     ++m_failures;

@@ -3,9 +3,8 @@
 #include "Failure.h"
 #include "Interaction.h"
 
-#include <QString>
-
 #include <exception>
+#include <QString>
 
 // The failure report of a guarded procedure: runs the procedure's numbered lines, and when a
 // line fails, shows "Application Error" with the description, the location and the line,
@@ -13,19 +12,20 @@
 class Guard
 {
 public:
-    Guard(Interaction& interaction, QString location) : m_interaction(interaction), m_location(std::move(location)) {}
+    Guard(Interaction& interaction, QString location)
+        : m_interaction(interaction), m_location(std::move(location))
+    {
+    }
 
     // Runs a numbered line. Returns false when it failed (and was reported).
-    template <typename Body>
-    bool line(int number, Body&& body)
+    template <typename Body> bool line(int number, Body&& body)
     {
         m_currentLine = number;
         return run(std::forward<Body>(body));
     }
 
     // Runs a statement without a number of its own: a failure names the last numbered line.
-    template <typename Body>
-    bool run(Body&& body)
+    template <typename Body> bool run(Body&& body)
     {
         try {
             body();
@@ -42,6 +42,9 @@ public:
     void setLine(int number) { m_currentLine = number; }
 
     void report(const Failure& failure);
+    // Reports as report() does, in a box offering a check box with this caption; returns
+    // whether the user checked it.
+    bool reportOffering(const Failure& failure, const QString& checkCaption);
 
     int currentLine() const { return m_currentLine; }
     // How many failures this guard has reported.
@@ -67,17 +70,28 @@ inline const QString FolderScan = QStringLiteral("Brimstead");
 // procedure + " ".
 namespace Locations {
 QString make(const QString& tag, const QString& module, const QString& procedure);
-inline const QString StartImporting = make(ProjectTags::Main, QStringLiteral("Form2"), QStringLiteral("PushButton1_Click"));
-inline const QString AddTextFiles = make(ProjectTags::Main, QStringLiteral("Form2"), QStringLiteral("PushButton3_Click"));
-inline const QString AddAllFilesInFolder = make(ProjectTags::Main, QStringLiteral("Form2"), QStringLiteral("PushButton4_Click"));
-inline const QString SetupConnection = make(ProjectTags::Main, QStringLiteral("Form2"), QStringLiteral("PushButton5_Click"));
-inline const QString MainHelp = make(ProjectTags::Main, QStringLiteral("Form2"), QStringLiteral("PushButton6_Click"));
-inline const QString MainLoad = make(ProjectTags::Main, QStringLiteral("Form2"), QStringLiteral("Form_Load"));
-inline const QString Next = make(ProjectTags::Main, QStringLiteral("Form1"), QStringLiteral("PushButton3_Click"));
-inline const QString ConnectionHelp = make(ProjectTags::Main, QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
-inline const QString TestConnection = make(ProjectTags::Main, QStringLiteral("Form1"), QStringLiteral("PushButton7_Click"));
-inline const QString ConnectionLoad = make(ProjectTags::Main, QStringLiteral("Form1"), QStringLiteral("Form_Load"));
-inline const QString FolderScan = make(ProjectTags::FolderScan, QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"));
+inline const QString StartImporting =
+    make(ProjectTags::Main, QStringLiteral("Form2"), QStringLiteral("PushButton1_Click"));
+inline const QString AddTextFiles =
+    make(ProjectTags::Main, QStringLiteral("Form2"), QStringLiteral("PushButton3_Click"));
+inline const QString AddAllFilesInFolder =
+    make(ProjectTags::Main, QStringLiteral("Form2"), QStringLiteral("PushButton4_Click"));
+inline const QString SetupConnection =
+    make(ProjectTags::Main, QStringLiteral("Form2"), QStringLiteral("PushButton5_Click"));
+inline const QString MainHelp =
+    make(ProjectTags::Main, QStringLiteral("Form2"), QStringLiteral("PushButton6_Click"));
+inline const QString MainLoad =
+    make(ProjectTags::Main, QStringLiteral("Form2"), QStringLiteral("Form_Load"));
+inline const QString Next =
+    make(ProjectTags::Main, QStringLiteral("Form1"), QStringLiteral("PushButton3_Click"));
+inline const QString ConnectionHelp =
+    make(ProjectTags::Main, QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
+inline const QString TestConnection =
+    make(ProjectTags::Main, QStringLiteral("Form1"), QStringLiteral("PushButton7_Click"));
+inline const QString ConnectionLoad =
+    make(ProjectTags::Main, QStringLiteral("Form1"), QStringLiteral("Form_Load"));
+inline const QString FolderScan = make(ProjectTags::FolderScan, QStringLiteral("AddFolder"),
+                                       QStringLiteral("GetSubDirectories2016"));
 } // namespace Locations
 
 // Where failure reports ask to be sent.

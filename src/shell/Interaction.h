@@ -27,6 +27,16 @@ public:
     // A modal message box; returns when the user closed it.
     virtual void messageBox(const QString& text, MessageStyle style, const QString& title) = 0;
 
+    // A modal message box with a check box of the given caption under the text; returns
+    // whether the user left it checked.
+    virtual bool messageBoxWithCheck(const QString& text, MessageStyle style, const QString& title,
+                                     const QString& checkCaption)
+    {
+        (void)checkCaption;
+        messageBox(text, style, title);
+        return false;
+    }
+
     // A modal text prompt preset with defaultAnswer; the typed text, or "" on Cancel.
     virtual QString inputBox(const QString& prompt, const QString& title,
                              const QString& defaultAnswer) = 0;
@@ -36,6 +46,15 @@ public:
     // the names separated by NULs for several files. May throw Failure (number 20476 when the
     // selection does not fit).
     virtual QString openFileDialog(const QString& title, const QString& filter) = 0;
+
+    // The save-file dialog, asking before replacing a file. filter as for openFileDialog.
+    // Returns the chosen path, or "" when cancelled.
+    virtual QString saveFileDialog(const QString& title, const QString& filter)
+    {
+        (void)title;
+        (void)filter;
+        return QString();
+    }
 
     // The folder picker (file-system folders only), preselecting startFolder when it exists.
     // Returns the chosen folder's full path, or "" when cancelled.

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +28,17 @@ void paintWhite(QWidget& widget)
     palette.setColor(QPalette::Window, Qt::white);
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
+}
+
+// "Could not connect." and, when the open gave one, the server's or the file system's reason.
+QString CouldNotConnectText(const QString& reason)
+{
+    QString text = QStringLiteral("Could not connect.");
+    if (!reason.isEmpty()) {
+        text += QStringLiteral("\r\n\r\n");
+        text += reason;
+    }
+    return text;
 }
 } // namespace
 
@@ -57,32 +69,58 @@ void ConnectionWindow::buildControls()
         move(screen->availableGeometry().center() - rect().center());
 }
 
+namespace {
+// Where each box and its caption sit, and what a screen reader says of the box. Each caption's
+// "&" letter focuses its box; no two controls of the window share one.
+struct BoxDesign
+{
+    const char* caption;
+    const char* labelName;
+    int labelLeft, labelTop, labelWidth;
+    const char* boxName;
+    int left, top, width;
+    const char* description;
+};
+const std::array<BoxDesign, ConnectionFields::Count> BoxDesigns = {{
+    {"&Server:", "Label2", 240, 405, 1095, "Text1", 1320, 360, 4575,
+     "The Sybase ASE server's host name or address, a server name from freetds.conf, or file: "
+     "and a path for a local database"},
+    {"&Port:", "Label3", 6000, 405, 495, "Text2", 6480, 360, 1095,
+     "The server's TCP port; empty takes the port of the freetds.conf entry"},
+    {"&Username:", "Label1", 240, 885, 1095, "Text3", 1320, 840, 6255,
+     "Your login name on the server"},
+    {"Pass&word:", "Label4", 240, 1365, 1095, "Text4", 1320, 1320, 6255,
+     "Your password on the server"},
+    {"&Database:", "Label6", 240, 1845, 1095, "Text5", 1320, 1800, 6255,
+     "The database on the server to load into"},
+}};
+
+// What a screen reader calls a box: its caption without the mnemonic marker and the colon.
+QString SpokenName(const QString& caption)
+{
+    QString name = caption;
+    name.remove(QLatin1Char('&'));
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    return name;
+}
+} // namespace
+
 void ConnectionWindow::buildConnectionBoxes()
 {
-    struct BoxDesign
-    {
-        const char* label;
-        const char* labelName;
-        int labelLeft, labelTop, labelWidth;
-        const char* boxName;
-        int left, top, width;
-    };
-    const std::array<BoxDesign, ConnectionFields::Count> design = {{
-        {"Server:", "Label2", 240, 405, 1095, "Text1", 1320, 360, 4575},
-        {"Port:", "Label3", 6000, 405, 495, "Text2", 6480, 360, 1095},
-        {"Username:", "Label1", 240, 885, 1095, "Text3", 1320, 840, 6255},
-        {"Password:", "Label4", 240, 1365, 1095, "Text4", 1320, 1320, 6255},
-        {"Database:", "Label6", 240, 1845, 1095, "Text5", 1320, 1800, 6255},
-    }};
-    for (size_t i = 0; i < design.size(); ++i) {
-        const BoxDesign& d = design[i];
-        auto* label = new QLabel(QString::fromLatin1(d.label), m_databaseFrame);
+    for (size_t i = 0; i < BoxDesigns.size(); ++i) {
+        const BoxDesign& d = BoxDesigns[i];
+        const QString caption = QString::fromLatin1(d.caption);
+        auto* label = new QLabel(caption, m_databaseFrame);
         label->setObjectName(QString::fromLatin1(d.labelName));
         PlaceInTwips(*label, d.labelLeft, d.labelTop, d.labelWidth, 255);
         paintWhite(*label);
         auto* edit = new QLineEdit(m_databaseFrame);
         edit->setObjectName(QString::fromLatin1(d.boxName));
         PlaceInTwips(*edit, d.left, d.top, d.width, 345);
+        label->setBuddy(edit);
+        edit->setAccessibleName(SpokenName(caption));
+        edit->setAccessibleDescription(QString::fromLatin1(d.description));
         edit->installEventFilter(this);
         m_boxes[i] = edit;
         const auto field = ConnectionFields::Field(i);
@@ -95,6 +133,9 @@ void ConnectionWindow::buildConnectionBoxes()
             }
         });
     }
+    // The settings keep an empty server on a first start; this says what may go there.
+    box(ConnectionFields::Server)
+        ->setPlaceholderText(QStringLiteral("host name, or file:/path/to/local.db"));
     QLineEdit* password = box(ConnectionFields::Password);
     password->setEchoMode(QLineEdit::Password);
     // Every character shows as "*", not as the style's own mask character.
@@ -104,19 +145,28 @@ void ConnectionWindow::buildConnectionBoxes()
 void ConnectionWindow::buildButtons()
 {
     const QFont buttonFont = DesignFont(11.25);
-    const auto makeButton = [&](const QString& caption, const char* name, QWidget* parent) {
-        auto* button = new QPushButton(caption, parent);
+    const auto makeButton = [&](const char* caption, const char* name, QWidget* parent,
+                                const char* description) {
+        auto* button = new QPushButton(QString::fromLatin1(caption), parent);
         button->setObjectName(QString::fromLatin1(name));
         button->setFont(buttonFont);
         button->setAutoDefault(false);
+        button->setAccessibleDescription(QString::fromLatin1(description));
         return button;
     };
     m_testConnectionButton =
-        makeButton(QStringLiteral("Test Connection"), "PushButton7", m_databaseFrame);
+        makeButton("&Test Connection", "PushButton7", m_databaseFrame,
+                   "Connects with these details and says whether it worked, or why not");
     PlaceInTwips(*m_testConnectionButton, 240, 2280, 3600, 400);
-    m_helpButton = makeButton(QStringLiteral("Help"), "PushButton6", m_databaseFrame);
+    m_helpButton = makeButton("&Help", "PushButton6", m_databaseFrame,
+                              "Opens a message on how to reach a Sybase ASE server");
     PlaceInTwips(*m_helpButton, 3960, 2280, 3600, 405);
-    m_nextButton = makeButton(QStringLiteral("Next >"), "PushButton3", this);
+    m_nextButton = makeButton("&Next >", "PushButton3", this,
+                              "Connects and goes on to the main window, where files are imported");
+    // Read aloud, the ">" would only be noise.
+    m_nextButton->setAccessibleName(QStringLiteral("Next"));
+    // Enter anywhere in the window presses it (keyPressEvent).
+    m_nextButton->setDefault(true);
     PlaceInTwips(*m_nextButton, 120, 3080, 7800, 405);
     connect(m_testConnectionButton, &QPushButton::clicked, this, &ConnectionWindow::testConnection);
     connect(m_helpButton, &QPushButton::clicked, this, &ConnectionWindow::showHelp);
@@ -136,6 +186,21 @@ void ConnectionWindow::setUpFocusAndPointers()
     InstallHandRule(m_pointer, {m_nextButton, m_helpButton, m_testConnectionButton});
     InstallArrowRule(m_pointer, {this, m_databaseFrame, m_boxes[0], m_boxes[1], m_boxes[2],
                                  m_boxes[3], m_boxes[4]});
+}
+
+void ConnectionWindow::keyPressEvent(QKeyEvent* event)
+{
+    // A plain window has no default button of its own, as a dialog has: Return and the keypad's
+    // Enter reach here from the boxes, which do not take them. A focused button takes its own.
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()))
+        focused->click();
+    else
+        m_nextButton->click();
 }
 
 bool ConnectionWindow::eventFilter(QObject* watched, QEvent* event)
@@ -183,11 +248,10 @@ void ConnectionWindow::load()
         const auto field = ConnectionFields::Field(i);
         g.line(lines[size_t(i)], [&] { box(field)->setText(m_fields.storedValue(field)); });
     }
-    bool connected = false;
-    const bool probed =
-        g.line(138, [&] { connected = ProbeConnection(m_app.createSession, connectionValues()); });
+    ProbeOutcome outcome;
+    const bool probed = g.line(138, [&] { outcome = probeWhileBusy(); });
     // A probe that failed itself goes on as if it had succeeded.
-    if (connected || !probed) {
+    if (outcome.connected || !probed) {
         g.line(140, [&] { showMainWindow(); });
         g.line(142, [&] { hide(); });
         return;
@@ -204,6 +268,18 @@ void ConnectionWindow::showMainWindow()
     m_mainWindow->show();
 }
 
+ProbeOutcome ConnectionWindow::probeWhileBusy()
+{
+    // A login may wait for a silent server for seconds.
+    m_pointer.set(Pointer::Busy);
+    struct DefaultPointerAfter
+    {
+        WindowPointer& pointer;
+        ~DefaultPointerAfter() { pointer.set(Pointer::Default); }
+    } after{m_pointer};
+    return ProbeConnection(m_app.createSession, connectionValues());
+}
+
 void ConnectionWindow::testConnection()
 {
     Guard g(m_app.interaction, Locations::TestConnection);
@@ -211,6 +287,7 @@ void ConnectionWindow::testConnection()
     g.line(100, [&] { session = m_app.createSession(); });
     // From here on a failure takes the dedicated path: "Could not connect.".
     bool failed = false;
+    QString reason;
     try {
         g.setLine(102);
         m_pointer.set(Pointer::Busy);
@@ -223,12 +300,17 @@ void ConnectionWindow::testConnection()
                                      ApplicationTitle());
         g.setLine(108);
         m_pointer.set(Pointer::Default);
+    } catch (const Failure& failure) {
+        failed = true;
+        // Only the open's own failure says why; the session it could not make is reported above.
+        if (session && !session->isOpen())
+            reason = failure.description();
     } catch (const std::exception&) {
         failed = true;
     }
     if (failed) {
         g.line(112, [&] {
-            m_app.interaction.messageBox(QStringLiteral("Could not connect."), MessageStyle::Plain,
+            m_app.interaction.messageBox(CouldNotConnectText(reason), MessageStyle::Plain,
                                          ApplicationTitle());
         });
         g.line(114, [&] { m_pointer.set(Pointer::Default); });
@@ -247,11 +329,16 @@ void ConnectionWindow::showHelp()
 void ConnectionWindow::goToMainWindow()
 {
     Guard g(m_app.interaction, Locations::Next);
-    bool connected = false;
-    const bool probed =
-        g.line(100, [&] { connected = ProbeConnection(m_app.createSession, connectionValues()); });
-    if (!connected && probed)
+    ProbeOutcome outcome;
+    const bool probed = g.line(100, [&] { outcome = probeWhileBusy(); });
+    if (!outcome.connected && probed) {
+        // Without it the button would seem to do nothing.
+        g.line(101, [&] {
+            m_app.interaction.messageBox(CouldNotConnectText(outcome.reason), MessageStyle::Plain,
+                                         ApplicationTitle());
+        });
         return;
+    }
     g.line(102, [&] { showMainWindow(); });
     g.line(104, [&] { hide(); });
     g.line(106, [&] {

@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "ConnectionFields.h"
+#include "ConnectionProbe.h"
 #include "SkinFramework.h"
 #include "WindowCursor.h"
 #include "WindowPointer.h"
@@ -28,11 +29,13 @@ public:
 
     // The load sequence: skin, caption, icon and title, hand pointer, the one-in-a-hundred
     // home page, the boxes from the store, and the probe that may hand over to the main window.
-    // Shows this window when it did not hand over.
+    // Shows this window, silently, when it did not hand over.
     void load();
-    void testConnection(); // "Test Connection"
-    void showHelp();       // "Help"
-    void goToMainWindow(); // "Next >"
+    // "Test Connection": "Connection successful.", or "Could not connect." and the reason.
+    void testConnection();
+    void showHelp(); // "Help"
+    // "Next >": hands over to the main window, or says why it cannot.
+    void goToMainWindow();
 
     // The five boxes as they stand now.
     ConnectionSettings connectionValues() const;
@@ -45,6 +48,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Return or Enter presses "Next >", or the focused button.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();
@@ -52,6 +57,8 @@ private:
     void buildButtons();
     void setUpFocusAndPointers();
     void showMainWindow();
+    // ProbeConnection on the boxes' values, the busy pointer showing while the login runs.
+    ProbeOutcome probeWhileBusy();
     QLineEdit* box(ConnectionFields::Field field) const { return m_boxes[size_t(field)]; }
 
     AppContext& m_app;

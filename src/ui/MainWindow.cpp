@@ -76,13 +76,14 @@ void MainWindow::buildControls()
     buildFilesFrame();
     buildTableOptionsFrame();
     m_startButton =
-        makeButton("PushButton1", this, 120, 7680, 6135, 405, QStringLiteral("Start Importing"));
+        makeButton("PushButton1", this, 120, 7680, 6135, 405, QStringLiteral("&Start Importing"));
     m_setupButton =
-        makeButton("PushButton5", this, 120, 8190, 6120, 405, QStringLiteral("Setup Connection"));
+        makeButton("PushButton5", this, 120, 8190, 6120, 405, QStringLiteral("Setup C&onnection"));
     buildRunControls();
     setUpImport();
     setUpModeButtons();
     connectButtons();
+    nameControls();
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -115,11 +116,11 @@ void MainWindow::buildFilesFrame()
                         [this] { return m_ending; });
     });
     m_addFilesButton = makeButton("PushButton3", m_filesFrame, 120, 1520, 2895, 400,
-                                  QStringLiteral("Add Text File(s)"));
+                                  QStringLiteral("Add &Text File(s)"));
     m_addFolderButton = makeButton("PushButton4", m_filesFrame, 3120, 1520, 2880, 400,
-                                   QStringLiteral("Add All File(s) In Folder"));
+                                   QStringLiteral("Add All File(s) In &Folder"));
     m_separatorLabel = make<QLabel>("Label1", m_filesFrame, 240, 2090, 2055, 255,
-                                    QStringLiteral("Fields Separated By:"));
+                                    QStringLiteral("Fields Separated &By:"));
     m_separator =
         make<QLineEdit>("Text3", m_filesFrame, 2280, 2050, 1695, 330, QStringLiteral(","));
     m_formatHelpButton =
@@ -131,10 +132,10 @@ void MainWindow::buildTableOptionsFrame()
     m_tableOptionsFrame =
         make<QGroupBox>("Frame2", this, 120, 2520, 6120, 5055, QStringLiteral("Table Options"));
     m_newTableOption = make<QRadioButton>("Option1", m_tableOptionsFrame, 180, 360, 3495, 255,
-                                          QStringLiteral("Create New Table From Text File"));
+                                          QStringLiteral("&Create New Table From Text File"));
     buildNewTableFrame();
     m_appendOption = make<QRadioButton>("Option2", m_tableOptionsFrame, 180, 2280, 4095, 255,
-                                        QStringLiteral("Append to Existing Table From Text File"));
+                                        QStringLiteral("&Append to Existing Table From Text File"));
     buildAppendFrame();
 }
 
@@ -144,12 +145,12 @@ void MainWindow::buildNewTableFrame()
                                       QStringLiteral("Create New Table Options"));
     m_columnsFromFirstLine = make<QRadioButton>(
         "Option3", m_newTableFrame, 120, 300, 4695, 255,
-        QStringLiteral("First line in file will be used to create table columns"));
+        QStringLiteral("F&irst line in file will be used to create table columns"));
     m_userColumnNames =
         make<QRadioButton>("Option4", m_newTableFrame, 120, 600, 4455, 255,
-                           QStringLiteral("Ignore first line, user-specified columns names"));
-    m_newTableNameLabel =
-        make<QLabel>("Label5", m_newTableFrame, 240, 960, 1215, 255, QStringLiteral("Table Name:"));
+                           QStringLiteral("I&gnore first line, user-specified columns names"));
+    m_newTableNameLabel = make<QLabel>("Label5", m_newTableFrame, 240, 960, 1215, 255,
+                                       QStringLiteral("Table &Name:"));
     m_tableName = make<QLineEdit>("Text2", m_newTableFrame, 1680, 960, 3735, 330,
                                   QStringLiteral("NewTable[counter]"));
 }
@@ -160,9 +161,9 @@ void MainWindow::buildAppendFrame()
                                     QStringLiteral("Append to Existing Table Options"));
     m_skipFirstLine = make<QCheckBox>(
         "Check2", m_appendFrame, 120, 360, 5535, 255,
-        QStringLiteral("Ignore first line in file because it is a header row with no data"));
+        QStringLiteral("Ignore first line in file because it is a &header row with no data"));
     m_existingTableLabel =
-        make<QLabel>("Label2", m_appendFrame, 240, 720, 1215, 255, QStringLiteral("Table Name:"));
+        make<QLabel>("Label2", m_appendFrame, 240, 720, 1215, 255, QStringLiteral("Table Na&me:"));
     m_existingTables = make<QListWidget>("List1", m_appendFrame, 1680, 720, 3735, 1185);
 }
 
@@ -175,7 +176,7 @@ void MainWindow::setUpImport()
                       [this] { return m_connectionWindow.connectionValues(); }, m_app.createSession,
                       &m_pointer, QString(), [this] { return m_ending || m_stopAsked; },
                       SessionOptions{}},
-        RunnerOptions{QString(), QChar(), nullptr, &m_progress, std::nullopt, {}, true});
+        RunnerOptions{QString(), QChar(), &m_gathered, &m_progress, std::nullopt, {}, true, true});
 }
 
 void MainWindow::setUpModeButtons()

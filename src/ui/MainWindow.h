@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "FileList.h"
+#include "GatheredRows.h"
 #include "ImportOptions.h"
 #include "ImportRun.h"
 #include "ListWidgetTableList.h"
@@ -15,6 +16,7 @@ class FileListView;
 class ConnectionWindow;
 class MoreOptionsFrame;
 class RunProgressPanel;
+class RowsNotLoadedWindow;
 class QTimer;
 class QCheckBox;
 class QGroupBox;
@@ -49,6 +51,8 @@ public:
     TableList& tableList() { return *m_tables; }
     WindowPointer& pointer() { return m_pointer; }
     RunProgressPanel& progressPanel() { return *m_progressPanel; }
+    // The list of the last run's rows not loaded; null until a run had such rows.
+    RowsNotLoadedWindow* rowsNotLoadedWindow() const { return m_rowsNotLoaded; }
     // Shows where the run stands now (a timer does it every quarter second during a run).
     void showProgress();
     void stopImporting(); // "Stop"
@@ -74,6 +78,7 @@ private:
     void connectButtons();
     void runLoadSequence();
     void buildRunControls();
+    void nameControls();
     bool quoteRefused();
     void beginRunDisplay();
     void endRunDisplay(const ImportOutcome& outcome);
@@ -122,6 +127,8 @@ private:
     RunProgressPanel* m_progressPanel = nullptr;
     QTimer* m_progressTimer = nullptr;
     ImportProgress m_progress;
+    GatheredRows m_gathered;
+    RowsNotLoadedWindow* m_rowsNotLoaded = nullptr; // made at the first run that needs it
     bool m_stopAsked = false;
 
     std::unique_ptr<ListWidgetTableList> m_tables;

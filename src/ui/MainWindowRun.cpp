@@ -2,6 +2,7 @@
 #include "ApplicationTitle.h"
 #include "MainWindow.h"
 #include "MoreOptionsFrame.h"
+#include "RowsNotLoadedWindow.h"
 #include "RunMessages.h"
 #include "RunProgressPanel.h"
 #include "ServerSockets.h"
@@ -37,6 +38,7 @@ void MainWindow::beginRunDisplay()
     ServerSockets::clearCut();
     m_stopAsked = false;
     m_progress = ImportProgress{};
+    m_gathered.clear();
     QList<qint64> sizes;
     for (int i = 0; i < m_files.count(); ++i)
         sizes << QFileInfo(m_files.path(i)).size();
@@ -53,11 +55,16 @@ void MainWindow::endRunDisplay(const ImportOutcome& outcome)
     if (stoppedHere)
         m_app.interaction.messageBox(RunMessages::runStopped(outcome.stopReport),
                                      MessageStyle::Plain, ApplicationTitle());
+    if (m_ending || m_gathered.entries().isEmpty())
+        return;
+    if (!m_rowsNotLoaded)
+        m_rowsNotLoaded = new RowsNotLoadedWindow(m_app.interaction, this);
+    m_rowsNotLoaded->showRows(m_gathered);
 }
 
 void MainWindow::showProgress()
 {
-    m_progressPanel->show(m_progress, 0);
+    m_progressPanel->show(m_progress, m_gathered.rowCount());
 }
 
 void MainWindow::stopImporting()

@@ -6,8 +6,8 @@
 
 void PlaceInTwips(QWidget& control, int left, int top, int width, int height)
 {
-    control.setGeometry(TwipsToPixelsX(left, control), TwipsToPixelsY(top, control), TwipsToPixelsX(width, control),
-                        TwipsToPixelsY(height, control));
+    control.setGeometry(TwipsToPixelsX(left, control), TwipsToPixelsY(top, control),
+                        TwipsToPixelsX(width, control), TwipsToPixelsY(height, control));
 }
 
 void FixClientAreaInTwips(QWidget& window, int width, int height)
@@ -28,6 +28,7 @@ QFont DesignFont(double points)
 #include <QCheckBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QRegularExpression>
 
 void FitCaptions(QWidget& window)
 {
@@ -40,8 +41,12 @@ void FitCaptions(QWidget& window)
             return;
         const int room = container->width() - control.x() - 4;
         control.resize(qMax(control.width(), qMin(wanted, room)), control.height());
-        if (control.width() < wanted && control.toolTip().isEmpty())
-            control.setToolTip(caption);
+        if (control.width() < wanted && control.toolTip().isEmpty()) {
+            // The whole caption as read, without the mnemonic's marker.
+            QString shown = caption;
+            shown.replace(QRegularExpression(QStringLiteral("&(.)")), QStringLiteral("\\1"));
+            control.setToolTip(shown);
+        }
     };
     for (QRadioButton* option : window.findChildren<QRadioButton*>())
         fit(*option, option->text());

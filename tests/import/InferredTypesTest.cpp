@@ -109,6 +109,59 @@ private slots:
                  QStringList{QStringLiteral("900|1100")});
     }
 
+    // Past 254 variable-length columns the table is made locked by rows, in the statement sent;
+    // a table no lock scheme holds on the server's pages is refused before CREATE TABLE.
+    void wideTablesAreLockedByRowsOrRefused_data()
+    {
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("sqlEnd");  // of the table as made; empty: none made
+        QTest::addColumn<QString>("refusal"); // in the file's report
+        QTest::newRow("260 short columns")
+            << 260 << QByteArray("x") << "[c259] varchar(1) NOT NULL/*lock datarows*/)"
+            << QString();
+        QTest::newRow("a row too wide for 2K pages")
+            << 120 << QByteArray(15, 'n') << QString()
+            << "A row of the table could take 2040 bytes even with its wide columns as text";
+    }
+    void wideTablesAreLockedByRowsOrRefused()
+    {
+        QFETCH(int, columns);
+        QFETCH(QByteArray, value);
+        QFETCH(QString, sqlEnd);
+        QFETCH(QString, refusal);
+        ImportFixture f(ImportTarget::SandboxBatched);
+        QVERIFY2(f.startError().isEmpty(), qPrintable(f.startError()));
+        f.options.values().tableName = QStringLiteral("L");
+        f.options.values().columnTyping = ColumnTyping::Inferred;
+        QStringList made;
+        f.runner.tableMade = [&](const QString& statement) { made << statement; };
+        QByteArrayList header, row;
+        for (int i = 0; i < columns; ++i) {
+            header << "c" + QByteArray::number(i);
+            row << value;
+        }
+        f.addFile(QStringLiteral("l.csv"), header.join(',') + '\n' + row.join(',') + '\n');
+        f.run();
+        f.settle();
+        const QStringList sql = SqliteRows(
+            f.storeFile(), QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'L'"));
+        if (sqlEnd.isEmpty()) {
+            QCOMPARE(sql, QStringList());
+            QCOMPARE(made, QStringList());
+            QCOMPARE(f.errorReports().size(), 1);
+            QVERIFY2(f.errorReports()[0].contains(refusal), qPrintable(f.errorReports()[0]));
+            return;
+        }
+        QCOMPARE(f.errorReports(), QStringList());
+        QCOMPARE(sql.size(), 1);
+        QVERIFY2(sql[0].endsWith(sqlEnd), qPrintable(sql[0].right(80)));
+        QCOMPARE(made.size(), 1);
+        QVERIFY2(made[0].endsWith(QStringLiteral(" NOT NULL) lock datarows;")),
+                 qPrintable(made[0].right(80)));
+        QCOMPARE(f.rows(QStringLiteral("L"), QStringLiteral("c0, c259")), QStringList{"x|x"});
+    }
+
     // Without the choice, every column is text as before.
     void textRemainsTheDefault()
     {

@@ -7,6 +7,20 @@ void ScriptedInteraction::messageBox(const QString& text, MessageStyle style, co
         m_onMessage(m_messages.last());
 }
 
+bool ScriptedInteraction::messageBoxWithCheck(const QString& text, MessageStyle style,
+                                              const QString& title, const QString& checkCaption)
+{
+    (void)checkCaption;
+    messageBox(text, style, title);
+    return !m_checkAnswers.isEmpty() && m_checkAnswers.dequeue();
+}
+
+QString ScriptedInteraction::saveFileDialog(const QString& title, const QString& filter)
+{
+    m_dialogs.append({Dialog::SaveFile, title, filter});
+    return m_saveAnswers.isEmpty() ? QString() : m_saveAnswers.dequeue();
+}
+
 QString ScriptedInteraction::inputBox(const QString& prompt, const QString& title,
                                       const QString& defaultAnswer)
 {

@@ -33,6 +33,7 @@ public:
         enum Kind
         {
             OpenFile,
+            SaveFile,
             Folder
         };
         Kind kind = OpenFile;
@@ -44,6 +45,10 @@ public:
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultAnswer) override;
     QString openFileDialog(const QString& title, const QString& filter) override;
+    // Recorded as a message; the check box is left as answerCheck() said (unchecked by default).
+    bool messageBoxWithCheck(const QString& text, MessageStyle style, const QString& title,
+                             const QString& checkCaption) override;
+    QString saveFileDialog(const QString& title, const QString& filter) override;
     QString browseForFolder(const QString& title, const QString& startFolder) override;
     void yield() override;
     void openWebAddress(const QString& address) override;
@@ -54,6 +59,8 @@ public:
     void answerPrompt(const QString& text) { m_promptAnswers.enqueue(text); }
     void answerFileDialog(const QString& result) { m_fileAnswers.enqueue({result, {}}); }
     void failFileDialog(const Failure& failure) { m_fileAnswers.enqueue({{}, failure}); }
+    void answerCheck(bool checked) { m_checkAnswers.enqueue(checked); }
+    void answerSaveDialog(const QString& path) { m_saveAnswers.enqueue(path); }
     void answerFolder(const QString& folder) { m_folderAnswers.enqueue(folder); }
     void answerPointer(QPoint position) { m_pointerAnswers.enqueue(position); }
     void answerRandom(double value) { m_randomAnswers.enqueue(value); }
@@ -93,6 +100,8 @@ private:
     QQueue<QString> m_promptAnswers;
     QQueue<FileAnswer> m_fileAnswers;
     QQueue<QString> m_folderAnswers;
+    QQueue<bool> m_checkAnswers;
+    QQueue<QString> m_saveAnswers;
     QQueue<QPoint> m_pointerAnswers;
     QQueue<double> m_randomAnswers;
 

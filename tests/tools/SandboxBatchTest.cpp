@@ -124,7 +124,8 @@ private slots:
                                 "create table [" +
                                 QByteArray(253, 'b') + "] (a int null)")),
                  (QList<quint16>{More, 0}));
-        const ReplyTokens wide = c.run("create table wide (" + columnList(1024) + ")");
+        const ReplyTokens wide =
+            c.run("create table wide (" + columnList(1024) + ") lock datarows");
         QCOMPARE(statuses(wide), QList<quint16>{0});
         const ReplyTokens tooWide = c.run("create table too_wide (" + columnList(1025) +
                                           ")\ninsert into wide (c0) values (1)");

@@ -270,6 +270,48 @@ private slots:
         // Another database's tables are not reachable from here: the name is not found.
         QCOMPARE(c.run("select * from other..t").messageNumbers(), QList<int>{208});
     }
+
+    // An allpages-locked table, ASE's default, has at most 254 variable-length columns: types of
+    // variable length and any column that allows NULL. A table locked by rows has more.
+    void variableLengthColumnsWithinTheLockSchemesLimit_data()
+    {
+        QTest::addColumn<QByteArray>("columns"); // each declaration, numbered c0, c1, ...
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QByteArray>("after"); // the list
+        QTest::addColumn<int>("error");
+        QTest::newRow("254 nullable") << QByteArray("int null") << 254 << QByteArray() << 0;
+        QTest::newRow("255 nullable") << QByteArray("int null") << 255 << QByteArray() << 1767;
+        QTest::newRow("255 varchar")
+            << QByteArray("varchar(2) not null") << 255 << QByteArray() << 1767;
+        QTest::newRow("255 text") << QByteArray("TEXT") << 255 << QByteArray() << 1767;
+        QTest::newRow("fixed ones do not count")
+            << QByteArray("int not null") << 400 << QByteArray() << 0;
+        QTest::newRow("lock allpages")
+            << QByteArray("varchar(2) null") << 255 << QByteArray(" lock allpages") << 1767;
+        QTest::newRow("lock datarows")
+            << QByteArray("varchar(2) null") << 255 << QByteArray(" lock datarows") << 0;
+        QTest::newRow("lock datapages")
+            << QByteArray("int null") << 1024 << QByteArray(" LOCK DATAPAGES") << 0;
+    }
+    void variableLengthColumnsWithinTheLockSchemesLimit()
+    {
+        QFETCH(QByteArray, columns);
+        QFETCH(int, count);
+        QFETCH(QByteArray, after);
+        QFETCH(int, error);
+        QByteArray list;
+        for (int i = 0; i < count; ++i)
+            list += (i ? ", c" : "c") + QByteArray::number(i) + ' ' + columns;
+        SessionClient c;
+        const ReplyTokens r = c.run("create table master..wide (" + list + ")" + after);
+        QCOMPARE(r.messageNumbers(), error ? QList<int>{error} : QList<int>{});
+        if (error)
+            QCOMPARE(r.messages[0].text,
+                     QByteArray("Number of variable length columns exceeds limit of 254 for "
+                                "allpage locked tables. CREATE TABLE for 'wide' failed.\n"));
+        QCOMPARE(c.scalar("select count(*) from sysobjects where name = 'wide'"),
+                 error ? QByteArray("0") : QByteArray("1"));
+    }
 };
 
 QTEST_GUILESS_MAIN(SandboxTypesTest)

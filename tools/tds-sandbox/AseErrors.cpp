@@ -1,5 +1,6 @@
 #include "AseErrors.h"
 
+#include "CreateTableItems.h"
 #include "ObjectNames.h"
 #include "SqlLexer.h"
 
@@ -175,6 +176,23 @@ ServerMessage tooManyColumns(size_t columns)
     return make(1702, 16,
                 "Create table failed because the table would have " + std::to_string(columns) +
                     " columns; the maximum is " + std::to_string(MaxColumns) + ".");
+}
+
+ServerMessage tooManyVariableColumns(std::string_view createTable)
+{
+    // The table's name is the last name before its column list: "db..T (" names T.
+    const std::vector<SqlToken> tokens = lexSql(createTable);
+    std::string table;
+    for (const SqlToken& t : tokens) {
+        if (t.text == "(")
+            break;
+        if (t.kind == SqlToken::Word || t.kind == SqlToken::QuotedName)
+            table = nameOf(t);
+    }
+    return make(1767, 16,
+                "Number of variable length columns exceeds limit of " +
+                    std::to_string(MaxAllpagesVariableColumns) +
+                    " for allpage locked tables. CREATE TABLE for '" + table + "' failed.");
 }
 
 ServerMessage implicitConversion(std::string_view from, std::string_view to)

@@ -26,6 +26,7 @@ ServerMessage notAllowedInTransaction(std::string_view command);      // 226
 ServerMessage deadlockVictim(int spid);                               // 1205
 ServerMessage identifierTooLong(std::string_view name, size_t limit); // 103
 ServerMessage tooManyColumns(size_t columns);
+ServerMessage tooManyVariableColumns(std::string_view createTable); // 1767
 
 // A value that does not fit its column. Types are named as ASE names them ("VARCHAR", "INT").
 ServerMessage implicitConversion(std::string_view from, std::string_view to); // 257

@@ -1,6 +1,7 @@
 #include "BatchRunner.h"
 
 #include "AseErrors.h"
+#include "CreateTableItems.h"
 #include "ResultFormat.h"
 
 #include <algorithm>
@@ -124,6 +125,8 @@ private:
         case Translation::Sql:
             if (kind.createdColumns > MaxColumns)
                 fail(tooManyColumns(kind.createdColumns));
+            else if (kind.allpagesVariableColumns > MaxAllpagesVariableColumns)
+                fail(tooManyVariableColumns(s.text));
             else
                 runChecked(s, cancelled);
             break;

@@ -36,6 +36,15 @@ bool beginsConstraint(const SqlToken& t)
     return false;
 }
 
+bool isVariableType(const SqlToken& t)
+{
+    for (const char* type : {"varchar", "nvarchar", "univarchar", "varbinary", "text", "unitext",
+                             "image", "sysname", "longsysname"})
+        if (t.is(type))
+            return true;
+    return false;
+}
+
 // Reads the list item by item: an item ends at a comma or the closing parenthesis outside
 // any parentheses of its own.
 class ItemReader
@@ -51,13 +60,19 @@ public:
         if (!m_started) {
             m_started = true;
             m_item.isColumn = !beginsConstraint(t);
+        } else if (m_taken == 1) { // the column's type follows its name
+            m_item.variableType = isVariableType(t);
         }
+        ++m_taken;
         if (t.text == "(")
             ++m_depth;
         else if (t.text == ")")
             --m_depth;
-        else if (m_depth == 0 && (t.is("null") || t.is("identity")))
+        else if (m_depth == 0 && (t.is("null") || t.is("identity"))) {
             m_item.declaresNullMode = true;
+            m_item.allowsNull = t.is("null") && !m_afterNot;
+        }
+        m_afterNot = t.is("not");
         m_item.lastToken = index;
         return true;
     }
@@ -72,6 +87,8 @@ private:
         if (listClosed)
             return false;
         m_started = false;
+        m_afterNot = false;
+        m_taken = 0;
         m_item = CreateTableItem{};
         return true;
     }
@@ -79,6 +96,8 @@ private:
     CreateTableItem m_item;
     int m_depth = 0;
     bool m_started = false;
+    bool m_afterNot = false;
+    size_t m_taken = 0; // significant tokens of the item so far
 };
 } // namespace
 

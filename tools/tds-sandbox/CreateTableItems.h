@@ -12,8 +12,17 @@ struct CreateTableItem
 {
     bool isColumn = false;
     bool declaresNullMode = false; // NULL, NOT NULL or IDENTITY written
+    bool allowsNull = false;       // NULL written, not NOT NULL
+    bool variableType = false;     // varchar, text and the like
     size_t lastToken = 0;
+
+    // ASE keeps the column at the end of a row, with an offset: a type of variable length, or
+    // any column that allows NULL.
+    bool isVariableLength() const { return isColumn && (allowsNull || variableType); }
 };
+
+// The most variable-length columns an allpages-locked table has.
+constexpr size_t MaxAllpagesVariableColumns = 254;
 
 // The items of a CREATE TABLE statement's list, in order; none for any other statement and
 // for CREATE TABLE ... AS.

@@ -1,4 +1,5 @@
 #include "CreateTableItems.h"
+#include "LockScheme.h"
 #include "SqlTranslation.h"
 
 #include <set>
@@ -179,6 +180,20 @@ std::string unquoteName(std::string_view name)
     return std::string(name);
 }
 
+namespace {
+void readCreatedColumns(std::string_view statement, const std::vector<SqlToken>& tokens,
+                        Translation& result)
+{
+    size_t variable = 0;
+    for (const CreateTableItem& item : createTableItems(tokens)) {
+        result.createdColumns += item.isColumn ? 1 : 0;
+        variable += item.isVariableLength() ? 1 : 0;
+    }
+    if (sysstat2Of(keepLockScheme(std::string(statement))) == Sysstat2Allpages)
+        result.allpagesVariableColumns = variable;
+}
+} // namespace
+
 Translation classify(std::string_view statement)
 {
     const std::vector<SqlToken> tokens = lexSql(statement);
@@ -195,8 +210,7 @@ Translation classify(std::string_view statement)
     result.beginsChainedTransaction = beginsChainedTransaction(words.first());
     readTransactionLimits(words, result);
     if (words.is(0, "create") && words.is(1, "table"))
-        for (const CreateTableItem& item : createTableItems(tokens))
-            result.createdColumns += item.isColumn ? 1 : 0;
+        readCreatedColumns(statement, tokens, result);
     return result;
 }
 

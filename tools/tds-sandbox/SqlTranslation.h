@@ -48,6 +48,8 @@ struct Translation
     // select, insert, update, delete: in chained mode they begin a transaction.
     bool beginsChainedTransaction = false;
     size_t createdColumns = 0; // columns of a CREATE TABLE
+    // Variable-length columns of a CREATE TABLE of an allpages-locked table (ASE's default).
+    size_t allpagesVariableColumns = 0;
 };
 
 // Reads only what a statement is, before it runs: the same fields as translate() except

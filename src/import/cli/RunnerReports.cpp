@@ -24,7 +24,7 @@ What to do:
   --append TABLE     append every file to the existing table TABLE
   --skip-header      append mode: the first line of each file that is not blank is a header
                      and is dropped
-  --separator TEXT   the field separator (default ","), not empty
+  --separator TEXT   the field separator (default ","), not empty; \t stands for a tab
   --column-types KIND
                      new-table mode: "text" (the default) makes every column text; "infer"
                      gives each column the narrowest type every value of the file fits:

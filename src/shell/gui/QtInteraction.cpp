@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
@@ -44,6 +45,19 @@ void QtInteraction::messageBox(const QString& text, MessageStyle style, const QS
     box.setTextFormat(Qt::PlainText);
     MakeRoomForTitle(box);
     box.exec();
+}
+
+bool QtInteraction::messageBoxWithCheck(const QString& text, MessageStyle style,
+                                        const QString& title, const QString& checkCaption)
+{
+    QMessageBox box(style == MessageStyle::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
+                    titleOrDefault(title), displayText(text), QMessageBox::Ok, parentWindow());
+    box.setTextFormat(Qt::PlainText);
+    auto* check = new QCheckBox(checkCaption, &box);
+    box.setCheckBox(check);
+    MakeRoomForTitle(box);
+    box.exec();
+    return check->isChecked();
 }
 
 QString QtInteraction::inputBox(const QString& prompt, const QString& title,
@@ -124,6 +138,19 @@ QString QtInteraction::openFileDialog(const QString& title, const QString& filte
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return openFileResult(dialog.selectedFiles());
+}
+
+QString QtInteraction::saveFileDialog(const QString& title, const QString& filter)
+{
+    QFileDialog dialog(parentWindow(), titleOrDefault(title));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QStringList filters = nameFilters(filter);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return QDir::toNativeSeparators(dialog.selectedFiles().front());
 }
 
 QString QtInteraction::browseForFolder(const QString& title, const QString& startFolder)

@@ -14,6 +14,9 @@ public:
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultAnswer) override;
     QString openFileDialog(const QString& title, const QString& filter) override;
+    bool messageBoxWithCheck(const QString& text, MessageStyle style, const QString& title,
+                             const QString& checkCaption) override;
+    QString saveFileDialog(const QString& title, const QString& filter) override;
     QString browseForFolder(const QString& title, const QString& startFolder) override;
     void yield() override;
     void openWebAddress(const QString& address) override;
