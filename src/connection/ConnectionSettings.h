@@ -22,8 +22,8 @@ std::optional<QString> EmbeddedDatabasePath(const QString& server);
 // How a session sends rows and waits, beyond where it connects.
 struct SessionOptions
 {
-    // Rows a server provider sends per round trip (0: its default; 1: each row alone, without
-    // transactions).
+    // Rows a server provider sends per round trip, or per bulk batch (0: its default; 1: each
+    // row alone, as a statement, without transactions).
     int rowsPerBatch = 0;
     // Seconds a statement may wait for the server (0: no limit of ours); unset: the
     // TESSALOOM_COMMAND_TIMEOUT variable or the provider's default.

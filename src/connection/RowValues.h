@@ -22,6 +22,10 @@ struct RowValues
     // TakesTypedValues); nullptr sends every value quoted. Valid only during the call, as the
     // fields are.
     const std::vector<ColumnType>* columns = nullptr;
+    // The run lets this row's table be loaded by bulk copy (a table it made, or one the user
+    // named for it); a provider that has it takes it only where the values come out as the
+    // statement would store them, with columns given.
+    bool bulkCopy = false;
 };
 
 // What became of one submitted row, final: loaded means committed, or as durable as the

@@ -153,6 +153,9 @@ void FileImport::takeTable(const Record& record, qint64 fileLine)
 void FileImport::readColumnTypes(const QString& target)
 {
     typedTable = target;
+    // A table the run did not make may have triggers, rules or constraints that bulk copy
+    // would pass by: only the user's choice lets its rows go that way.
+    row.bulkCopy = toAse() && c.options.bulkCopy() == BulkCopy::AlsoAppended;
     try {
         columnTypes = session->columnTypes(target);
     } catch (const Failure&) {
@@ -164,13 +167,15 @@ void FileImport::readColumnTypes(const QString& target)
 }
 
 // Points the rows at the table's column types when some value goes otherwise than quoted: a
-// typed column, or a --null text that any column takes as NULL.
+// typed column, or a --null text that any column takes as NULL; and when the rows may go by
+// bulk copy, which binds each value as its column's type.
 void FileImport::useColumnTypes()
 {
     if (o.nullText)
         for (ColumnType& type : columnTypes)
             type.nullText = o.nullText->toUtf8();
-    row.columns = TakesTypedValues(columnTypes) ? &columnTypes : nullptr;
+    const bool bound = row.bulkCopy && !columnTypes.empty();
+    row.columns = TakesTypedValues(columnTypes) || bound ? &columnTypes : nullptr;
 }
 
 void FileImport::sendRow(const Record& record, qint64 fileLine, int line)

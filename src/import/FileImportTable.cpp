@@ -76,6 +76,8 @@ void FileImport::createTable(const QStringList& columns, bool skipHeader, int te
                              int builtLine, int createLine)
 {
     g.setLine(textLine);
+    // A table the run makes has no trigger, rule or constraint that bulk copy would pass by.
+    row.bulkCopy = toAse() && c.options.bulkCopy() != BulkCopy::Never;
     QStringList declarations;
     const bool inferred = c.options.columnTyping() == ColumnTyping::Inferred;
     if (inferred)

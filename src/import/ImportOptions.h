@@ -24,6 +24,16 @@ enum class ColumnTyping
     Inferred
 };
 
+// Where rows may go to Sybase ASE by bulk copy, which fires no triggers or rules and checks no
+// constraints other than unique indexes: into the tables the run makes itself (none of those
+// to skip), also into an appended table (the user's choice), or nowhere.
+enum class BulkCopy
+{
+    NewTables,
+    AlsoAppended,
+    Never
+};
+
 inline const QString DefaultTableNamePattern = QStringLiteral("NewTable[counter]");
 inline const QString DefaultSeparator = QStringLiteral(",");
 
@@ -44,6 +54,7 @@ struct ImportOptions
     std::optional<QString> targetTable;          // none when no table is selected
     QString separator = DefaultSeparator;
     ColumnTyping columnTyping = ColumnTyping::Text;
+    BulkCopy bulkCopy = BulkCopy::NewTables;
 };
 
 // Where the import run reads its options, afresh at every point of use, so a change the user
@@ -65,6 +76,8 @@ public:
     virtual QString separator() const = 0;
     // New-table mode: how the columns are typed.
     virtual ColumnTyping columnTyping() const { return ColumnTyping::Text; }
+    // Where rows may go by bulk copy.
+    virtual BulkCopy bulkCopy() const { return BulkCopy::NewTables; }
     // A field equal to this text is loaded as NULL; read once at the start of a run. None: the
     // run's own setting holds.
     virtual std::optional<QString> nullText() const { return std::nullopt; }
@@ -92,6 +105,7 @@ public:
     std::optional<QString> targetTable() const override;
     QString separator() const override { return m_values.separator; }
     ColumnTyping columnTyping() const override { return m_values.columnTyping; }
+    BulkCopy bulkCopy() const override { return m_values.bulkCopy; }
 
 private:
     ImportOptions m_values;

@@ -179,11 +179,26 @@ private slots:
 
     // A server that stops answering holds the run in its wait, with no limit set; the first
     // interrupt cannot end that wait, the second cuts it. The report says what is in the table.
+    // By statement, or by bulk copy into a typed table (a bulk batch counts three statements,
+    // after five of the login and the table's making).
+    void aSecondInterruptCutsAWaitOnASilentServer_data()
+    {
+        QTest::addColumn<int>("silentAfter");
+        QTest::addColumn<QStringList>("road");
+        QTest::newRow("statements") << 1500 << QStringList{}; // inside the second batch
+        QTest::newRow("bulk copy")
+            << 10
+            << QStringList{QStringLiteral("--column-types"), QStringLiteral("infer"),
+                           QStringLiteral("--batch"), QStringLiteral("1000")};
+    }
+
     void aSecondInterruptCutsAWaitOnASilentServer()
     {
+        QFETCH(int, silentAfter);
+        QFETCH(QStringList, road);
         TestEnvironment env;
         SandboxServer::Settings settings;
-        settings.silentAfter = 1500; // inside the second batch of the file
+        settings.silentAfter = silentAfter;
         SandboxServer server(settings);
         QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
         QByteArray rows = "id\n";
@@ -200,11 +215,12 @@ private slots:
         environment.insert(QStringLiteral("TESSALOOM_COMMAND_TIMEOUT"), QStringLiteral("0"));
         process.setProcessEnvironment(environment);
         process.start(QStringLiteral(TESSALOOM_IMPORT_PATH),
-                      {QStringLiteral("--server"), QStringLiteral("127.0.0.1"),
-                       QStringLiteral("--port"), server.portText(), QStringLiteral("--user"),
-                       server.settings().user, QStringLiteral("--database"),
-                       server.settings().databases.first(), QStringLiteral("--errors"), errors,
-                       file, later});
+                      QStringList{QStringLiteral("--server"), QStringLiteral("127.0.0.1"),
+                                  QStringLiteral("--port"), server.portText(),
+                                  QStringLiteral("--user"), server.settings().user,
+                                  QStringLiteral("--database"), server.settings().databases.first(),
+                                  QStringLiteral("--errors"), errors}
+                          << road << file << later);
         QVERIFY(process.waitForStarted());
         QVERIFY2(server.waitForLine("silent"), "the server never fell silent");
         QByteArray err;

@@ -66,6 +66,17 @@ private slots:
                 << QStringLiteral("The server did not answer within 2 seconds; the connection "
                                   "was closed.");
         }
+        // A bulk batch counts three statements (its column query, "insert bulk", its rows),
+        // after five of the login and the table's making: these fall on a batch's rows.
+        QTest::addRow("dropped/bulk")
+            << ImportTarget::SandboxBulk
+            << QStringList{QStringLiteral("--close-after"), QStringLiteral("10")}
+            << QStringLiteral("Unexpected EOF from the server");
+        QTest::addRow("silent/bulk")
+            << ImportTarget::SandboxBulk
+            << QStringList{QStringLiteral("--silent-after"), QStringLiteral("10")}
+            << QStringLiteral("The server did not answer within 2 seconds; the connection "
+                              "was closed.");
     }
 
     void aLostServerEndsTheFileWithOneReport()
@@ -121,6 +132,7 @@ private slots:
         QTest::addRow("embedded") << ImportTarget::Embedded << 0;
         QTest::addRow("batched") << ImportTarget::SandboxBatched << 2500;
         QTest::addRow("one-by-one") << ImportTarget::SandboxOneByOne << 2500;
+        QTest::addRow("bulk") << ImportTarget::SandboxBulk << 2500;
     }
 
     void stoppingTheRunKeepsWhatWasSent()

@@ -41,6 +41,9 @@ private slots:
         QTest::newRow("batch before files")
             << QStringList{QStringLiteral("--batch"), QStringLiteral("x")}
             << QStringLiteral("--batch wants a number of rows, 1 or more");
+        QTest::newRow("bulk both ways")
+            << QStringList{QStringLiteral("--bulk"), QStringLiteral("--no-bulk"), f}
+            << QStringLiteral("--bulk and --no-bulk cannot be combined");
         QTest::newRow("stdin twice") << QStringList{QStringLiteral("-"), QStringLiteral("-")}
                                      << QStringLiteral("- (standard input) can be given once");
         QTest::newRow("encoding") << QStringList{QStringLiteral("--encoding"),
@@ -97,18 +100,23 @@ private slots:
         QCOMPARE(request.errorsPath, std::optional(QStringLiteral("e.txt")));
         QVERIFY(!request.appendTarget);
         QVERIFY(!request.quiet);
+        QCOMPARE(request.importOptions.bulkCopy, BulkCopy::NewTables);
+        QCOMPARE(parse({QStringLiteral("--no-bulk"), QStringLiteral("a.csv")})
+                     .request.importOptions.bulkCopy,
+                 BulkCopy::Never);
     }
 
     void anAppendRunKeepsAnEmptyTargetName()
     {
-        const ParsedCommandLine parsed =
-            parse({QStringLiteral("--append="), QStringLiteral("--skip-header"),
-                   QStringLiteral("--port="), QStringLiteral("--quiet"), QStringLiteral("a.csv")});
+        const ParsedCommandLine parsed = parse(
+            {QStringLiteral("--append="), QStringLiteral("--skip-header"), QStringLiteral("--bulk"),
+             QStringLiteral("--port="), QStringLiteral("--quiet"), QStringLiteral("a.csv")});
         QCOMPARE(parsed.action, CommandLineAction::Run);
         const RunnerRequest& request = parsed.request;
         QCOMPARE(request.appendTarget, std::optional(QString()));
         QCOMPARE(request.importOptions.mode, ImportMode::AppendToExisting);
         QVERIFY(request.importOptions.ignoreHeaderRow);
+        QCOMPARE(request.importOptions.bulkCopy, BulkCopy::AlsoAppended);
         QCOMPARE(request.importOptions.tableName, DefaultTableNamePattern);
         QCOMPARE(request.connection.port, QString());
         QCOMPARE(request.rowsPerBatch, 0);

@@ -12,6 +12,9 @@ ImportFixture::ImportFixture(ImportTarget target, SandboxServer::Settings server
 {
     if (isSandbox(target))
         server = std::make_unique<SandboxServer>(std::move(serverSettings));
+    // Text columns keep a table on statements.
+    if (target == ImportTarget::SandboxBulk)
+        options.values().columnTyping = ColumnTyping::Inferred;
 }
 
 QString ImportFixture::startError() const

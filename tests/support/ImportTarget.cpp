@@ -11,6 +11,8 @@ const char* targetName(ImportTarget target)
         return "batched";
     case ImportTarget::SandboxOneByOne:
         return "one-by-one";
+    case ImportTarget::SandboxBulk:
+        return "bulk";
     }
     return "?";
 }
@@ -20,6 +22,9 @@ SessionOptions sessionOptionsFor(ImportTarget target)
     SessionOptions options;
     if (target == ImportTarget::SandboxOneByOne)
         options.rowsPerBatch = 1;
+    // Bulk batches end at a known row as well as on the clock.
+    if (target == ImportTarget::SandboxBulk)
+        options.rowsPerBatch = 1000;
     return options;
 }
 

@@ -10,12 +10,14 @@
 class SandboxServer;
 
 // Where an import run loads its rows: the embedded SQLite database, or the TDS sandbox with
-// rows batched (the default) or sent one statement per round trip ("--batch 1").
+// rows batched (the default), sent one statement per round trip ("--batch 1"), or by bulk
+// copy (new tables typed from their data, "--column-types infer", which bulk copy loads).
 enum class ImportTarget
 {
     Embedded,
     SandboxBatched,
     SandboxOneByOne,
+    SandboxBulk,
 };
 Q_DECLARE_METATYPE(ImportTarget)
 
@@ -24,7 +26,7 @@ inline const QList<ImportTarget> AllImportTargets{
 inline const QList<ImportTarget> SandboxTargets{ImportTarget::SandboxBatched,
                                                 ImportTarget::SandboxOneByOne};
 
-// A short name for data rows: "embedded", "batched", "one-by-one".
+// A short name for data rows: "embedded", "batched", "one-by-one", "bulk".
 const char* targetName(ImportTarget target);
 inline bool isSandbox(ImportTarget target)
 {

@@ -9,32 +9,6 @@
 #include <ctpublic.h>
 #include <QLocale>
 
-void AseConnection::submitRow(const RowValues& row)
-{
-    // The fields first: a row they refuse is never built into a text.
-    std::optional<QString> refusal = fieldRefusal(row);
-    if (!refusal && row.columns)
-        refusal = ValueRefusal(*row.columns, row.fields);
-    QByteArray statement;
-    if (!refusal) {
-        statement = row.columns ? InsertText(row.table, row.fields, *row.columns)
-                                : InsertText(row.table, row.fields);
-        if (m_charset)
-            refusal = m_charset->refusal(QByteArrayView(statement));
-    }
-    m_rows.submit(row.ticket, std::move(statement), std::move(refusal));
-}
-
-std::vector<RowOutcome> AseConnection::takeOutcomes()
-{
-    return m_rows.take();
-}
-
-void AseConnection::flushRows()
-{
-    m_rows.flush();
-}
-
 std::optional<qint64> AseConnection::firstValue(CS_COMMAND* cmd)
 {
     CS_INT value = 0;

@@ -45,6 +45,15 @@ CS_RETCODE CS_PUBLIC clientMessage(CS_CONTEXT*, CS_CONNECTION* con, CS_CLIENTMSG
     return CS_SUCCEED;
 }
 
+// The conversions the library makes for bulk copy report here, not per connection.
+CS_RETCODE CS_PUBLIC libraryMessage(CS_CONTEXT* context, CS_CLIENTMSG* msg)
+{
+    AseConnection* self = nullptr;
+    if (cs_config(context, CS_GET, CS_USERDATA, &self, sizeof(self), nullptr) == CS_SUCCEED && self)
+        self->addMessage(trimmedMessage(msg->msgstring, msg->msgstringlen));
+    return CS_SUCCEED;
+}
+
 CS_RETCODE CS_PUBLIC serverMessage(CS_CONTEXT*, CS_CONNECTION* con, CS_SERVERMSG* msg)
 {
     // Severity 10 and below are informational ("Changed database context ...").
@@ -62,10 +71,31 @@ bool isPortNumber(const QString& port)
 }
 } // namespace
 
+namespace {
+// A bulk batch holds the rows of many statement batches: one round trip carries them all.
+AseBulkLoader::Limits bulkLimits(const SessionOptions& options)
+{
+    AseBulkLoader::Limits limits;
+    if (options.rowsPerBatch > 1)
+        limits.rows = options.rowsPerBatch;
+    return limits;
+}
+} // namespace
+
 AseConnection::AseConnection(const SessionOptions& options)
     : m_commandTimeoutWanted(options.commandTimeoutSeconds),
       m_rows(*this, AseRowBatcher::Limits{options.rowsPerBatch > 0 ? options.rowsPerBatch
-                                                                   : DefaultRowsPerBatch})
+                                                                   : DefaultRowsPerBatch}),
+      m_bulkAllowed(options.rowsPerBatch != 1), m_bulkCopy(bulkLink()),
+      m_bulk(
+          m_bulkCopy,
+          AseBulkLoader::StatementRoad{
+              [this](const RowValues& row, const std::optional<QString>& refusal) {
+                  submitStatement(row, refusal);
+              },
+              [this] { endStatements(); }},
+          [this](RowOutcome outcome) { m_ready.push_back(std::move(outcome)); },
+          bulkLimits(options))
 {
 }
 
@@ -104,6 +134,10 @@ void AseConnection::connect(const QString& server, const QString& port, const QS
                 reinterpret_cast<CS_VOID*>(&clientMessage));
     ct_callback(m_context, nullptr, CS_SET, CS_SERVERMSG_CB,
                 reinterpret_cast<CS_VOID*>(&serverMessage));
+    AseConnection* self = this;
+    cs_config(m_context, CS_SET, CS_USERDATA, &self, sizeof(self), nullptr);
+    cs_config(m_context, CS_SET, CS_MESSAGE_CB, reinterpret_cast<CS_VOID*>(&libraryMessage),
+              CS_UNUSED, nullptr);
     CS_INT loginTimeout = AseProvider::LoginTimeoutSeconds;
     ct_config(m_context, CS_SET, CS_LOGIN_TIMEOUT, &loginTimeout, CS_UNUSED, nullptr);
     if (m_commandTimeout > 0) {
@@ -113,8 +147,10 @@ void AseConnection::connect(const QString& server, const QString& port, const QS
 
     if (ct_con_alloc(m_context, &m_connection) != CS_SUCCEED)
         throw Failure(QStringLiteral("The Client-Library connection cannot be created."));
-    AseConnection* self = this;
     ct_con_props(m_connection, CS_SET, CS_USERDATA, &self, sizeof(self), nullptr);
+    // Bulk copy is refused on a connection that did not ask for it at login.
+    CS_BOOL bulkLogin = CS_TRUE;
+    ct_con_props(m_connection, CS_SET, CS_BULK_LOGIN, &bulkLogin, CS_UNUSED, nullptr);
 
     const QByteArray userBytes = user.toUtf8();
     const QByteArray passwordBytes = password.toUtf8();
@@ -238,6 +274,7 @@ void AseConnection::dropCommand(CS_COMMAND* cmd)
 
 void AseConnection::execute(const QString& statement)
 {
+    endBulk();
     m_rows.flush();
     CS_COMMAND* cmd = send(statement);
     bool failed = false;
@@ -270,72 +307,13 @@ void AseConnection::execute(const QString& statement)
 
 std::shared_ptr<Cursor> AseConnection::query(const QString& statement)
 {
+    endBulk();
     m_rows.flush();
     CS_COMMAND* cmd = send(statement);
     auto cursor = std::make_shared<AseCursor>(*this, cmd);
     cursor->start();
     m_pending = cursor;
     return cursor;
-}
-
-std::shared_ptr<Cursor> AseConnection::tablesSchema()
-{
-    auto rows = query(QStringLiteral(
-        "select name, type from sysobjects where type in ('U','S','V') order by name"));
-    std::vector<RowsCursor::Row> listed;
-    while (rows->next()) {
-        const QString name = rows->value(0).value_or(QString());
-        const QString type = rows->value(1).value_or(QString()).trimmed();
-        QString tableType = QStringLiteral("VIEW");
-        if (type == QStringLiteral("U"))
-            tableType = QStringLiteral("TABLE");
-        else if (type == QStringLiteral("S"))
-            tableType = QStringLiteral("SYSTEM TABLE");
-        listed.push_back({tableType, name});
-    }
-    rows->close();
-    return std::make_shared<RowsCursor>(
-        QStringList{QStringLiteral("TABLE_TYPE"), QStringLiteral("TABLE_NAME")}, std::move(listed));
-}
-
-std::vector<ColumnType> AseConnection::columnTypes(const QString& table)
-{
-    // object_id takes the name as written, "db.owner.table" included: only its apostrophes
-    // need doubling inside the literal.
-    QString quoted = table;
-    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-    auto rows = query(
-        QStringLiteral("select c.name, t.name, c.length, c.prec, c.scale, c.status from "
-                       "syscolumns c, systypes t where c.id = object_id('%1') and c.usertype = "
-                       "t.usertype order by c.colid")
-            .arg(quoted));
-    std::vector<ColumnType> columns;
-    auto number = [&rows](int index) {
-        return rows->value(index).value_or(QString()).toLongLong();
-    };
-    while (rows->next())
-        columns.push_back(AseColumnType(rows->value(0).value_or(QString()),
-                                        rows->value(1).value_or(QString()).trimmed(), number(2),
-                                        int(number(3)), int(number(4)), int(number(5))));
-    rows->close();
-    refuseCutStrings(columns);
-    return columns;
-}
-
-void AseConnection::refuseCutStrings(const std::vector<ColumnType>& columns)
-{
-    if (m_refusesCutStrings)
-        return;
-    for (const ColumnType& column : columns) {
-        if (column.kind != ColumnType::Kind::Character)
-            continue;
-        // Otherwise a value too long for its column is cut without a word and its row counted
-        // as loaded; with it, the row fails with the server's own message. Set once, before
-        // the first row into such a column: a session that never loads one sends nothing more.
-        execute(QStringLiteral("set string_rtruncation on"));
-        m_refusesCutStrings = true;
-        return;
-    }
 }
 
 bool AseConnection::isAlive() const
@@ -352,8 +330,11 @@ bool AseConnection::isAlive() const
 void AseConnection::close()
 {
     // What was sent is committed before the connection goes.
-    if (m_connected)
+    if (m_connected) {
+        endBulk();
         m_rows.flush();
+    }
+    m_bulkCopy.release();
     finishPending();
     if (m_connection) {
         if (m_connected) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AseBulkCopy.h"
+#include "AseBulkLoader.h"
 #include "AseRowBatcher.h"
 #include "ConnectionSettings.h"
 #include "ServerCharset.h"
@@ -15,7 +17,8 @@ struct _cs_connection;
 struct _cs_command;
 
 // One Client-Library connection and the messages its callbacks collected. Rows go out in
-// batches (see AseRowBatcher); every other statement first ends what the rows left open.
+// batches of statements (see AseRowBatcher), or by bulk copy where the run allows it and the
+// table suits (see AseBulkLoader); every other statement first ends what the rows left open.
 class AseConnection : public SessionProvider, private StatementChannel
 {
 public:
@@ -83,6 +86,16 @@ private:
     // Makes the server fail a value too long for a character column among columns.
     void refuseCutStrings(const std::vector<ColumnType>& columns);
 
+    // AseBulkRoad.cpp: rows by bulk copy, in order with those by statement.
+    void submitStatement(const RowValues& row, std::optional<QString> refusal);
+    // Ends the rows held by bulk copy or by statement, so that the other road may go on.
+    void endBulk();
+    void endStatements();
+    // The client's own checks of a row, as on either road.
+    std::optional<QString> clientRefusal(const RowValues& row) const;
+    AseBulkCopy::Link bulkLink();
+    bool allPagesLocked(const QString& table);
+
     _cs_context* m_context = nullptr;
     _cs_connection* m_connection = nullptr;
     bool m_connected = false;
@@ -97,4 +110,8 @@ private:
     bool m_refusesCutStrings = false; // "set string_rtruncation on" was sent
     bool m_broken = false;            // a batch got no complete answer: nothing more goes out
     AseRowBatcher m_rows;
+    const bool m_bulkAllowed; // not with one statement per round trip
+    AseBulkCopy m_bulkCopy;
+    AseBulkLoader m_bulk;
+    std::vector<RowOutcome> m_ready; // outcomes of both roads, in order
 };

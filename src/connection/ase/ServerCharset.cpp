@@ -141,6 +141,29 @@ qsizetype ServerCharset::encodedLength(QByteArrayView utf8, qsizetype limit) con
     return convertCounting(iconv_t(m_converter), utf8, [](qsizetype) { return true; });
 }
 
+QByteArray ServerCharset::encoded(QByteArrayView utf8) const
+{
+    if (!m_converter || isAscii(utf8))
+        return utf8.toByteArray();
+    const iconv_t converter = iconv_t(m_converter);
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    // No set takes more than four bytes for a character.
+    QByteArray out(utf8.size() * 4, Qt::Uninitialized);
+    char* in = const_cast<char*>(utf8.data());
+    size_t inLeft = size_t(utf8.size());
+    char* outPos = out.data();
+    size_t outLeft = size_t(out.size());
+    while (inLeft > 0 && iconv(converter, &in, &inLeft, &outPos, &outLeft) == size_t(-1)) {
+        if (errno != EILSEQ)
+            break;
+        const size_t skip = size_t(characterLength(utf8, in - utf8.data()));
+        in += skip;
+        inLeft -= skip;
+    }
+    out.truncate(outPos - out.data());
+    return out;
+}
+
 void ServerCharset::check(const QString& statement) const
 {
     if (const std::optional<QString> text = refusal(statement))

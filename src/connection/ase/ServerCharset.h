@@ -32,6 +32,9 @@ public:
     // shorter text may be counted roughly, never above limit). A character the set cannot hold
     // counts as one byte.
     qsizetype encodedLength(QByteArrayView utf8, qsizetype limit) const;
+    // A UTF-8 text in the set, for a value the library sends as it is (bulk copy); a character
+    // the set cannot hold is left out, so check refusal() first.
+    QByteArray encoded(QByteArrayView utf8) const;
 
     // The converter's name for an announced server set name.
     static QByteArray encodingFor(const QString& name);

@@ -28,14 +28,17 @@ struct Options
     QCommandLineOption batch{QStringLiteral("batch"), {}, QStringLiteral("n")};
     QCommandLineOption columnTypes{
         QStringLiteral("column-types"), {}, QStringLiteral("kind"), QStringLiteral("text")};
+    QCommandLineOption bulk{QStringLiteral("bulk")};
+    QCommandLineOption noBulk{QStringLiteral("no-bulk")};
     QCommandLineOption help{QStringList{QStringLiteral("help"), QStringLiteral("h")}};
     QCommandLineOption version{QStringLiteral("version")};
 
     void addTo(QCommandLineParser& parser) const
     {
-        parser.addOptions({server, port, user, database, table, columnNames, append, skipHeader,
-                           separator, encoding, quote, errors, quiet, verbose, batch, columnTypes,
-                           nullText, help, version});
+        parser.addOptions({server, port,       user,      database,    table,    columnNames,
+                           append, skipHeader, separator, encoding,    quote,    errors,
+                           quiet,  verbose,    batch,     columnTypes, nullText, bulk,
+                           noBulk, help,       version});
     }
 };
 
@@ -78,6 +81,12 @@ private:
             return QStringLiteral("--column-types belongs to new tables, not --append");
         m_request.importOptions.columnTyping =
             typing == QStringLiteral("infer") ? ColumnTyping::Inferred : ColumnTyping::Text;
+        if (isSet(m_o.bulk) && isSet(m_o.noBulk))
+            return QStringLiteral("--bulk and --no-bulk cannot be combined");
+        if (isSet(m_o.bulk))
+            m_request.importOptions.bulkCopy = BulkCopy::AlsoAppended;
+        else if (isSet(m_o.noBulk))
+            m_request.importOptions.bulkCopy = BulkCopy::Never;
         return {};
     }
 

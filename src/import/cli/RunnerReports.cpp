@@ -33,8 +33,14 @@ What to do:
                      with an empty field takes NULL for it
   --null TEXT        a field equal to TEXT is loaded as NULL, in both modes (e.g. --null NA,
                      or --null '' for empty fields); a NOT NULL column then refuses its row
-  --batch N          Sybase ASE: rows sent per round trip, inside transactions (default 1000);
-                     1 sends each row alone, without a transaction
+  --batch N          Sybase ASE: rows sent per round trip, inside transactions (default 1000),
+                     or per bulk copy batch (default 20000); 1 sends each row alone, as a
+                     statement, without a transaction
+  --bulk             Sybase ASE: rows appended to an existing table go by bulk copy too
+                     (as they always do into a new table the run makes); bulk copy fires
+                     no triggers or rules and checks no constraints other than unique
+                     indexes. Tables with text or image columns always get statements.
+  --no-bulk          Sybase ASE: every row goes as an INSERT statement, new tables included
 
 How files are read:
   --encoding NAME    the files' encoding, any the system's converters know (windows-1251,
