@@ -165,6 +165,14 @@ void MainWindow::buildAppendFrame()
     m_existingTableLabel =
         make<QLabel>("Label2", m_appendFrame, 240, 720, 1215, 255, QStringLiteral("Table Na&me:"));
     m_existingTables = make<QListWidget>("List1", m_appendFrame, 1680, 720, 3735, 1185);
+    m_bulkAppend =
+        make<QCheckBox>("Check4", m_appendFrame, 120, 1920, 5535, 240,
+                        QStringLiteral("Use bul&k copy: faster, but fires no triggers or rules"));
+    m_bulkAppend->setToolTip(QStringLiteral(
+        "Bulk copy fires no triggers or rules and checks no constraints other than unique "
+        "indexes; a batch the server rejects is sent again row by row, so every row is still "
+        "loaded or reported. New tables the run makes are always bulk copied."));
+    m_bulkAppend->setEnabled(false);
 }
 
 void MainWindow::setUpImport()
@@ -199,8 +207,10 @@ void MainWindow::setUpModeButtons()
     ModeEnablingWidgets switches(modeWidgets);
     ApplyModeEnabling(ImportMode::NewTable, true, switches);
     ConnectModeEnabling(modeWidgets);
-    connect(m_newTableOption, &QRadioButton::toggled, m_moreOptions,
-            [this](bool on) { m_moreOptions->setNewTableMode(on); });
+    connect(m_newTableOption, &QRadioButton::toggled, m_moreOptions, [this](bool on) {
+        m_moreOptions->setNewTableMode(on);
+        m_bulkAppend->setEnabled(!on);
+    });
 }
 
 void MainWindow::connectButtons()

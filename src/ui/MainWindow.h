@@ -95,6 +95,7 @@ private:
     std::optional<QString> nullText() const override;
     std::optional<QString> encoding() const override;
     std::optional<QChar> quote() const override;
+    BulkCopy bulkCopy() const override;
 
     AppContext& m_app;
     ConnectionWindow& m_connectionWindow;
@@ -121,6 +122,7 @@ private:
     QCheckBox* m_skipFirstLine = nullptr;
     QLabel* m_existingTableLabel = nullptr;
     QListWidget* m_existingTables = nullptr;
+    QCheckBox* m_bulkAppend = nullptr;
     QPushButton* m_startButton = nullptr;
     QPushButton* m_setupButton = nullptr;
     MoreOptionsFrame* m_moreOptions = nullptr;

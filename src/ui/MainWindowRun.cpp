@@ -8,12 +8,18 @@
 #include "ServerSockets.h"
 #include "ServerWaitPump.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QTimer>
 
 std::optional<QString> MainWindow::encoding() const
 {
     return m_moreOptions->encoding();
+}
+
+BulkCopy MainWindow::bulkCopy() const
+{
+    return m_bulkAppend->isChecked() ? BulkCopy::AlsoAppended : BulkCopy::NewTables;
 }
 
 std::optional<QChar> MainWindow::quote() const

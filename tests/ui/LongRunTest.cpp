@@ -138,14 +138,20 @@ private slots:
     void aSilentServerIsLeftByStopOrClose_data()
     {
         QTest::addColumn<bool>("close");
-        QTest::newRow("stop") << false;
-        QTest::newRow("close") << true;
+        QTest::addColumn<bool>("bulk");
+        QTest::addColumn<int>("silentAfter");
+        QTest::newRow("stop") << false << false << 1500;
+        QTest::newRow("close") << true << false << 1500;
+        // Types from the data: the new table is loaded by bulk copy, silent inside a batch.
+        QTest::newRow("stop, bulk copy") << false << true << 6;
     }
     void aSilentServerIsLeftByStopOrClose()
     {
         QFETCH(bool, close);
+        QFETCH(bool, bulk);
+        QFETCH(int, silentAfter);
         SandboxServer::Settings settings;
-        settings.silentAfter = 1500;
+        settings.silentAfter = silentAfter;
         SandboxServer server(settings);
         QVERIFY2(server.isRunning(), qPrintable(server.errorText()));
         WindowsFixture f;
@@ -155,6 +161,7 @@ private slots:
         MainWindow& window = f.mainWindow();
         window.fileList().AppendPath(
             f.env.writeFile(QStringLiteral("rows.csv"), numberedRows(3000)));
+        f.mainControl<QComboBox>("Combo1")->setCurrentIndex(bulk ? 1 : 0);
         bool sawWait = false;
         f.ui.onYield([&](int) {
             window.showProgress();
@@ -169,7 +176,7 @@ private slots:
         });
         f.clickOnMainWindow("PushButton1");
         f.ui.onYield({});
-        QVERIFY(sawWait);
+        QVERIFY2(sawWait, qPrintable(f.ui.messageTexts().join(u'|')));
         QVERIFY(!window.isImporting());
         if (close) {
             QCOMPARE(f.quits, 1);
@@ -178,8 +185,20 @@ private slots:
         const QStringList texts = f.ui.messageTexts();
         QVERIFY2(texts.last().startsWith(QStringLiteral("The run was stopped.")),
                  qPrintable(texts.join(u'|')));
-        QVERIFY2(texts.join(u'|').contains(QStringLiteral("the connection to the server was cut")),
-                 qPrintable(texts.join(u'|')));
+        // Every row is loaded or listed, the cut named as the reason of the rows it caught.
+        RowsNotLoadedWindow* list = window.rowsNotLoadedWindow();
+        QVERIFY(list);
+        QTableWidget& listed = list->table();
+        QStringList reasons;
+        for (int i = 0; i < listed.rowCount(); ++i)
+            reasons << listed.item(i, 2)->text();
+        const QStringList loaded = f.rows(server.databaseFile(QStringLiteral("testdb")),
+                                          QStringLiteral("SELECT count(*) FROM NewTable1"));
+        QCOMPARE(loaded.size(), 1);
+        QCOMPARE(loaded.first().toInt() + listed.rowCount(), 3000);
+        QVERIFY2(
+            reasons.join(u'|').contains(QStringLiteral("the connection to the server was cut")),
+            qPrintable(reasons.value(0)));
     }
 
     // Rows not loaded: one box offers to show no more; the list at the end, saved, equals the

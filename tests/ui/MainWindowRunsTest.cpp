@@ -5,6 +5,7 @@
 #include "WindowsFixture.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMimeData>
 #include <QRadioButton>
@@ -91,10 +92,15 @@ private slots:
                                                      "FROM NewTable1 ORDER BY rowid")),
                  QStringList({"1|NULL|'007'", "22|'Zoë'|NULL"}));
 
+        // Bulk copy into an existing table is a choice of append mode only.
+        auto* bulk = f.mainControl<QCheckBox>("Check4");
+        QVERIFY(!bulk->isEnabled());
         f.mainControl<QRadioButton>("Option2")->click();
         QVERIFY(!typing->isEnabled());
+        QVERIFY(bulk->isEnabled());
         f.mainControl<QRadioButton>("Option1")->click();
         QVERIFY(typing->isEnabled());
+        QVERIFY(!bulk->isEnabled());
 
         // A second start of the program brings both back.
         WindowsFixture again;

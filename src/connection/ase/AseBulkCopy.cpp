@@ -2,6 +2,7 @@
 
 #include "BulkValues.h"
 #include "ServerCharset.h"
+#include "ServerWaits.h"
 
 #include <bkpublic.h>
 #include <ctpublic.h>
@@ -56,8 +57,20 @@ bool AseBulkCopy::suits(const QString& table, const std::vector<ColumnType>& col
     return true;
 }
 
+// Starting and ending a batch are where the server is waited for: a window keeps repainting.
 BulkStart AseBulkCopy::begin(const QString& table, const std::vector<ColumnType>& columns)
 {
+    return ServerWaits::result([&] { return beginHere(table, columns); });
+}
+
+BulkEnd AseBulkCopy::end()
+{
+    return ServerWaits::result([&] { return endHere(); });
+}
+
+BulkStart AseBulkCopy::beginHere(const QString& table, const std::vector<ColumnType>& columns)
+{
+    m_batchStarted = false;
     if (!m_link.alive())
         return lost(QStringLiteral("The connection to the server was lost."));
     if (!suits(table, columns))
@@ -149,10 +162,17 @@ bool AseBulkCopy::transfer(const QList<QByteArrayView>& fields)
     m_link.takeMessages();
     // The library says nothing in its return of a row it could not build: only its messages
     // (a value it could not convert, a NULL it would not send) tell.
-    return blk_rowxfer(m_blk) == CS_SUCCEED && m_link.takeMessages().isEmpty() && m_link.alive();
+    CS_RETCODE sent = CS_FAIL;
+    // A batch's first row starts the copy on the server and waits for its answer.
+    if (m_batchStarted)
+        sent = blk_rowxfer(m_blk);
+    else
+        ServerWaits::run([&] { sent = blk_rowxfer(m_blk); });
+    m_batchStarted = true;
+    return sent == CS_SUCCEED && m_link.takeMessages().isEmpty() && m_link.alive();
 }
 
-BulkEnd AseBulkCopy::end()
+BulkEnd AseBulkCopy::endHere()
 {
     BulkEnd end;
     if (!m_blk)

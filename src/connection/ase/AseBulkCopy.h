@@ -50,6 +50,8 @@ private:
     bool suits(const QString& table, const std::vector<ColumnType>& columns);
     bool describedAsKnown();
     BulkStart lost(const QString& fallback);
+    BulkStart beginHere(const QString& table, const std::vector<ColumnType>& columns);
+    BulkEnd endHere();
     // The messages collected since the last call, as a description.
     QString takeDescription();
 
@@ -62,4 +64,5 @@ private:
     std::vector<std::int32_t> m_lengths;    // CS_INT, per column
     std::vector<std::int16_t> m_indicators; // CS_SMALLINT, per column
     QString m_lostDescription;
+    bool m_batchStarted = false; // a row of the batch went to the library
 };
