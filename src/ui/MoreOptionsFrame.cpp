@@ -33,7 +33,7 @@ MoreOptionsFrame::MoreOptionsFrame(SettingsStore& store, QWidget* parent)
 
 void MoreOptionsFrame::buildTypingRow()
 {
-    m_columnTypesLabel = place(new QLabel(QStringLiteral("New Table Column T&ypes:"), this),
+    m_columnTypesLabel = place(new QLabel(QStringLiteral("New Table T&ypes:"), this),
                                "Label6", 240, 330, 2055, 255);
     m_columnTypes = place(new QComboBox(this), "Combo1", 2280, 285, 1695, 330);
     m_columnTypes->addItem(QStringLiteral("All Text"));

@@ -20,6 +20,7 @@ RunProgressPanel::RunProgressPanel(QWidget* parent) : QWidget(parent)
     m_bar->setObjectName(QStringLiteral("ProgressBar1"));
     m_bar->setRange(0, BarSteps);
     m_bar->setValue(0);
+    m_bar->setTextVisible(false); // no "0%" while no run goes
     m_bar->setAccessibleName(QStringLiteral("Import progress"));
     PlaceInTwips(*m_bar, 0, 15, 4935, 300);
     m_stop = new QPushButton(QStringLiteral("Sto&p"), this);
@@ -42,6 +43,7 @@ void RunProgressPanel::begin(QList<qint64> fileSizes)
     m_lastCounts.clear();
     m_clock.start();
     m_bar->setValue(0);
+    m_bar->setTextVisible(true);
     m_status->clear();
     m_stop->setEnabled(true);
 }
@@ -100,6 +102,7 @@ void RunProgressPanel::end()
     m_waitSeconds = 0;
     m_status->clear();
     m_bar->setValue(0);
+    m_bar->setTextVisible(false);
 }
 
 QString RunProgressPanel::statusText() const

@@ -305,7 +305,7 @@ private slots:
             {"PushButton6", QStringLiteral("Help on file formats")},
             {"Text2", QStringLiteral("New table name")},
             {"List1", QStringLiteral("Existing table")},
-            {"Combo1", QStringLiteral("New Table Column Types:")},
+            {"Combo1", QStringLiteral("New Table Types:")},
             {"Text4", QStringLiteral("NULL text")},
             {"Check3", QStringLiteral("Fields Quoted By:")},
             {"Text5", QStringLiteral("Quote character")},
