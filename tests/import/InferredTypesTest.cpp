@@ -61,7 +61,7 @@ private slots:
             << ImportTarget::SandboxBatched << QString() << wide
             << "[n] numeric(20,0) NOT NULL, [at] datetime NOT NULL, [exact] bigdatetime NOT NULL"
             << "at, exact"
-            << QStringList{"2021-03-04 10:11:12|2021-03-04 10:11:12.123",
+            << QStringList{"2021-03-04 10:11:12.000|2021-03-04 10:11:12.123000",
                            "2021-03-04 23:59:59.000|2021-03-04 10:11:12.000001"};
     }
     void everyRowFitsTheTypesChosen()

@@ -116,16 +116,31 @@ void addTextAndDateCases()
                                  << badDate("2024-02-30", "DATE");
     QTest::newRow("hour 25") << QByteArray("time") << QByteArray("'25:00'") << 249
                              << badDate("25:00", "TIME");
-    QTest::newRow("iso date and time")
-        << QByteArray("datetime") << QByteArray("'2024-03-01 13:45:10.5'") << 0
-        << QByteArray("2024-03-01 13:45:10.5");
-    QTest::newRow("yyyymmdd") << QByteArray("date") << QByteArray("'20240301'") << 0
-                              << QByteArray("20240301");
-    QTest::newRow("month name and pm")
-        << QByteArray("smalldatetime") << QByteArray("'Mar 1 2024 1:45PM'") << 0
-        << QByteArray("Mar 1 2024 1:45PM");
-    QTest::newRow("us date") << QByteArray("datetime") << QByteArray("'03/01/2024'") << 0
-                             << QByteArray("03/01/2024");
+    // A date/time literal is kept in the form a bulk-copied value of its type is kept in.
+    auto stored = [](const char* name, const char* type, const char* literal, const char* kept) {
+        QTest::newRow(name) << QByteArray(type) << QByteArray(literal) << 0 << QByteArray(kept);
+    };
+    stored("iso date and time", "datetime", "'2024-03-01 13:45:10.5'", "2024-03-01 13:45:10.500");
+    stored("yyyymmdd", "date", "'20240301'", "2024-03-01");
+    stored("month name and pm", "smalldatetime", "'Mar 1 2024 1:45PM'", "2024-03-01 13:45:00");
+    stored("us date", "datetime", "'03/01/2024'", "2024-03-01 00:00:00.000");
+    stored("two-digit year 49", "date", "'03/01/49'", "2049-03-01");
+    stored("two-digit year 50", "date", "'03/01/50'", "1950-03-01");
+    stored("a time alone in a datetime", "datetime", "'12AM'", "1900-01-01 00:00:00.000");
+    stored("blanks: the default date", "datetime", "' '", "1900-01-01 00:00:00.000");
+    stored("to the nearest 1/300 s", "datetime", "'2024-03-01 10:00:00.002'",
+           "2024-03-01 10:00:00.003");
+    stored(".999 reaches the next day", "datetime", "'2024-02-29 23:59:59.999'",
+           "2024-03-01 00:00:00.000");
+    stored("a colon before milliseconds", "time", "'12:34:56:7'", "12:34:56.007");
+    stored("a period before a decimal fraction", "time", "'12:34:56.7'", "12:34:56.700");
+    stored("microseconds", "bigdatetime", "'1500-01-02T03:04:05.0000015'",
+           "1500-01-02 03:04:05.000002");
+    stored("bigtime", "bigtime", "'1:02PM'", "13:02:00.000000");
+    stored("29.999 s rounds a smalldatetime up", "smalldatetime", "'2024-03-01 10:00:29.999'",
+           "2024-03-01 10:01:00");
+    stored("29.998 s rounds it down", "smalldatetime", "'2024-03-01 10:00:29.998'",
+           "2024-03-01 10:00:00");
     // Expressions are SQLite's to judge.
     QTest::newRow("an expression")
         << QByteArray("int") << QByteArray("1 + 1") << 0 << QByteArray("2");

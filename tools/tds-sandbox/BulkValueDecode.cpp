@@ -1,5 +1,6 @@
 // decodeBulkValue (WireTypes.h): a bulk row's column bytes as the value SQLite keeps.
 #include "AseErrors.h"
+#include "DateTimeForm.h"
 #include "WireTypes.h"
 
 #include <cstdio>
@@ -22,47 +23,6 @@ int64_t signExtended(uint64_t v, size_t bytes)
         return int64_t(v);
     const uint64_t sign = uint64_t(1) << (bytes * 8 - 1);
     return int64_t((v ^ sign) - sign);
-}
-
-// The civil date `days` after 1900-01-01 (the proleptic Gregorian calendar).
-std::string dateText(int64_t days)
-{
-    const int64_t z = days + 693901; // days since 0000-03-01
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    const int64_t day = doy - (153 * mp + 2) / 5 + 1;
-    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-    char out[80];
-    std::snprintf(out, sizeof out, "%04lld-%02lld-%02lld", static_cast<long long>(year),
-                  static_cast<long long>(month), static_cast<long long>(day));
-    return out;
-}
-
-// hh:mm:ss and a fraction of `digits` digits, from a count of `perSecond` parts of a second.
-std::string timeText(uint64_t parts, uint64_t perSecond, int digits, uint64_t fraction)
-{
-    const uint64_t seconds = parts / perSecond;
-    char out[96];
-    std::snprintf(out, sizeof out, "%02llu:%02llu:%02llu.%0*llu",
-                  static_cast<unsigned long long>(seconds / 3600),
-                  static_cast<unsigned long long>(seconds / 60 % 60),
-                  static_cast<unsigned long long>(seconds % 60), digits,
-                  static_cast<unsigned long long>(fraction));
-    return out;
-}
-
-std::string ticksText(uint64_t ticks) // 1/300 s since midnight, shown in milliseconds
-{
-    return timeText(ticks, 300, 3, ((ticks % 300) * 1000 + 150) / 300 % 1000);
-}
-
-std::string microsecondsText(uint64_t us)
-{
-    return timeText(us, 1000000, 6, us % 1000000);
 }
 
 // A numeric's magnitude (big-endian bytes) in decimal digits.
@@ -125,7 +85,7 @@ DecodedValue dateTimeValue(std::string_view b, const AseType& type)
     } else if (n == "smalldatetime" && b.size() == 4) {
         out.value.text = dateText(int64_t(littleEndian(b.substr(0, 2))));
         out.value.text += ' ';
-        out.value.text += timeText(littleEndian(b.substr(2)) * 60, 1, 0, 0).substr(0, 8);
+        out.value.text += minutesText(littleEndian(b.substr(2)));
     } else if (n == "bigtime" && b.size() == 8) {
         out.value.text = microsecondsText(littleEndian(b));
     } else if (n == "bigdatetime" && b.size() == 8) {

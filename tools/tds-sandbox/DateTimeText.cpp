@@ -89,13 +89,30 @@ bool validDay(int year, int month, int day)
     return month != 2 || day < 29 || leap;
 }
 
+// A two-digit year as ASE reads it.
+int fullYear(int year, size_t digits)
+{
+    if (digits != 2)
+        return year;
+    return year < 50 ? 2000 + year : 1900 + year;
+}
+
+bool setDate(DateTimeParts& parts, int year, int month, int day)
+{
+    parts.year = year;
+    parts.month = month;
+    parts.day = day;
+    return true;
+}
+
 // 2024-03-01, 2024/03/01, 20240301, 03/01/2024, 03-01-2024, 03.01.2024
-bool numericDate(Reader& r)
+bool numericDate(Reader& r, DateTimeParts& parts)
 {
     size_t digits = 0;
     const int first = r.number(8, &digits);
     if (digits == 8)
-        return validDay(first / 10000, first / 100 % 100, first % 100);
+        return validDay(first / 10000, first / 100 % 100, first % 100) &&
+               setDate(parts, first / 10000, first / 100 % 100, first % 100);
     const char separators[] = {'-', '/', '.'};
     for (char sep : separators) {
         if (!r.take(sep))
@@ -106,15 +123,17 @@ bool numericDate(Reader& r)
             return false;
         const int third = r.number(4, &lastDigits);
         if (digits == 4)
-            return lastDigits >= 1 && lastDigits <= 2 && validDay(first, second, third);
+            return lastDigits >= 1 && lastDigits <= 2 && validDay(first, second, third) &&
+                   setDate(parts, first, second, third);
         return digits <= 2 && (lastDigits == 4 || lastDigits == 2) &&
-               validDay(lastDigits == 2 ? 2000 + third : third, first, second);
+               validDay(lastDigits == 2 ? 2000 + third : third, first, second) &&
+               setDate(parts, fullYear(third, lastDigits), first, second);
     }
     return false;
 }
 
 // Mar 1 2024, Mar 1, 2024, 1 Mar 2024
-bool namedMonthDate(Reader& r)
+bool namedMonthDate(Reader& r, DateTimeParts& parts)
 {
     int month = r.monthName();
     int day = -1;
@@ -131,11 +150,44 @@ bool namedMonthDate(Reader& r)
     r.skipBlanks();
     size_t digits = 0;
     const int year = r.number(4, &digits);
-    return month && day > 0 && digits == 4 && validDay(year, month, day);
+    return month && day > 0 && digits == 4 && validDay(year, month, day) &&
+           setDate(parts, year, month, day);
+}
+
+// The nanoseconds of a fraction of `digits` digits: a decimal one, or after a colon up to
+// three digits counting milliseconds.
+uint32_t fractionNanoseconds(int value, size_t digits, bool afterColon)
+{
+    if (afterColon && digits <= 3)
+        return uint32_t(value) * 1000000u;
+    uint32_t nanoseconds = uint32_t(value);
+    for (size_t i = digits; i < 9; ++i)
+        nanoseconds *= 10;
+    return nanoseconds;
+}
+
+// :ss and a fraction after the minutes, when there are; false when they are not a time's.
+bool secondsOf(Reader& r, DateTimeParts& parts)
+{
+    if (!r.take(':'))
+        return true;
+    const int second = r.number(2);
+    if (second < 0 || second > 59)
+        return false;
+    parts.second = second;
+    const bool period = r.take('.');
+    if (!period && !r.take(':'))
+        return true;
+    size_t digits = 0;
+    const int fraction = r.number(9, &digits);
+    if (fraction < 0)
+        return false;
+    parts.nanosecond = fractionNanoseconds(fraction, digits, !period);
+    return true;
 }
 
 // 13:45, 13:45:10, 13:45:10.123, 13:45:10:123, 1:45PM, 10 AM
-bool timeOfDay(Reader& r)
+bool timeOfDay(Reader& r, DateTimeParts& parts)
 {
     const int hour = r.number(2);
     if (hour < 0)
@@ -143,54 +195,62 @@ bool timeOfDay(Reader& r)
     bool colon = false;
     if (r.take(':')) {
         colon = true;
-        if (r.number(2) > 59)
+        const int minute = r.number(2);
+        if (minute > 59 || !secondsOf(r, parts))
             return false;
-        if (r.take(':')) {
-            const int second = r.number(2);
-            if (second < 0 || second > 59)
-                return false;
-            if ((r.take('.') || r.take(':')) && r.number(9) < 0)
-                return false;
-        }
+        parts.minute = minute < 0 ? 0 : minute;
     }
     r.skipBlanks();
-    const bool meridian = r.takeWord("am") || r.takeWord("pm");
+    const bool am = r.takeWord("am");
+    const bool pm = !am && r.takeWord("pm");
+    const bool meridian = am || pm;
+    parts.hour = meridian ? hour % 12 + (pm ? 12 : 0) : hour;
     return (colon || meridian) && hour <= (meridian ? 12 : 23);
 }
 
-bool dateAt(Reader& r)
+bool dateAt(Reader& r, DateTimeParts& parts)
 {
     const size_t start = r.position();
-    if (numericDate(r))
+    if (numericDate(r, parts))
         return true;
     r.rewind(start);
-    return namedMonthDate(r);
+    return namedMonthDate(r, parts);
 }
 } // namespace
 
-bool isDateTimeText(std::string_view text, bool dateOnly, bool timeOnly)
+std::optional<DateTimeParts> readDateTimeText(std::string_view text, bool dateOnly, bool timeOnly)
 {
+    DateTimeParts parts;
     Reader r(text);
     r.skipBlanks();
     if (r.atEnd())
-        return true; // blanks are ASE's default date, 1 Jan 1900
+        return parts; // blanks are ASE's default date, 1 Jan 1900
     const size_t start = r.position();
-    const bool haveDate = dateAt(r);
-    if (!haveDate)
+    const bool haveDate = dateAt(r, parts);
+    if (!haveDate) {
         r.rewind(start);
+        parts = DateTimeParts();
+    }
     r.skipBlanks();
     if (haveDate && r.take('T'))
         r.skipBlanks();
     bool haveTime = false;
     if (!r.atEnd()) {
-        haveTime = timeOfDay(r);
+        haveTime = timeOfDay(r, parts);
         if (!haveTime)
-            return false;
+            return std::nullopt;
     }
     r.skipBlanks();
     if (!r.atEnd() || (!haveDate && !haveTime))
-        return false;
-    return !(dateOnly && !haveDate) && !(timeOnly && !haveTime);
+        return std::nullopt;
+    if ((dateOnly && !haveDate) || (timeOnly && !haveTime))
+        return std::nullopt;
+    return parts;
+}
+
+bool isDateTimeText(std::string_view text, bool dateOnly, bool timeOnly)
+{
+    return readDateTimeText(text, dateOnly, timeOnly).has_value();
 }
 
 } // namespace sandbox

@@ -1,6 +1,7 @@
 #include "ValueCheck.h"
 
 #include "AseErrors.h"
+#include "DateTimeForm.h"
 #include "DateTimeText.h"
 
 #include <cctype>
@@ -179,6 +180,22 @@ ValueVerdict checkCharacter(std::string_view literal, const AseType& type, const
     return verdict;
 }
 
+// A date/time literal is kept in the one form a bulk-copied value of its type is kept in.
+ValueVerdict checkDateTime(std::string_view literal, const AseType& type)
+{
+    const std::string value = valueOf(literal);
+    const bool timeOnly = type.name == "time" || type.name == "bigtime";
+    const auto parts = readDateTimeText(value, type.name == "date", timeOnly);
+    if (!parts)
+        return {conversionSyntax("VARCHAR", value, messageTypeName(type)), {}};
+    const uint64_t nanoseconds =
+        (uint64_t(parts->hour) * 3600 + uint64_t(parts->minute) * 60 + uint64_t(parts->second)) *
+            1000000000u +
+        parts->nanosecond;
+    const int64_t days = daysSince1900(parts->year, parts->month, parts->day);
+    return {std::nullopt, quotedLiteral(storedDateTime(type.name, days, nanoseconds))};
+}
+
 ValueVerdict checkString(std::string_view literal, const AseType& type, const ValueRules& rules)
 {
     switch (type.family) {
@@ -190,13 +207,8 @@ ValueVerdict checkString(std::string_view literal, const AseType& type, const Va
         return {implicitConversion("VARCHAR", messageTypeName(type)), {}};
     case AseType::Character:
         return checkCharacter(literal, type, rules);
-    case AseType::DateTime: {
-        const std::string value = valueOf(literal);
-        const bool timeOnly = type.name == "time" || type.name == "bigtime";
-        if (!isDateTimeText(value, type.name == "date", timeOnly))
-            return {conversionSyntax("VARCHAR", value, messageTypeName(type)), {}};
-        return {};
-    }
+    case AseType::DateTime:
+        return checkDateTime(literal, type);
     default:
         return {};
     }

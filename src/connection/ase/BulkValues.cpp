@@ -5,11 +5,21 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <QRegularExpression>
 #include <string>
 
 namespace {
 using Kind = ColumnType::Kind;
+
+// The library's conversion of a text refuses an earlier year and leaves 1900 in its place.
+constexpr int EarliestYear = 1753;
+
+struct TimeOfDay
+{
+    int second = 0;
+    qint64 nanoseconds = 0; // the fraction of the second
+};
 
 bool plainName(const QString& table)
 {
@@ -33,10 +43,11 @@ bool takesColumn(const ColumnType& column)
     case Kind::Date:
         return name == QStringLiteral("date");
     case Kind::Time:
+        return name == QStringLiteral("time") || name == QStringLiteral("bigtime");
     case Kind::DateTime:
-        // The library converts such a value itself, and the sandbox that plays ASE keeps what
-        // it converted in another written form (10:11:12.000) than the literal a statement
-        // sends: the two roads would leave tables that differ there.
+        // Not datetimn: its grain (datetime or smalldatetime) is not known here.
+        return name == QStringLiteral("datetime") || name == QStringLiteral("bigdatetime") ||
+               name == QStringLiteral("smalldatetime");
     case Kind::Text:
     case Kind::Other:
         break;
@@ -68,6 +79,52 @@ bool isoDate(QByteArrayView text, int firstYear)
            validDate(number(text, 0, 4), number(text, 5, 2), number(text, 8, 2), firstYear);
 }
 
+// HH:MM:SS and an optional fraction of up to nine digits, from `from` to the end.
+std::optional<TimeOfDay> isoTime(QByteArrayView text, qsizetype from)
+{
+    static const QRegularExpression shape(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d(\\.\\d{1,9})?$"));
+    const QByteArrayView time = text.sliced(from);
+    if (!shape.match(QLatin1StringView(time)).hasMatch() || number(time, 0, 2) > 23 ||
+        number(time, 3, 2) > 59 || number(time, 6, 2) > 59)
+        return std::nullopt;
+    TimeOfDay out{number(time, 6, 2), 0};
+    for (qsizetype i = 9; i < 18; ++i)
+        out.nanoseconds = out.nanoseconds * 10 + (i < time.size() ? time[i] - '0' : 0);
+    return out;
+}
+
+// Whether the library converts the time to the value the server's statement parser makes of
+// it: the library cuts a fraction to milliseconds and rounds those to 1/300 s short of the
+// nearest (.002 becomes .000, not .003), cuts one to microseconds, and drops the seconds of a
+// smalldatetime, where the server rounds.
+bool sameTime(const QString& type, const TimeOfDay& time)
+{
+    constexpr qint64 PerSecond = 1000000000;
+    const qint64 ns = time.nanoseconds;
+    if (type == QStringLiteral("bigdatetime") || type == QStringLiteral("bigtime"))
+        return ns % 1000 == 0;
+    if (type == QStringLiteral("smalldatetime"))
+        return time.second * PerSecond + ns < 29999000000;
+    return (ns / 1000000 * 300 + 150) / 1000 == (ns * 300 + PerSecond / 2) / PerSecond;
+}
+
+// YYYY-MM-DD, a day the library reads (from 1753: it leaves 1900 for an earlier year), then
+// for a date and time nothing or " HH:MM:SS[.fraction]", for a time of day HH:MM:SS[.fraction].
+bool dateTimeCarried(const ColumnType& column, QByteArrayView field)
+{
+    const QString type = column.name.toLower();
+    if (column.kind == Kind::Time) {
+        const auto time = isoTime(field, 0);
+        return time && sameTime(type, *time);
+    }
+    if (field.size() < 10 || !isoDate(field.first(10), EarliestYear))
+        return false;
+    if (column.kind == Kind::Date || field.size() == 10)
+        return field.size() == 10;
+    const auto time = field[10] == ' ' ? isoTime(field, 11) : std::nullopt;
+    return time && sameTime(type, *time);
+}
+
 bool finite(QByteArrayView text)
 {
     const std::string copy(text.data(), size_t(text.size()));
@@ -82,7 +139,9 @@ bool valueCarried(const ColumnType& column, QByteArrayView field, const ServerCh
     case Kind::Float:
         return finite(field);
     case Kind::Date:
-        return isoDate(field, 1);
+    case Kind::Time:
+    case Kind::DateTime:
+        return dateTimeCarried(column, field);
     default:
         return true; // numbers were checked as the statement road checks them
     }
