@@ -193,7 +193,11 @@ ValueVerdict checkDateTime(std::string_view literal, const AseType& type)
             1000000000u +
         parts->nanosecond;
     const int64_t days = daysSince1900(parts->year, parts->month, parts->day);
-    return {std::nullopt, quotedLiteral(storedDateTime(type.name, days, nanoseconds))};
+    std::string stored = quotedLiteral(storedDateTime(type.name, days, nanoseconds));
+    // A literal already in its stored form needs no rewriting of its statement.
+    if (stored == literal)
+        stored.clear();
+    return {std::nullopt, std::move(stored)};
 }
 
 ValueVerdict checkString(std::string_view literal, const AseType& type, const ValueRules& rules)
