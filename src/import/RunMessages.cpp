@@ -2,6 +2,19 @@
 
 namespace RunMessages {
 
+namespace {
+// The first names of a long list and how many more there are: a box of hundreds of names
+// would not fit the screen.
+QString firstNamed(const QStringList& names, const QString& between, const QString& beforeMore)
+{
+    constexpr qsizetype Named = 20;
+    QString text = names.mid(0, Named).join(between);
+    if (names.size() > Named)
+        text += beforeMore + QStringLiteral("and %1 more").arg(grouped(names.size() - Named));
+    return text;
+}
+} // namespace
+
 QString grouped(qint64 number)
 {
     QString digits = QString::number(number);
@@ -32,14 +45,11 @@ QString done()
 
 QString tablesThatExist(const QStringList& tables)
 {
-    constexpr qsizetype Named = 20;
-    QString text = QStringLiteral("Table(s) already exist.");
+    const QString text = QStringLiteral("Table(s) already exist.");
     if (tables.isEmpty())
         return text;
-    text += QStringLiteral("\r\n\r\n") + tables.mid(0, Named).join(QStringLiteral(", "));
-    if (tables.size() > Named)
-        text += QStringLiteral(" and %1 more").arg(grouped(tables.size() - Named));
-    return text;
+    return text + QStringLiteral("\r\n\r\n") +
+           firstNamed(tables, QStringLiteral(", "), QStringLiteral(" "));
 }
 
 QString typedTable(const QString& table, const QStringList& columns,
@@ -53,14 +63,10 @@ QString typedTable(const QString& table, const QStringList& columns,
 
 QString withTypedTables(const QString& message, const QStringList& tables)
 {
-    constexpr qsizetype Named = 20;
     if (tables.isEmpty())
         return message;
-    QString text = message + QStringLiteral("\r\n\r\nColumn types chosen from the data:\r\n") +
-                   tables.mid(0, Named).join(QStringLiteral("\r\n"));
-    if (tables.size() > Named)
-        text += QStringLiteral("\r\nand %1 more").arg(grouped(tables.size() - Named));
-    return text;
+    return message + QStringLiteral("\r\n\r\nColumn types chosen from the data:\r\n") +
+           firstNamed(tables, QStringLiteral("\r\n"), QStringLiteral("\r\n"));
 }
 
 QString runStopped(const QString& report)

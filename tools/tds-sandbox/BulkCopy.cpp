@@ -2,23 +2,13 @@
 
 #include "AseErrors.h"
 #include "BulkReply.h"
+#include "SqlLexer.h"
 
 #include <sqlite3.h>
 
 namespace sandbox {
 
 namespace {
-std::string quoted(const std::string& name)
-{
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    return out + "\"";
-}
-
 // INSERT with a parameter per column; a column with a default takes it for a NULL, as ASE's
 // bulk copy applies defaults.
 std::string insertSql(const BulkTable& table)
@@ -29,7 +19,7 @@ std::string insertSql(const BulkTable& table)
             columns += ", ";
             values += ", ";
         }
-        columns += quoted(table.storedColumns[c]);
+        columns += quotedSql(table.storedColumns[c], '"');
         if (table.defaults[c].empty()) {
             values += '?';
         } else {
@@ -39,7 +29,7 @@ std::string insertSql(const BulkTable& table)
         }
     }
     std::string sql = "insert into ";
-    sql += quoted(table.stored);
+    sql += quotedSql(table.stored, '"');
     sql += " (";
     sql += columns;
     sql += ") values (";

@@ -3,27 +3,20 @@
 namespace sandbox {
 
 namespace {
-std::vector<size_t> significantIndexes(const std::vector<SqlToken>& tokens)
-{
-    std::vector<size_t> significant;
-    for (size_t i = 0; i < tokens.size(); ++i)
-        if (tokens[i].isSignificant())
-            significant.push_back(i);
-    return significant;
-}
-
-// The token index of the "(" that opens CREATE TABLE's list, or 0 when there is none.
+// The token index of the "(" that opens CREATE TABLE's list, or 0 when there is none. Every
+// statement is asked, so anything else is told apart by its first significant tokens alone.
 size_t listOpening(const std::vector<SqlToken>& tokens)
 {
-    const std::vector<size_t> significant = significantIndexes(tokens);
-    if (significant.size() < 4 || !tokens[significant[0]].is("create") ||
-        !tokens[significant[1]].is("table"))
-        return 0;
-    for (size_t k = 2; k < significant.size(); ++k) {
-        if (tokens[significant[k]].text == "(")
-            return significant[k];
-        if (tokens[significant[k]].is("as"))
+    size_t seen = 0;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const SqlToken& t = tokens[i];
+        if (!t.isSignificant())
+            continue;
+        ++seen;
+        if ((seen == 1 && !t.is("create")) || (seen == 2 && !t.is("table")) || t.is("as"))
             return 0;
+        if (seen > 2 && t.text == "(")
+            return i;
     }
     return 0;
 }

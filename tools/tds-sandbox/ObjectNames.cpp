@@ -39,13 +39,7 @@ std::string quotedIdentifier(const std::string& name)
 {
     if (name.find(']') == std::string::npos)
         return "[" + name + "]";
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    return out + "\"";
+    return quotedSql(name, '"');
 }
 } // namespace
 

@@ -49,6 +49,17 @@ std::string lowerAscii(std::string_view text)
     return out;
 }
 
+std::string quotedSql(std::string_view text, char quote)
+{
+    std::string out(1, quote);
+    for (char c : text) {
+        out += c;
+        if (c == quote)
+            out += quote;
+    }
+    return out + quote;
+}
+
 std::vector<SqlToken> lexSql(std::string_view text)
 {
     std::vector<SqlToken> tokens;

@@ -32,4 +32,7 @@ std::vector<SqlToken> lexSql(std::string_view text);
 
 std::string lowerAscii(std::string_view text);
 
+// text enclosed in quote, each quote inside doubled: how SQL writes a literal ('), a name (").
+std::string quotedSql(std::string_view text, char quote);
+
 } // namespace sandbox

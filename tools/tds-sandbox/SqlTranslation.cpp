@@ -11,16 +11,6 @@
 namespace sandbox {
 
 namespace {
-std::string quoted(std::string_view text)
-{
-    std::string out = "'";
-    for (char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
-}
 
 const std::map<std::string, std::string, std::less<>> renamedFunctions = {
     {"isnull", "ifnull"}, {"len", "length"}, {"char_length", "length"}, {"datalength", "length"}};
@@ -44,9 +34,9 @@ std::string globalValue(const SqlToken& t, const SessionGlobals& g)
     if (name == "@@identity")
         return "last_insert_rowid()";
     if (name == "@@version")
-        return quoted("Adaptive Server Enterprise/16.0 tds-sandbox (SQLite)");
+        return quotedSql("Adaptive Server Enterprise/16.0 tds-sandbox (SQLite)", '\'');
     if (name == "@@servername")
-        return quoted("sandbox");
+        return quotedSql("sandbox", '\'');
     // The sandbox keeps rows within the limits of a server of 2K pages, ASE's smallest.
     if (name == "@@maxpagesize")
         return "2048";

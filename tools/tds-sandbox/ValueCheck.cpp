@@ -3,6 +3,7 @@
 #include "AseErrors.h"
 #include "DateTimeForm.h"
 #include "DateTimeText.h"
+#include "SqlLexer.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -136,13 +137,7 @@ std::string valueOf(std::string_view literal)
 
 std::string quotedLiteral(std::string_view value)
 {
-    std::string out = "'";
-    for (char c : value) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
+    return quotedSql(value, '\'');
 }
 
 // The bytes of the first `count` characters of the text, or of `count` bytes without
